@@ -1,0 +1,1 @@
+#include "PlayerFiles.h"

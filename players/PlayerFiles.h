@@ -1,0 +1,29 @@
+#pragma once
+
+#include "PlayerSlot.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// One player's record in file order: device kind, character, strength, and for
+// slot 1 also background and BGM. Every value is a list row index (never -1).
+using PlayerRecord = QList<int>;
+
+// The exact bytes of a player data file: one " <value> " line per value, then the
+// end line "ダミーデータ" in code page 932; every line ends with CR LF.
+QByteArray playerFileBytes(const PlayerRecord &record);
+
+// Writes the slot's file in the working directory, replacing any earlier file in
+// one rename so that a reader never sees a half-written record.
+// Returns an operator-facing error text on failure, nothing on success.
+std::optional<QString> writePlayerFile(PlayerSlot slot, const PlayerRecord &record);
+
+// Removes the slot's file. A file that is already gone counts as removed.
+std::optional<QString> removePlayerFile(PlayerSlot slot);
+
+// True when the working directory lists a regular file with exactly the slot's
+// file name, letter case included.
+bool playerFilePresent(PlayerSlot slot);

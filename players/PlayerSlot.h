@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// The two players at the match table. Each slot has its own serial port, lists,
+// save and delete buttons and player data file.
+enum class PlayerSlot { One = 1, Two = 2 };
+
+// "player1.dat" or "player2.dat", resolved against the working directory.
+inline QString playerFileName(PlayerSlot slot)
+{
+    return slot == PlayerSlot::One ? QStringLiteral("player1.dat") : QStringLiteral("player2.dat");
+}

@@ -1,0 +1,200 @@
+#include "PlayerFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class tst_PlayerFiles : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void bytes_data();
+    void bytes();
+    void writeReplacesLongerFile();
+    void writeFailsOnDirectory();
+    void removeDeletesFile();
+    void removeOfMissingFileSucceeds();
+    void removeFailsOnDirectory();
+    void presence_data();
+    void presence();
+
+private:
+    static QByteArray readFile(const QString &name);
+    static void touch(const QString &name);
+
+    QTemporaryDir m_dir;
+    QString m_oldDir;
+};
+
+namespace {
+const QByteArray endLine = QByteArray::fromHex("835F837E815B8366815B835E0D0A");
+
+QByteArray lines(std::initializer_list<const char *> hexLines)
+{
+    QByteArray bytes;
+    for (const char *hex : hexLines) {
+        bytes += QByteArray::fromHex(hex);
+    }
+    return bytes + endLine;
+}
+} // namespace
+
+void tst_PlayerFiles::init()
+{
+    // Every case works in a fresh working directory, as the console does.
+    QVERIFY(m_dir.isValid());
+    m_oldDir = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+}
+
+void tst_PlayerFiles::cleanup()
+{
+    QDir::setCurrent(m_oldDir);
+    QDir(m_dir.path()).removeRecursively();
+    QDir().mkpath(m_dir.path());
+}
+
+QByteArray tst_PlayerFiles::readFile(const QString &name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void tst_PlayerFiles::touch(const QString &name)
+{
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+void tst_PlayerFiles::bytes_data()
+{
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<PlayerRecord>("record");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("slot 1 worked example (41 bytes)")
+        << 1 << PlayerRecord {2, 13, 45, 2, 1}
+        << lines({"2032200D0A", "203133200D0A", "203435200D0A", "2032200D0A", "2031200D0A"});
+    QTest::newRow("slot 2 worked example (29 bytes)")
+        << 2 << PlayerRecord {0, 7, 9} << lines({"2030200D0A", "2037200D0A", "2039200D0A"});
+    QTest::newRow("slot 1 all zeros (39 bytes)")
+        << 1 << PlayerRecord {0, 0, 0, 0, 0}
+        << lines({"2030200D0A", "2030200D0A", "2030200D0A", "2030200D0A", "2030200D0A"});
+    QTest::newRow("slot 1 largest (41 bytes)")
+        << 1 << PlayerRecord {3, 21, 60, 2, 1}
+        << lines({"2033200D0A", "203231200D0A", "203630200D0A", "2032200D0A", "2031200D0A"});
+    QTest::newRow("slot 2 largest (31 bytes)")
+        << 2 << PlayerRecord {3, 21, 60} << lines({"2033200D0A", "203231200D0A", "203630200D0A"});
+}
+
+void tst_PlayerFiles::bytes()
+{
+    QFETCH(int, slot);
+    QFETCH(PlayerRecord, record);
+    QFETCH(QByteArray, expected);
+
+    const auto playerSlot = static_cast<PlayerSlot>(slot);
+    QCOMPARE(writePlayerFile(playerSlot, record), std::nullopt);
+    QCOMPARE(readFile(playerFileName(playerSlot)), expected);
+    QVERIFY(readFile(playerFileName(playerSlot)).endsWith("\r\n"));
+    // Nothing but the target is left behind: no temporary file.
+    QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden),
+             QStringList {playerFileName(playerSlot)});
+}
+
+void tst_PlayerFiles::writeReplacesLongerFile()
+{
+    QFile old(QStringLiteral("player1.dat"));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(500, 'x'));
+    old.close();
+
+    QCOMPARE(writePlayerFile(PlayerSlot::One, {0, 0, 0, 0, 0}), std::nullopt);
+    QCOMPARE(readFile(QStringLiteral("player1.dat")).size(), 39);
+    QCOMPARE(readFile(QStringLiteral("player1.dat")), playerFileBytes({0, 0, 0, 0, 0}));
+}
+
+void tst_PlayerFiles::writeFailsOnDirectory()
+{
+    QVERIFY(QDir().mkdir(QStringLiteral("player1.dat")));
+
+    const std::optional<QString> error = writePlayerFile(PlayerSlot::One, {1, 2, 3, 1, 0});
+    QVERIFY(error);
+    QVERIFY2(error->startsWith(QStringLiteral("player1.dat を保存できませんでした。\n")),
+             qPrintable(*error));
+    QVERIFY(error->size() > QStringLiteral("player1.dat を保存できませんでした。\n").size());
+    QVERIFY(QFileInfo(QStringLiteral("player1.dat")).isDir());
+    // The failed save leaves no temporary file behind.
+    QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void tst_PlayerFiles::removeDeletesFile()
+{
+    touch(QStringLiteral("player2.dat"));
+    touch(QStringLiteral("player1.dat"));
+    QCOMPARE(removePlayerFile(PlayerSlot::Two), std::nullopt);
+    QVERIFY(!QFile::exists(QStringLiteral("player2.dat")));
+    QVERIFY(QFile::exists(QStringLiteral("player1.dat")));
+}
+
+void tst_PlayerFiles::removeOfMissingFileSucceeds()
+{
+    QCOMPARE(removePlayerFile(PlayerSlot::One), std::nullopt);
+}
+
+void tst_PlayerFiles::removeFailsOnDirectory()
+{
+    QVERIFY(QDir().mkdir(QStringLiteral("player2.dat")));
+    const std::optional<QString> error = removePlayerFile(PlayerSlot::Two);
+    QVERIFY(error);
+    QVERIFY2(error->startsWith(QStringLiteral("player2.dat を削除できませんでした。\n")),
+             qPrintable(*error));
+    QVERIFY(QFileInfo(QStringLiteral("player2.dat")).isDir());
+}
+
+void tst_PlayerFiles::presence_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("directories");
+    QTest::addColumn<bool>("player1");
+    QTest::addColumn<bool>("player2");
+
+    QTest::newRow("none") << QStringList() << QStringList() << false << false;
+    QTest::newRow("only player2.dat")
+        << QStringList {QStringLiteral("player2.dat")} << QStringList() << false << true;
+    QTest::newRow("both") << QStringList {QStringLiteral("player1.dat"),
+                                          QStringLiteral("player2.dat")}
+                          << QStringList() << true << true;
+    QTest::newRow("directory named player1.dat")
+        << QStringList() << QStringList {QStringLiteral("player1.dat")} << false << false;
+    QTest::newRow("PLAYER1.DAT in capitals")
+        << QStringList {QStringLiteral("PLAYER1.DAT")} << QStringList() << false << false;
+    QTest::newRow("similar names")
+        << QStringList {QStringLiteral("player1.dat.bak"), QStringLiteral("xplayer2.dat")}
+        << QStringList() << false << false;
+}
+
+void tst_PlayerFiles::presence()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, directories);
+    QFETCH(bool, player1);
+    QFETCH(bool, player2);
+
+    for (const QString &name : files) {
+        touch(name);
+    }
+    for (const QString &name : directories) {
+        QVERIFY(QDir().mkdir(name));
+    }
+    QCOMPARE(playerFilePresent(PlayerSlot::One), player1);
+    QCOMPARE(playerFilePresent(PlayerSlot::Two), player2);
+}
+
+QTEST_GUILESS_MAIN(tst_PlayerFiles)
+#include "tst_playerfiles.moc"

@@ -1,1 +1,12 @@
-int main() { return 0; }
+#include "Form1.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("ケルミ"));
+    Form1 form;
+    form.show();
+    return app.exec();
+}

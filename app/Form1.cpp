@@ -1,0 +1,289 @@
+#include "Form1.h"
+
+#include "Decoding.h"
+#include "FixedList.h"
+#include "ListRows.h"
+#include "ReceivedText.h"
+#include "SerialReception.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+// The layout is drawn in twips; 15 twips make one pixel at 96 dots per inch.
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+template<class Control> Control *place(Control *control, const char *name, const QRect &geometry)
+{
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(geometry);
+    return control;
+}
+
+QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
+{
+    return place(new QGroupBox(caption, parent), name, geometry);
+}
+
+QPushButton *button(QWidget *parent, const char *name, const QString &caption,
+                    const QRect &geometry)
+{
+    return place(new QPushButton(caption, parent), name, geometry);
+}
+
+QLabel *label(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
+{
+    return place(new QLabel(caption, parent), name, geometry);
+}
+
+FixedList *list(QWidget *parent, const char *name, const QStringList &rows, const QRect &geometry)
+{
+    return place(new FixedList(rows, parent), name, geometry);
+}
+
+// The window's font family. Linux has no font of that family, so it is mapped to the
+// IPA font with the same metrics.
+QString windowFontFamily()
+{
+    const QString family = QStringLiteral("ＭＳ Ｐゴシック");
+    QFont::insertSubstitution(family, QStringLiteral("IPAPGothic"));
+    return family;
+}
+
+} // namespace
+
+Form1::Form1(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("ケルミ"));
+    setFixedSize(twips(0, 0, 5160, 6450).size());
+    setFont(QFont(windowFontFamily(), 9));
+
+    createControls();
+    setTabOrder();
+    connectHandlers();
+    Command1->setFocus();
+    Form_Load();
+}
+
+void Form1::createControls()
+{
+    Frame1 = frame(this, "Frame1", QStringLiteral("受信"), twips(360, 120, 4575, 1335));
+    Command1 = button(Frame1, "Command1", QStringLiteral("ポート１"), twips(360, 360, 1095, 495));
+    Command2 = button(Frame1, "Command2", QStringLiteral("ポート２"), twips(1680, 360, 1095, 495));
+    Command3 = button(Frame1, "Command3", QStringLiteral("中断"), twips(3360, 360, 855, 495));
+    Command3->setEnabled(false);
+    Label7 = label(Frame1, "Label7", QString(), twips(360, 960, 3855, 255));
+    // Received bytes are shown as they came, never interpreted as markup.
+    Label7->setTextFormat(Qt::PlainText);
+    Label7->setAutoFillBackground(true);
+    QPalette status = Label7->palette();
+    // The application-workspace colour behind highlighted-text coloured letters;
+    // Qt draws workspaces (QMdiArea) in the Dark role.
+    status.setColor(QPalette::Window, status.color(QPalette::Dark));
+    status.setColor(QPalette::WindowText, status.color(QPalette::HighlightedText));
+    Label7->setPalette(status);
+
+    Frame2 = frame(this, "Frame2", QStringLiteral("プレイヤー１"), twips(360, 1560, 2175, 4695));
+    label(Frame2, "Label1", QStringLiteral("ケルミの種類"), twips(120, 240, 1215, 375));
+    Combo1 = list(Frame2, "Combo1", ListRows::deviceKinds(), twips(240, 480, 1815, 300));
+    label(Frame2, "Label2", QStringLiteral("ケルミ名"), twips(120, 960, 1215, 375));
+    Combo2 = list(Frame2, "Combo2", ListRows::characters(), twips(240, 1200, 1815, 300));
+    label(Frame2, "Label3", QStringLiteral("ケルミの強さ"), twips(120, 1560, 1575, 255));
+    Combo3 = list(Frame2, "Combo3", ListRows::strengths(), twips(240, 1800, 1815, 300));
+    label(Frame2, "Label8", QStringLiteral("背景"), twips(120, 2160, 1095, 255));
+    Combo7 = list(Frame2, "Combo7", ListRows::backgrounds(), twips(240, 2400, 1815, 300));
+    label(Frame2, "Label9", QStringLiteral("ＢＧＭ"), twips(120, 2760, 1215, 255));
+    Combo8 = list(Frame2, "Combo8", ListRows::bgm(), twips(240, 3000, 1815, 300));
+    Command4
+        = button(Frame2, "Command4", QStringLiteral("データ１送信"), twips(120, 3480, 1935, 495));
+    Command6 = button(Frame2, "Command6", QStringLiteral("送信データの削除"),
+                      twips(120, 4080, 1935, 495));
+
+    Frame3 = frame(this, "Frame3", QStringLiteral("プレイヤー２"), twips(2640, 1560, 2175, 4695));
+    label(Frame3, "Label6", QStringLiteral("ケルミの種類"), twips(120, 240, 1215, 375));
+    Combo6 = list(Frame3, "Combo6", ListRows::deviceKinds(), twips(240, 480, 1815, 300));
+    label(Frame3, "Label5", QStringLiteral("ケルミ名"), twips(120, 960, 1215, 375));
+    Combo5 = list(Frame3, "Combo5", ListRows::characters(), twips(240, 1200, 1815, 300));
+    label(Frame3, "Label4", QStringLiteral("ケルミの強さ"), twips(120, 1560, 1575, 255));
+    Combo4 = list(Frame3, "Combo4", ListRows::strengths(), twips(240, 1800, 1815, 300));
+    Command5
+        = button(Frame3, "Command5", QStringLiteral("データ２送信"), twips(120, 3480, 1935, 495));
+    Command7 = button(Frame3, "Command7", QStringLiteral("送信データの削除"),
+                      twips(120, 4080, 1935, 495));
+
+    QFont bold(windowFontFamily());
+    bold.setPointSizeF(9.75);
+    bold.setBold(true);
+    Command6->setFont(bold);
+    Command7->setFont(bold);
+
+    m_reception = new SerialReception(this);
+}
+
+void Form1::setTabOrder()
+{
+    // Ascending tab index; frames, labels and disabled buttons never take the focus.
+    const QWidget *const order[]
+        = {Command1, Command2, Command3, Combo1,   Combo2,   Combo3, Combo4, Combo5,
+           Combo6,   Command4, Command5, Command6, Command7, Combo7, Combo8};
+    for (size_t i = 1; i < std::size(order); ++i) {
+        QWidget::setTabOrder(const_cast<QWidget *>(order[i - 1]), const_cast<QWidget *>(order[i]));
+    }
+}
+
+void Form1::connectHandlers()
+{
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    if (m_reception->isWaiting()) {
+        m_reception->abort();
+    }
+    event->accept();
+}
+
+// Start-up: each slot's save or delete button, by the player data files present.
+void Form1::Form_Load()
+{
+    showFileState(PlayerSlot::One, Command4, Command6);
+    showFileState(PlayerSlot::Two, Command5, Command7);
+}
+
+void Form1::Command1_Click()
+{
+    receive(1, {Combo1, Combo2, Combo3}, QStringLiteral("プレイヤー１受信中"));
+}
+
+void Form1::Command2_Click()
+{
+    receive(2, {Combo6, Combo5, Combo4}, QStringLiteral("プレイヤー２受信中"));
+}
+
+void Form1::Command3_Click()
+{
+    m_reception->abort();
+    enablePortButtons(true);
+    Label7->setText(QStringLiteral("受信中断"));
+}
+
+void Form1::Command4_Click()
+{
+    save(PlayerSlot::One, {Combo1, Combo2, Combo3, Combo7, Combo8}, Command4, Command6);
+}
+
+void Form1::Command5_Click()
+{
+    // Background and BGM travel with player 1 only.
+    save(PlayerSlot::Two, {Combo6, Combo5, Combo4}, Command5, Command7);
+}
+
+void Form1::Command6_Click()
+{
+    remove(PlayerSlot::One, Command4, Command6);
+}
+
+void Form1::Command7_Click()
+{
+    remove(PlayerSlot::Two, Command5, Command7);
+}
+
+void Form1::receive(int portNumber, SlotLists lists, const QString &waitingMessage)
+{
+    lists.deviceKind->setListIndex(-1);
+    lists.character->setListIndex(-1);
+    lists.strength->setListIndex(-1);
+    enablePortButtons(false);
+    Label7->setText(waitingMessage);
+
+    // Every other handler, the abort among them, runs inside this call.
+    const SerialReception::Outcome outcome = m_reception->receive(portNumber);
+    switch (outcome.kind) {
+    case SerialReception::Outcome::Aborted:
+        return; // the abort has already restored the buttons and the label
+    case SerialReception::Outcome::Failed:
+        enablePortButtons(true);
+        Label7->setText(outcome.message);
+        return;
+    case SerialReception::Outcome::Received:
+        break;
+    }
+    enablePortButtons(true);
+    Label7->setText(receivedText(outcome.bytes));
+
+    const DeviceSelection decoded = decodeTransmission(
+        outcome.bytes,
+        {lists.deviceKind->listIndex(), lists.character->listIndex(), lists.strength->listIndex()});
+    lists.deviceKind->setListIndex(decoded.deviceKind);
+    lists.character->setListIndex(decoded.character);
+    lists.strength->setListIndex(decoded.strength);
+}
+
+void Form1::enablePortButtons(bool enabled)
+{
+    Command1->setEnabled(enabled);
+    Command2->setEnabled(enabled);
+    Command3->setEnabled(!enabled);
+}
+
+void Form1::save(PlayerSlot slot, const QList<FixedList *> &recordLists, QPushButton *saveButton,
+                 QPushButton *deleteButton)
+{
+    PlayerRecord record;
+    for (const FixedList *list : recordLists) {
+        record += list->listIndex();
+    }
+    if (record.contains(-1)) {
+        showMessage(QStringLiteral("データがすべて入力されていません。"), false);
+        return;
+    }
+    if (const auto error = writePlayerFile(slot, record)) {
+        showMessage(*error, true);
+        return;
+    }
+    saveButton->setEnabled(false);
+    deleteButton->setEnabled(true);
+}
+
+void Form1::remove(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton)
+{
+    if (const auto error = removePlayerFile(slot)) {
+        showMessage(*error, true);
+        return;
+    }
+    deleteButton->setEnabled(false);
+    saveButton->setEnabled(true);
+}
+
+void Form1::showFileState(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton)
+{
+    const bool present = playerFilePresent(slot);
+    saveButton->setEnabled(!present);
+    deleteButton->setEnabled(present);
+}
+
+void Form1::showMessage(const QString &text, bool failure)
+{
+    // Titled with the application's name, which is also the window's caption.
+    QMessageBox box(failure ? QMessageBox::Warning : QMessageBox::NoIcon, windowTitle(), text,
+                    QMessageBox::Ok, this);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "PlayerFiles.h"
+
+#include <QWidget>
+
+class FixedList;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class SerialReception;
+
+// The console's one window: the reception frame across the top and one frame per
+// player below. Controls carry their design names; handlers are named after the
+// control and event that run them.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Form1(QWidget *parent = nullptr);
+
+protected:
+    // Closing the window during a wait ends that reception so the program can exit.
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls();
+    void setTabOrder();
+    void connectHandlers();
+
+    void Form_Load();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void Command7_Click();
+
+    struct SlotLists
+    {
+        FixedList *deviceKind;
+        FixedList *character;
+        FixedList *strength;
+    };
+    void receive(int portNumber, SlotLists lists, const QString &waitingMessage);
+    void enablePortButtons(bool enabled);
+    void save(PlayerSlot slot, const QList<FixedList *> &recordLists, QPushButton *saveButton,
+              QPushButton *deleteButton);
+    void remove(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton);
+    void showFileState(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton);
+    void showMessage(const QString &text, bool failure);
+
+    QGroupBox *Frame1 = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    QGroupBox *Frame3 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command3 = nullptr;
+    QPushButton *Command4 = nullptr;
+    QPushButton *Command5 = nullptr;
+    QPushButton *Command6 = nullptr;
+    QPushButton *Command7 = nullptr;
+    FixedList *Combo1 = nullptr;
+    FixedList *Combo2 = nullptr;
+    FixedList *Combo3 = nullptr;
+    FixedList *Combo4 = nullptr;
+    FixedList *Combo5 = nullptr;
+    FixedList *Combo6 = nullptr;
+    FixedList *Combo7 = nullptr;
+    FixedList *Combo8 = nullptr;
+    QLabel *Label7 = nullptr;
+    SerialReception *m_reception = nullptr; // owns the serial port MSComm1
+};

@@ -1,0 +1,55 @@
+#include "WindowProbe.h"
+
+#include "FixedList.h"
+#include "Form1.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+QPushButton *WindowProbe::button(int n) const
+{
+    return form->findChild<QPushButton *>(QStringLiteral("Command%1").arg(n));
+}
+
+FixedList *WindowProbe::list(int n) const
+{
+    return form->findChild<FixedList *>(QStringLiteral("Combo%1").arg(n));
+}
+
+QLabel *WindowProbe::label(int n) const
+{
+    return form->findChild<QLabel *>(QStringLiteral("Label%1").arg(n));
+}
+
+QString WindowProbe::buttonStates() const
+{
+    QString states;
+    for (int n = 1; n <= 7; ++n) {
+        states += button(n)->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+    }
+    return states;
+}
+
+std::optional<ShownMessage> clickAndAnswer(QPushButton *button)
+{
+    std::optional<ShownMessage> shown;
+    // The box runs its own event loop; this timer fires inside it.
+    QTimer answer;
+    answer.setInterval(0);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box) {
+            return;
+        }
+        shown = ShownMessage {box->windowTitle(), box->text(), box->icon(),
+                              int(box->buttons().size())};
+        box->button(QMessageBox::Ok)->click();
+    });
+    answer.start();
+    QTest::mouseClick(button, Qt::LeftButton);
+    return shown;
+}

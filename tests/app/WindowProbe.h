@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+#include <optional>
+
+class FixedList;
+class Form1;
+class QLabel;
+class QPushButton;
+
+// Looks into a Form1 by its controls' names, as the tests see the window.
+struct WindowProbe
+{
+    Form1 *form;
+
+    QPushButton *button(int n) const;
+    FixedList *list(int n) const;
+    QLabel *label(int n) const;
+    // The enabled flags of Command1..Command7 as a string of 0s and 1s, e.g. "1101100".
+    QString buttonStates() const;
+};
+
+// What a message box showed before the test answered it.
+struct ShownMessage
+{
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int buttonCount = 0;
+};
+
+// Clicks the button and answers (OK) the message box it opens, if any.
+std::optional<ShownMessage> clickAndAnswer(QPushButton *button);

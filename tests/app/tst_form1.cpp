@@ -1,0 +1,420 @@
+#include "FixedList.h"
+#include "Form1.h"
+#include "WindowProbe.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The window as the operator meets it: its controls, start-up state, and the save and
+// delete buttons, each case in a fresh working directory.
+class tst_Form1 : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void controls_data();
+    void controls();
+    void listRows();
+    void fontsAndColours();
+    void tabOrder();
+    void startUp_data();
+    void startUp();
+    void saveNeedsEverySelection_data();
+    void saveNeedsEverySelection();
+    void saveSlot2WithoutBackgroundAndBgm();
+    void saveAndDeleteTouchOnlyTheirSlot();
+    void deleteThenSaveWritesSameRecord();
+    void saveFailureKeepsButtons();
+    void deleteOfVanishedFile();
+
+private:
+    void startWindow();
+    static QByteArray readFile(const QString &name);
+    static void touch(const QString &name);
+
+    QTemporaryDir *m_dir = nullptr;
+    QString m_oldDir;
+    Form1 *m_form = nullptr;
+    WindowProbe m_window {nullptr};
+};
+
+void tst_Form1::init()
+{
+    m_dir = new QTemporaryDir;
+    QVERIFY(m_dir->isValid());
+    m_oldDir = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+}
+
+void tst_Form1::cleanup()
+{
+    delete m_form;
+    m_form = nullptr;
+    QDir::setCurrent(m_oldDir);
+    delete m_dir;
+    m_dir = nullptr;
+}
+
+void tst_Form1::startWindow()
+{
+    m_form = new Form1;
+    m_window.form = m_form;
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+}
+
+QByteArray tst_Form1::readFile(const QString &name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void tst_Form1::touch(const QString &name)
+{
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+void tst_Form1::controls_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("geometry"); // pixels: twips / 15
+
+    const auto row = [](const char *name, const char *parent, const QString &caption, int left,
+                        int top, int width, int height) {
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(parent) << caption
+                            << QRect(left / 15, top / 15, width / 15, height / 15);
+    };
+    row("Frame1", "Form1", QStringLiteral("受信"), 360, 120, 4575, 1335);
+    row("Frame2", "Form1", QStringLiteral("プレイヤー１"), 360, 1560, 2175, 4695);
+    row("Frame3", "Form1", QStringLiteral("プレイヤー２"), 2640, 1560, 2175, 4695);
+    row("Command1", "Frame1", QStringLiteral("ポート１"), 360, 360, 1095, 495);
+    row("Command2", "Frame1", QStringLiteral("ポート２"), 1680, 360, 1095, 495);
+    row("Command3", "Frame1", QStringLiteral("中断"), 3360, 360, 855, 495);
+    row("Label7", "Frame1", QString(), 360, 960, 3855, 255);
+    row("Label1", "Frame2", QStringLiteral("ケルミの種類"), 120, 240, 1215, 375);
+    row("Combo1", "Frame2", QString(), 240, 480, 1815, 300);
+    row("Label2", "Frame2", QStringLiteral("ケルミ名"), 120, 960, 1215, 375);
+    row("Combo2", "Frame2", QString(), 240, 1200, 1815, 300);
+    row("Label3", "Frame2", QStringLiteral("ケルミの強さ"), 120, 1560, 1575, 255);
+    row("Combo3", "Frame2", QString(), 240, 1800, 1815, 300);
+    row("Label8", "Frame2", QStringLiteral("背景"), 120, 2160, 1095, 255);
+    row("Combo7", "Frame2", QString(), 240, 2400, 1815, 300);
+    row("Label9", "Frame2", QStringLiteral("ＢＧＭ"), 120, 2760, 1215, 255);
+    row("Combo8", "Frame2", QString(), 240, 3000, 1815, 300);
+    row("Command4", "Frame2", QStringLiteral("データ１送信"), 120, 3480, 1935, 495);
+    row("Command6", "Frame2", QStringLiteral("送信データの削除"), 120, 4080, 1935, 495);
+    row("Label6", "Frame3", QStringLiteral("ケルミの種類"), 120, 240, 1215, 375);
+    row("Combo6", "Frame3", QString(), 240, 480, 1815, 300);
+    row("Label5", "Frame3", QStringLiteral("ケルミ名"), 120, 960, 1215, 375);
+    row("Combo5", "Frame3", QString(), 240, 1200, 1815, 300);
+    row("Label4", "Frame3", QStringLiteral("ケルミの強さ"), 120, 1560, 1575, 255);
+    row("Combo4", "Frame3", QString(), 240, 1800, 1815, 300);
+    row("Command5", "Frame3", QStringLiteral("データ２送信"), 120, 3480, 1935, 495);
+    row("Command7", "Frame3", QStringLiteral("送信データの削除"), 120, 4080, 1935, 495);
+}
+
+void tst_Form1::controls()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, parent);
+    QFETCH(QString, caption);
+    QFETCH(QRect, geometry);
+
+    startWindow();
+    QCOMPARE(m_form->objectName(), QStringLiteral("Form1"));
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("ケルミ"));
+    QCOMPARE(m_form->size(), QSize(344, 430));
+
+    const QList<QWidget *> found = m_form->findChildren<QWidget *>(name);
+    QCOMPARE(found.size(), 1);
+    QWidget *control = found.first();
+    QCOMPARE(control->parentWidget()->objectName(), parent);
+    QCOMPARE(control->geometry(), geometry);
+    QVERIFY(control->isVisible());
+
+    if (auto *frame = qobject_cast<QGroupBox *>(control)) {
+        QCOMPARE(frame->title(), caption);
+    } else if (auto *button = qobject_cast<QPushButton *>(control)) {
+        QCOMPARE(button->text(), caption);
+    } else if (auto *label = qobject_cast<QLabel *>(control)) {
+        QCOMPARE(label->text(), caption);
+    } else {
+        auto *list = qobject_cast<FixedList *>(control);
+        QVERIFY(list);
+        QCOMPARE(list->listIndex(), -1);
+        QCOMPARE(list->currentText(), QString());
+    }
+}
+
+void tst_Form1::listRows()
+{
+    startWindow();
+    const auto rows = [this](int n) {
+        QStringList texts;
+        for (int i = 0; i < m_window.list(n)->count(); ++i) {
+            texts += m_window.list(n)->itemText(i);
+        }
+        return texts;
+    };
+
+    const QStringList kinds {QStringLiteral("旧ケルミ"), QStringLiteral("ルクサム"),
+                             QStringLiteral("トレモア"), QStringLiteral("ヴェスカ")};
+    QCOMPARE(rows(1), kinds);
+    QCOMPARE(rows(6), kinds);
+    m_window.list(1)->setListIndex(3);
+    QCOMPARE(m_window.list(1)->currentText(), QStringLiteral("ヴェスカ"));
+
+    QCOMPARE(rows(2).size(), 22);
+    QCOMPARE(rows(5), rows(2));
+    const QStringList characters = rows(2);
+    QCOMPARE(QSet<QString>(characters.begin(), characters.end()).size(), 22);
+
+    QCOMPARE(rows(3).size(), 61);
+    QCOMPARE(rows(4), rows(3));
+    for (int n = 0; n <= 60; ++n) {
+        QCOMPARE(rows(3).at(n), QString::number(n));
+    }
+    m_window.list(3)->setListIndex(61);
+    QCOMPARE(m_window.list(3)->listIndex(), -1);
+    m_window.list(3)->setListIndex(60);
+    QCOMPARE(m_window.list(3)->currentText(), QStringLiteral("60"));
+
+    QCOMPARE(
+        rows(7),
+        (QStringList {QStringLiteral("通常"), QStringLiteral("準決勝"), QStringLiteral("決勝")}));
+    QCOMPARE(rows(8), (QStringList {QStringLiteral("ＢＧＭあり"), QStringLiteral("ＢＧＭなし")}));
+    // Background and BGM exist once, in player 1's frame.
+    QCOMPARE(m_form->findChildren<FixedList *>().size(), 8);
+}
+
+void tst_Form1::fontsAndColours()
+{
+    startWindow();
+    for (int n : {6, 7}) {
+        const QFont font = m_window.button(n)->font();
+        QCOMPARE(font.family(), QStringLiteral("ＭＳ Ｐゴシック"));
+        QCOMPARE(font.pointSizeF(), 9.75);
+        QCOMPARE(font.weight(), QFont::Bold);
+        // The family is drawn with its metric twin on Linux.
+        QCOMPARE(QFontInfo(font).family(), QStringLiteral("IPAPGothic"));
+    }
+    QCOMPARE(m_window.button(4)->font().weight(), QFont::Normal);
+
+    const QLabel *status = m_window.label(7);
+    QVERIFY(status->autoFillBackground());
+    QCOMPARE(status->textFormat(), Qt::PlainText);
+    QCOMPARE(status->palette().color(QPalette::Window), m_form->palette().color(QPalette::Dark));
+    QCOMPARE(status->palette().color(QPalette::WindowText),
+             m_form->palette().color(QPalette::HighlightedText));
+}
+
+void tst_Form1::tabOrder()
+{
+    startWindow();
+    QCOMPARE(QApplication::focusWidget(), m_window.button(1));
+
+    // Command3 is disabled at start-up; Command6 and Command7 too without player files.
+    const QStringList expected {
+        QStringLiteral("Command2"), QStringLiteral("Combo1"),   QStringLiteral("Combo2"),
+        QStringLiteral("Combo3"),   QStringLiteral("Combo4"),   QStringLiteral("Combo5"),
+        QStringLiteral("Combo6"),   QStringLiteral("Command4"), QStringLiteral("Command5"),
+        QStringLiteral("Combo7"),   QStringLiteral("Combo8"),   QStringLiteral("Command1")};
+    QStringList visited;
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget *focus = QApplication::focusWidget();
+        // An editable list's field has the focus on its list's behalf.
+        while (focus && !focus->objectName().startsWith(QLatin1String("Co"))) {
+            focus = focus->parentWidget();
+        }
+        visited += focus ? focus->objectName() : QString();
+    }
+    QCOMPARE(visited, expected);
+}
+
+void tst_Form1::startUp_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("directory");
+    QTest::addColumn<QString>("buttons"); // Command1..Command7 enabled
+
+    QTest::newRow("no file") << QStringList() << QString() << QStringLiteral("1101100");
+    QTest::newRow("only player2.dat")
+        << QStringList {QStringLiteral("player2.dat")} << QString() << QStringLiteral("1101001");
+    QTest::newRow("both files") << QStringList {QStringLiteral("player1.dat"),
+                                                QStringLiteral("player2.dat")}
+                                << QString() << QStringLiteral("1100011");
+    QTest::newRow("directory named player1.dat")
+        << QStringList() << QStringLiteral("player1.dat") << QStringLiteral("1101100");
+    QTest::newRow("PLAYER1.DAT") << QStringList {QStringLiteral("PLAYER1.DAT")} << QString()
+                                 << QStringLiteral("1101100");
+}
+
+void tst_Form1::startUp()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, directory);
+    QFETCH(QString, buttons);
+
+    for (const QString &name : files) {
+        touch(name);
+    }
+    if (!directory.isEmpty()) {
+        QVERIFY(QDir().mkdir(directory));
+    }
+    startWindow();
+    QCOMPARE(m_window.buttonStates(), buttons);
+    QCOMPARE(m_window.label(7)->text(), QString());
+    for (int n = 1; n <= 8; ++n) {
+        QCOMPARE(m_window.list(n)->listIndex(), -1);
+        QCOMPARE(m_window.list(n)->currentText(), QString());
+    }
+}
+
+void tst_Form1::saveNeedsEverySelection_data()
+{
+    QTest::addColumn<int>("saveButton");
+    QTest::addColumn<int>("unset"); // the list left without a selection
+
+    for (int list : {1, 2, 3, 7, 8}) {
+        QTest::addRow("slot 1 without Combo%d", list) << 4 << list;
+    }
+    for (int list : {4, 5, 6}) {
+        QTest::addRow("slot 2 without Combo%d", list) << 5 << list;
+    }
+}
+
+void tst_Form1::saveNeedsEverySelection()
+{
+    QFETCH(int, saveButton);
+    QFETCH(int, unset);
+
+    startWindow();
+    for (int n = 1; n <= 8; ++n) {
+        m_window.list(n)->setListIndex(n == unset ? -1 : 1);
+    }
+    const QString before = m_window.buttonStates();
+
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_window.button(saveButton));
+    QVERIFY(shown);
+    QCOMPARE(shown->text, QStringLiteral("データがすべて入力されていません。"));
+    QCOMPARE(shown->title, QStringLiteral("ケルミ"));
+    QCOMPARE(shown->icon, QMessageBox::NoIcon);
+    QCOMPARE(shown->buttonCount, 1);
+    QCOMPARE(m_window.buttonStates(), before);
+    QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void tst_Form1::saveSlot2WithoutBackgroundAndBgm()
+{
+    startWindow();
+    m_window.list(6)->setListIndex(0); // device kind
+    m_window.list(5)->setListIndex(7); // character
+    m_window.list(4)->setListIndex(9); // strength
+
+    QCOMPARE(clickAndAnswer(m_window.button(5)), std::nullopt);
+    QCOMPARE(readFile(QStringLiteral("player2.dat")),
+             QByteArray::fromHex("2030200D0A2037200D0A2039200D0A835F837E815B8366815B835E0D0A"));
+    QVERIFY(!QFile::exists(QStringLiteral("player1.dat")));
+}
+
+void tst_Form1::saveAndDeleteTouchOnlyTheirSlot()
+{
+    startWindow();
+    for (int n = 1; n <= 8; ++n) {
+        m_window.list(n)->setListIndex(1);
+    }
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+
+    QCOMPARE(clickAndAnswer(m_window.button(4)), std::nullopt);
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1100110"));
+    QCOMPARE(clickAndAnswer(m_window.button(5)), std::nullopt);
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1100011"));
+    QCOMPARE(clickAndAnswer(m_window.button(6)), std::nullopt);
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+    QVERIFY(!QFile::exists(QStringLiteral("player1.dat")));
+    QVERIFY(QFile::exists(QStringLiteral("player2.dat")));
+    QCOMPARE(clickAndAnswer(m_window.button(7)), std::nullopt);
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+    QVERIFY(!QFile::exists(QStringLiteral("player2.dat")));
+    // Saving and deleting leave every list as it was.
+    for (int n = 1; n <= 8; ++n) {
+        QCOMPARE(m_window.list(n)->listIndex(), 1);
+    }
+}
+
+void tst_Form1::deleteThenSaveWritesSameRecord()
+{
+    startWindow();
+    const int picks[] = {2, 13, 45, 0, 0, 0, 2, 1}; // Combo1..Combo8
+    for (int n = 1; n <= 8; ++n) {
+        m_window.list(n)->setListIndex(picks[n - 1]);
+    }
+    QCOMPARE(clickAndAnswer(m_window.button(4)), std::nullopt);
+    const QByteArray saved = readFile(QStringLiteral("player1.dat"));
+    QCOMPARE(saved,
+             QByteArray::fromHex("2032200D0A203133200D0A203435200D0A2032200D0A2031200D0A"
+                                 "835F837E815B8366815B835E0D0A"));
+
+    QCOMPARE(clickAndAnswer(m_window.button(6)), std::nullopt);
+    QVERIFY(!QFile::exists(QStringLiteral("player1.dat")));
+    QCOMPARE(clickAndAnswer(m_window.button(4)), std::nullopt);
+    QCOMPARE(readFile(QStringLiteral("player1.dat")), saved);
+}
+
+void tst_Form1::saveFailureKeepsButtons()
+{
+    startWindow();
+    for (int n = 1; n <= 8; ++n) {
+        m_window.list(n)->setListIndex(0);
+    }
+    QVERIFY(QDir().mkdir(QStringLiteral("player1.dat")));
+
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_window.button(4));
+    QVERIFY(shown);
+    QVERIFY2(shown->text.startsWith(QStringLiteral("player1.dat を保存できませんでした。\n")),
+             qPrintable(shown->text));
+    QCOMPARE(shown->title, QStringLiteral("ケルミ"));
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+
+    QVERIFY(QDir().rmdir(QStringLiteral("player1.dat")));
+    QCOMPARE(clickAndAnswer(m_window.button(4)), std::nullopt);
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1100110"));
+    QCOMPARE(readFile(QStringLiteral("player1.dat")).size(), 39);
+}
+
+void tst_Form1::deleteOfVanishedFile()
+{
+    touch(QStringLiteral("player1.dat"));
+    touch(QStringLiteral("player2.dat"));
+    startWindow();
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1100011"));
+
+    // The match program took the file meanwhile: the operator's goal holds.
+    QVERIFY(QFile::remove(QStringLiteral("player1.dat")));
+    QCOMPARE(clickAndAnswer(m_window.button(6)), std::nullopt);
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+
+    // A delete that really fails is reported and keeps the slot saved.
+    QVERIFY(QFile::remove(QStringLiteral("player2.dat")));
+    QVERIFY(QDir().mkdir(QStringLiteral("player2.dat")));
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_window.button(7));
+    QVERIFY(shown);
+    QVERIFY(shown->text.startsWith(QStringLiteral("player2.dat を削除できませんでした。\n")));
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+}
+
+QTEST_MAIN(tst_Form1)
+#include "tst_form1.moc"

@@ -41,7 +41,10 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption,
 
 QLabel *label(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
 {
-    return place(new QLabel(caption, parent), name, geometry);
+    QLabel *label = place(new QLabel(caption, parent), name, geometry);
+    // Captions sit at the top of their box, clear of the list below.
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
 }
 
 FixedList *list(QWidget *parent, const char *name, const QStringList &rows, const QRect &geometry)
@@ -85,6 +88,7 @@ void Form1::createControls()
     Label7 = label(Frame1, "Label7", QString(), twips(360, 960, 3855, 255));
     // Received bytes are shown as they came, never interpreted as markup.
     Label7->setTextFormat(Qt::PlainText);
+    Label7->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Label7->setAutoFillBackground(true);
     QPalette status = Label7->palette();
     // The application-workspace colour behind highlighted-text coloured letters;

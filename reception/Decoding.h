@@ -15,5 +15,7 @@ struct DeviceSelection
 
 // Decodes a received transmission (one byte per character, position 1 first)
 // against the slot's lists as they stand, and returns what the lists show afterwards.
-// Indexes the lists cannot take become -1; a missing position matches nothing.
+// `lists` holds rows of the lists or -1, as a window's lists do; so does the result.
+// Indexes the lists cannot take become -1 and decoding goes on; a byte outside ASCII and a
+// position beyond the end of the text match nothing.
 DeviceSelection decodeTransmission(QByteArrayView received, DeviceSelection lists);

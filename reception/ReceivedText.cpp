@@ -1,0 +1,30 @@
+#include "ReceivedText.h"
+
+namespace {
+
+constexpr unsigned char firstHalfWidthKatakana = 0xA1;
+constexpr unsigned char lastHalfWidthKatakana = 0xDF;
+constexpr char16_t halfWidthKatakanaBase = 0xFF61; // code page 932's 0xA1
+
+QChar characterFor(unsigned char byte)
+{
+    if (byte < 0x80) {
+        return QChar(char16_t(byte));
+    }
+    if (byte >= firstHalfWidthKatakana && byte <= lastHalfWidthKatakana) {
+        return QChar(char16_t(halfWidthKatakanaBase + (byte - firstHalfWidthKatakana)));
+    }
+    return QChar(QChar::ReplacementCharacter);
+}
+
+} // namespace
+
+QString receivedText(QByteArrayView bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    for (const char byte : bytes) {
+        text.append(characterFor(static_cast<unsigned char>(byte)));
+    }
+    return text;
+}

@@ -1,0 +1,356 @@
+#include "Decoding.h"
+#include "DeviceTables.h"
+#include "PseudoTerminal.h"
+#include "TransmissionComposer.h"
+
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QTest>
+
+#include <optional>
+
+using OptionalInt = std::optional<int>;
+Q_DECLARE_METATYPE(OptionalInt)
+
+namespace {
+
+constexpr int none = -1;
+// Generous limits for a child process on a loaded machine; they only stop a hung test.
+constexpr int processTimeoutMs = 30000;
+constexpr int lineTimeoutMs = 10000;
+
+QString rowText(OptionalInt value)
+{
+    return value ? QString::number(*value) : QStringLiteral("none");
+}
+
+// The character rows each device kind's table carries, straight from the tables.
+QList<int> tableRows(int kind)
+{
+    using namespace DeviceTables;
+    QList<int> rows;
+    const auto collect = [&rows](const auto &table) {
+        for (const auto &entry : table) {
+            rows.append(entry.row);
+        }
+    };
+    if (kind == 0) {
+        collect(kind0Characters);
+    } else if (kind == 1) {
+        collect(kind1Characters);
+    } else if (kind == 2) {
+        collect(kind2Characters);
+    }
+    return rows;
+}
+
+QString devicePath()
+{
+    return QStringLiteral(KELMI_DEVICE_PATH);
+}
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run runDevice(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(devicePath(), arguments);
+    Run run;
+    if (!process.waitForFinished(processTimeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        run.err = "did not finish";
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+} // namespace
+
+class TestComposer : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void decodesToTheRequest_data();
+    void decodesToTheRequest();
+    void everyTransmittableStrength();
+    void refusesWhatTheKindCannotCarry_data();
+    void refusesWhatTheKindCannotCarry();
+    void refusesEveryCharacterMissingFromTheTable();
+    void carriedRowsFollowTheTables();
+
+    void executableRefusesWithoutOpeningThePort_data();
+    void executableRefusesWithoutOpeningThePort();
+    void executableSendsOverAPseudoTerminal_data();
+    void executableSendsOverAPseudoTerminal();
+    void executableWaitsForAtBeforeSending();
+    void executableGivesUpWaitingAfterTimeout();
+    void executableReportsAPortItCannotOpen();
+    void executableHelpExplainsComposing();
+};
+
+void TestComposer::decodesToTheRequest_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<OptionalInt>("character");
+    QTest::addColumn<OptionalInt>("strength");
+
+    const QList<OptionalInt> strengths = {std::nullopt, 0, 9, 10, 35, 53};
+    for (int kind = 0; kind < DeviceTables::deviceKindRows; ++kind) {
+        QList<OptionalInt> characters = {std::nullopt};
+        for (const int row : tableRows(kind)) {
+            characters.append(row);
+        }
+        const bool carriesStrength = kind == 0 || kind == 2;
+        for (const OptionalInt character : characters) {
+            for (const OptionalInt strength : strengths) {
+                if (strength && !carriesStrength) {
+                    continue;
+                }
+                QTest::addRow("kind %d, character %s, strength %s", kind,
+                              qPrintable(rowText(character)), qPrintable(rowText(strength)))
+                    << kind << character << strength;
+            }
+        }
+    }
+}
+
+void TestComposer::decodesToTheRequest()
+{
+    QFETCH(int, kind);
+    QFETCH(OptionalInt, character);
+    QFETCH(OptionalInt, strength);
+
+    const ComposedTransmission composed = composeTransmission({kind, character, strength});
+    QVERIFY2(composed.isValid(), qPrintable(composed.error));
+    QVERIFY(composed.bytes.size() >= DeviceTables::minimumTransmissionLength);
+    for (const char byte : composed.bytes) {
+        QVERIFY2(byte > ' ' && byte < 0x7F, composed.bytes.constData());
+    }
+    const DeviceSelection expected {kind, character.value_or(none), strength.value_or(none)};
+    QCOMPARE(decodeTransmission(composed.bytes, DeviceSelection {}), expected);
+}
+
+void TestComposer::everyTransmittableStrength()
+{
+    for (const int kind : {0, 2}) {
+        for (int strength = 0; strength <= DeviceTables::highestTransmittedStrength; ++strength) {
+            const ComposedTransmission composed = composeTransmission({kind, {}, strength});
+            QVERIFY2(composed.isValid(), qPrintable(composed.error));
+            QCOMPARE(decodeTransmission(composed.bytes, DeviceSelection {}).strength, strength);
+        }
+    }
+}
+
+void TestComposer::refusesWhatTheKindCannotCarry_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<OptionalInt>("character");
+    QTest::addColumn<OptionalInt>("strength");
+    QTest::addColumn<QString>("reason"); // a part of the message
+
+    const OptionalInt no;
+    QTest::newRow("kind 0, character 0") << 0 << OptionalInt(0) << no << "character row 0";
+    QTest::newRow("kind 0, character 21")
+        << 0 << OptionalInt(21) << OptionalInt(5) << "character row 21";
+    QTest::newRow("kind 1, character 1") << 1 << OptionalInt(1) << no << "character row 1";
+    QTest::newRow("kind 2, character 8")
+        << 2 << OptionalInt(8) << OptionalInt(3) << "character row 8";
+    QTest::newRow("kind 0, strength 54") << 0 << OptionalInt(1) << OptionalInt(54) << "at most 53";
+    QTest::newRow("kind 2, strength 60") << 2 << no << OptionalInt(60) << "at most 53";
+    QTest::newRow("kind 1, strength 0") << 1 << OptionalInt(6) << OptionalInt(0) << "no strength";
+    QTest::newRow("kind 1, strength 20") << 1 << no << OptionalInt(20) << "no strength";
+    QTest::newRow("kind 3, character 0") << 3 << OptionalInt(0) << no << "no character";
+    QTest::newRow("kind 3, strength 5") << 3 << no << OptionalInt(5) << "no strength";
+    QTest::newRow("kind 3, both") << 3 << OptionalInt(3) << OptionalInt(5) << "carries no";
+    QTest::newRow("kind 4") << 4 << no << no << "device kind 4 is out of range";
+    QTest::newRow("kind -1") << -1 << no << no << "device kind -1 is out of range";
+    QTest::newRow("character 22") << 1 << OptionalInt(22) << no << "character row 22 is out";
+    QTest::newRow("character -1") << 0 << OptionalInt(-1) << no << "character row -1 is out";
+    QTest::newRow("strength 61") << 0 << no << OptionalInt(61) << "strength 61 is out";
+    QTest::newRow("strength -1") << 2 << no << OptionalInt(-1) << "strength -1 is out";
+}
+
+void TestComposer::refusesWhatTheKindCannotCarry()
+{
+    QFETCH(int, kind);
+    QFETCH(OptionalInt, character);
+    QFETCH(OptionalInt, strength);
+    QFETCH(QString, reason);
+
+    const ComposedTransmission composed = composeTransmission({kind, character, strength});
+    QVERIFY(!composed.isValid());
+    QVERIFY(composed.bytes.isEmpty());
+    QVERIFY2(composed.error.contains(reason), qPrintable(composed.error));
+}
+
+void TestComposer::refusesEveryCharacterMissingFromTheTable()
+{
+    for (int kind = 0; kind < DeviceTables::deviceKindRows; ++kind) {
+        const QList<int> carried = tableRows(kind);
+        for (int row = 0; row < DeviceTables::characterRows; ++row) {
+            const ComposedTransmission composed = composeTransmission({kind, row, {}});
+            QCOMPARE(composed.isValid(), carried.contains(row));
+        }
+    }
+}
+
+void TestComposer::carriedRowsFollowTheTables()
+{
+    for (int kind = 0; kind < DeviceTables::deviceKindRows; ++kind) {
+        QList<int> expected = tableRows(kind);
+        std::sort(expected.begin(), expected.end());
+        QCOMPARE(carriedCharacterRows(kind), expected);
+    }
+    QVERIFY(carriedCharacterRows(3).isEmpty());
+}
+
+void TestComposer::executableRefusesWithoutOpeningThePort_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("strength for kind 1")
+        << QStringList {"--kind", "1", "--strength", "5"} << "no strength";
+    QTest::newRow("character for kind 3")
+        << QStringList {"--kind", "3", "--character", "0"} << "no character";
+    QTest::newRow("character kind 0 lacks")
+        << QStringList {"--kind", "0", "--character", "0"} << "cannot carry character row 0";
+    QTest::newRow("strength 54") << QStringList {"--kind", "2", "--strength", "54"} << "at most 53";
+    QTest::newRow("kind 9") << QStringList {"--kind", "9"} << "out of range";
+    QTest::newRow("kind not a number") << QStringList {"--kind", "one"} << "--kind needs";
+    QTest::newRow("raw with kind")
+        << QStringList {"--raw", "1C5", "--kind", "0"} << "cannot be combined";
+    QTest::newRow("character without kind")
+        << QStringList {"--raw", "1", "--character", "1"} << "need --kind";
+    QTest::newRow("nothing to send") << QStringList {} << "nothing to send";
+    QTest::newRow("empty raw text") << QStringList {"--raw", ""} << "nothing to send";
+    QTest::newRow("odd hex") << QStringList {"--hex", "313"} << "--hex needs";
+    QTest::newRow("timeout without wait-at")
+        << QStringList {"--kind", "3", "--timeout", "5"} << "--timeout needs --wait-at";
+}
+
+void TestComposer::executableRefusesWithoutOpeningThePort()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, reason);
+
+    PseudoTerminal line;
+    QVERIFY2(line.isOpen(), qPrintable(line.errorString()));
+    const Run run = runDevice(QStringList {line.slavePath()} + arguments);
+    QCOMPARE(run.exitCode, 1);
+    const QString message = QString::fromLocal8Bit(run.err);
+    QVERIFY2(message.contains(reason), qPrintable(message));
+    QVERIFY2(!message.contains(QStringLiteral("cannot open")), qPrintable(message));
+    QVERIFY(run.out.isEmpty());
+    QCOMPARE(line.waitForBytes(1, 200), QByteArray());
+}
+
+void TestComposer::executableSendsOverAPseudoTerminal_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("kind 0, character 1, strength 5")
+        << QStringList {"--kind", "0", "--character", "1", "--strength", "5"}
+        << composeTransmission({0, 1, 5}).bytes;
+    QTest::newRow("kind 1, character 21") << QStringList {"--kind", "1", "--character", "21"}
+                                          << composeTransmission({1, 21, {}}).bytes;
+    QTest::newRow("kind 2, strength 53") << QStringList {"--kind", "2", "--strength", "53"}
+                                         << composeTransmission({2, {}, 53}).bytes;
+    QTest::newRow("kind 3") << QStringList {"--kind", "3"}
+                            << composeTransmission({3, {}, {}}).bytes;
+    QTest::newRow("raw text as it stands")
+        << QStringList {"--raw", "1C5 <b>&\r"} << QByteArray("1C5 <b>&\r");
+    QTest::newRow("raw UTF-8 text")
+        << QStringList {"--raw", QStringLiteral("1\uFF71")} << QByteArray("1\xEF\xBD\xB1");
+    QTest::newRow("hex bytes") << QStringList {"--hex", "31 b1 00 FF"}
+                               << QByteArray("1\xB1\0\xFF", 4);
+}
+
+void TestComposer::executableSendsOverAPseudoTerminal()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, expected);
+    QVERIFY(!expected.isEmpty());
+
+    PseudoTerminal line;
+    QVERIFY2(line.isOpen(), qPrintable(line.errorString()));
+    const Run run = runDevice(QStringList {line.slavePath()} + arguments);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(line.waitForBytes(expected.size(), lineTimeoutMs), expected);
+    QCOMPARE(line.waitForBytes(1, 100), QByteArray());
+    QVERIFY2(run.out.contains(expected.toHex(' ').toUpper()), run.out.constData());
+}
+
+void TestComposer::executableWaitsForAtBeforeSending()
+{
+    PseudoTerminal line;
+    QVERIFY2(line.isOpen(), qPrintable(line.errorString()));
+    const QByteArray expected = composeTransmission({2, 7, 10}).bytes;
+
+    QProcess process;
+    process.start(
+        devicePath(),
+        {line.slavePath(), "--wait-at", "--kind", "2", "--character", "7", "--strength", "10"});
+    QByteArray out;
+    const QDeadlineTimer deadline(processTimeoutMs);
+    while (!out.contains("Waiting for AT CR") && !deadline.hasExpired()
+           && process.state() != QProcess::NotRunning) {
+        process.waitForReadyRead(100);
+        out += process.readAllStandardOutput();
+    }
+    QVERIFY2(out.contains("Waiting for AT CR"), process.readAllStandardError().constData());
+
+    // Nothing before the console's greeting is complete, not even after a bare "AT" or noise.
+    QCOMPARE(line.waitForBytes(1, 200), QByteArray());
+    QVERIFY(line.write("xx\rAT"));
+    QCOMPARE(line.waitForBytes(1, 300), QByteArray());
+    QCOMPARE(process.state(), QProcess::Running);
+
+    QVERIFY(line.write("\r"));
+    QCOMPARE(line.waitForBytes(expected.size(), lineTimeoutMs), expected);
+    QVERIFY(process.waitForFinished(processTimeoutMs));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(line.waitForBytes(1, 100), QByteArray());
+}
+
+void TestComposer::executableGivesUpWaitingAfterTimeout()
+{
+    PseudoTerminal line;
+    QVERIFY2(line.isOpen(), qPrintable(line.errorString()));
+    const Run run = runDevice({line.slavePath(), "--wait-at", "--timeout", "200", "--kind", "3"});
+    QCOMPARE(run.exitCode, 3);
+    QVERIFY2(run.err.contains("no AT CR"), run.err.constData());
+    QCOMPARE(line.waitForBytes(1, 100), QByteArray());
+}
+
+void TestComposer::executableReportsAPortItCannotOpen()
+{
+    const Run run = runDevice({"/nonexistent/kelmi-port", "--kind", "3"});
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.contains("cannot open /nonexistent/kelmi-port"), run.err.constData());
+}
+
+void TestComposer::executableHelpExplainsComposing()
+{
+    const Run run = runDevice({"--help"});
+    QCOMPARE(run.exitCode, 0);
+    for (const char *topic : {"--raw", "--kind", "--character", "--strength", "--wait-at",
+                              "--timeout", "socat", "9600", "kind 3: neither"}) {
+        QVERIFY2(run.out.contains(topic), topic);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestComposer)
+#include "tst_composer.moc"

@@ -1,0 +1,192 @@
+#include "TransmissionComposer.h"
+
+#include "DeviceTables.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+using namespace DeviceTables;
+
+namespace {
+
+// Fills every position that the device kind leaves unused.
+constexpr char padding = '0';
+static_assert(padding != kind2CharacterMarker, "padding must not announce a kind 2 character");
+
+// Characters that make the decoding skip the character: a kind 0 group and a kind 1 first
+// key just past the accepted ones.
+constexpr char noKind0Group = kind0LastGroup + 1;
+constexpr char noKind1FirstKey = kind1FirstKeyHighest + 1;
+
+void put(QByteArray &bytes, int position, char code)
+{
+    bytes[position - 1] = code;
+}
+
+// Inverse of the strength digit: '/' for none, '0'..'9' for 0..9, 'A'..'l' for 10..53.
+char strengthDigit(std::optional<int> strength)
+{
+    if (!strength) {
+        return lowestStrengthDigit;
+    }
+    if (*strength <= strengthAdjustmentThreshold) {
+        return char(strengthDigitBase + *strength);
+    }
+    return char(strengthDigitBase + *strength + strengthAdjustment);
+}
+
+QString rowsText(const QList<int> &rows)
+{
+    QStringList texts;
+    for (const int row : rows) {
+        texts.append(QString::number(row));
+    }
+    return texts.join(QStringLiteral(", "));
+}
+
+ComposedTransmission refusal(const QString &reason)
+{
+    return {{}, reason};
+}
+
+ComposedTransmission uncarriedCharacter(const TransmissionRequest &request)
+{
+    return refusal(QStringLiteral("device kind %1 cannot carry character row %2; "
+                                  "it carries character rows %3")
+                       .arg(request.deviceKind)
+                       .arg(*request.character)
+                       .arg(rowsText(carriedCharacterRows(request.deviceKind))));
+}
+
+// Checks what holds for every kind: the rows exist and the strength fits a digit.
+QString rangeError(const TransmissionRequest &request)
+{
+    if (request.deviceKind < 0 || request.deviceKind >= deviceKindRows) {
+        return QStringLiteral("device kind %1 is out of range: it must be 0 to %2")
+            .arg(request.deviceKind)
+            .arg(deviceKindRows - 1);
+    }
+    if (request.character && (*request.character < 0 || *request.character >= characterRows)) {
+        return QStringLiteral("character row %1 is out of range: it must be 0 to %2")
+            .arg(*request.character)
+            .arg(characterRows - 1);
+    }
+    if (request.strength && (*request.strength < 0 || *request.strength >= strengthRows)) {
+        return QStringLiteral("strength %1 is out of range: it must be 0 to %2")
+            .arg(*request.strength)
+            .arg(strengthRows - 1);
+    }
+    return {};
+}
+
+ComposedTransmission composeKind0(const TransmissionRequest &request, QByteArray bytes)
+{
+    put(bytes, strengthDigitPosition, strengthDigit(request.strength));
+    if (!request.character) {
+        put(bytes, kind0GroupPosition, noKind0Group);
+        return {bytes, {}};
+    }
+    const auto entry = std::ranges::find(kind0Characters, *request.character, &GroupLetterRow::row);
+    if (entry == kind0Characters.end()) {
+        return uncarriedCharacter(request);
+    }
+    put(bytes, kind0GroupPosition, entry->group);
+    put(bytes, kind0LetterPosition, entry->letter);
+    return {bytes, {}};
+}
+
+ComposedTransmission composeKind1(const TransmissionRequest &request, QByteArray bytes)
+{
+    if (!request.character) {
+        put(bytes, kind1FirstKeyPosition, noKind1FirstKey);
+        return {bytes, {}};
+    }
+    const auto entry = std::ranges::find(kind1Characters, *request.character, &KeysRow::row);
+    if (entry == kind1Characters.end()) {
+        return uncarriedCharacter(request);
+    }
+    put(bytes, kind1FirstKeyPosition, entry->first);
+    put(bytes, kind1SecondKeyPosition, entry->second);
+    put(bytes, kind1ThirdKeyPosition, entry->third);
+    return {bytes, {}};
+}
+
+ComposedTransmission composeKind2(const TransmissionRequest &request, QByteArray bytes)
+{
+    put(bytes, strengthDigitPosition, strengthDigit(request.strength));
+    if (!request.character) {
+        return {bytes, {}}; // padding at position 11 announces no character
+    }
+    const auto entry = std::ranges::find(kind2Characters, *request.character, &DigitRow::row);
+    if (entry == kind2Characters.end()) {
+        return uncarriedCharacter(request);
+    }
+    put(bytes, kind2MarkerPosition, kind2CharacterMarker);
+    put(bytes, kind2DigitPosition, entry->digit);
+    return {bytes, {}};
+}
+
+} // namespace
+
+ComposedTransmission composeTransmission(const TransmissionRequest &request)
+{
+    if (const QString error = rangeError(request); !error.isEmpty()) {
+        return refusal(error);
+    }
+    const int kind = request.deviceKind;
+    if (kind == 3 && request.character) {
+        return refusal(QStringLiteral("device kind 3 carries no character; leave out the "
+                                      "character and pick it by hand in the console"));
+    }
+    if ((kind == 1 || kind == 3) && request.strength) {
+        return refusal(QStringLiteral("device kind %1 carries no strength; leave out the "
+                                      "strength and pick it by hand in the console")
+                           .arg(kind));
+    }
+    if (request.strength && *request.strength > highestTransmittedStrength) {
+        return refusal(QStringLiteral("strength %1 cannot be transmitted: a strength digit "
+                                      "gives at most %2")
+                           .arg(*request.strength)
+                           .arg(highestTransmittedStrength));
+    }
+
+    QByteArray bytes(minimumTransmissionLength, padding);
+    put(bytes, deviceCodePosition, char(firstDeviceCode + kind));
+    switch (kind) {
+    case 0:
+        return composeKind0(request, bytes);
+    case 1:
+        return composeKind1(request, bytes);
+    case 2:
+        return composeKind2(request, bytes);
+    default:
+        return {bytes, {}}; // kind 3: the device code alone
+    }
+}
+
+QList<int> carriedCharacterRows(int deviceKind)
+{
+    QList<int> rows;
+    const auto collect = [&rows](const auto &table) {
+        for (const auto &entry : table) {
+            rows.append(entry.row);
+        }
+    };
+    switch (deviceKind) {
+    case 0:
+        collect(kind0Characters);
+        break;
+    case 1:
+        collect(kind1Characters);
+        break;
+    case 2:
+        collect(kind2Characters);
+        break;
+    default:
+        break;
+    }
+    std::ranges::sort(rows);
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}

@@ -1,0 +1,393 @@
+#include "FixedList.h"
+#include "Form1.h"
+#include "PseudoTerminal.h"
+#include "WindowProbe.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+// A device's transmission goes from a real pseudo-terminal through the window's port
+// buttons into the player's lists, with every other handler running during the wait.
+class tst_Form1Reception : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void exactly17Bytes_data();
+    void exactly17Bytes();
+    void twentyBytesWaitingAtFirstPoll();
+    void bytesInPieces();
+    void bytesAfterTheReadAreLeft();
+    void sixteenBytesThenAbort();
+    void abortThenNewReception();
+    void greetingOnlyOnPort2();
+    void receptionClearsOnlyItsSlot();
+    void otherSlotSavesDuringWait();
+    void ownSlotSaveDuringWaitNeedsSelection();
+    void portThatCannotOpen_data();
+    void portThatCannotOpen();
+    void lineHungUpDuringWait();
+    void windowClosedDuringWait();
+
+private:
+    // Runs steps one after another from inside the wait, each once the previous has run.
+    void during(std::initializer_list<std::function<void()>> steps);
+    QSerialPort *port() const
+    {
+        return m_form->findChild<QSerialPort *>(QStringLiteral("MSComm1"));
+    }
+    void selectAll(int row);
+    QList<int> indexes() const;
+
+    QTemporaryDir *m_dir = nullptr;
+    QString m_oldDir;
+    PseudoTerminal *m_line1 = nullptr;
+    PseudoTerminal *m_line2 = nullptr;
+    Form1 *m_form = nullptr;
+    WindowProbe m_window {nullptr};
+};
+
+namespace {
+// Kind 0, character letter 'C' with group '0' (row 1), strength digit '5'.
+const QByteArray kind0Text = "1C500000000000000";
+} // namespace
+
+void tst_Form1Reception::init()
+{
+    m_dir = new QTemporaryDir;
+    m_oldDir = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_line1 = new PseudoTerminal;
+    m_line2 = new PseudoTerminal;
+    QVERIFY2(m_line1->isOpen(), qPrintable(m_line1->errorString()));
+    QVERIFY2(m_line2->isOpen(), qPrintable(m_line2->errorString()));
+    qputenv("KELMI_PORT1", m_line1->slavePath().toLocal8Bit());
+    qputenv("KELMI_PORT2", m_line2->slavePath().toLocal8Bit());
+
+    m_form = new Form1;
+    m_window.form = m_form;
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+}
+
+void tst_Form1Reception::cleanup()
+{
+    delete m_form;
+    m_form = nullptr;
+    delete m_line1;
+    delete m_line2;
+    qunsetenv("KELMI_PORT1");
+    qunsetenv("KELMI_PORT2");
+    QDir::setCurrent(m_oldDir);
+    delete m_dir;
+}
+
+void tst_Form1Reception::during(std::initializer_list<std::function<void()>> steps)
+{
+    int delay = 0;
+    for (const auto &step : steps) {
+        // A few milliseconds apart, so each lands in its own yield of the wait.
+        QTimer::singleShot(delay, m_form, step);
+        delay += 20;
+    }
+    // A reception that a failed step left waiting is aborted, so the test fails, not hangs.
+    QTimer::singleShot(5000, m_form, [this] {
+        if (m_window.button(3)->isEnabled()) {
+            QTest::mouseClick(m_window.button(3), Qt::LeftButton);
+        }
+    });
+}
+
+void tst_Form1Reception::selectAll(int row)
+{
+    for (int n = 1; n <= 8; ++n) {
+        m_window.list(n)->setListIndex(row);
+    }
+}
+
+QList<int> tst_Form1Reception::indexes() const
+{
+    QList<int> result;
+    for (int n = 1; n <= 8; ++n) {
+        result += m_window.list(n)->listIndex();
+    }
+    return result;
+}
+
+void tst_Form1Reception::exactly17Bytes_data()
+{
+    QTest::addColumn<int>("portButton");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QList<int>>("lists"); // Combo1..Combo8 afterwards
+
+    QTest::newRow("port 1, kind 0") << 1 << kind0Text << QList<int> {0, 1, 5, -1, -1, -1, -1, -1};
+    QTest::newRow("port 2, kind 0") << 2 << kind0Text << QList<int> {-1, -1, -1, 5, 1, 0, -1, -1};
+    QTest::newRow("port 1, kind 1")
+        << 1 << QByteArray("20D01000000000000") << QList<int> {1, 13, -1, -1, -1, -1, -1, -1};
+    QTest::newRow("port 2, kind 2")
+        << 2 << QByteArray("30A00000062000000") << QList<int> {-1, -1, -1, 10, 7, 2, -1, -1};
+    QTest::newRow("port 1, markup and katakana")
+        << 1 << QByteArray("4<b>x</b>\xB1\xB2\xDF\xE0\x80zzz")
+        << QList<int> {3, -1, -1, -1, -1, -1, -1, -1};
+}
+
+void tst_Form1Reception::exactly17Bytes()
+{
+    QFETCH(int, portButton);
+    QFETCH(QByteArray, sent);
+    QFETCH(QList<int>, lists);
+
+    PseudoTerminal *line = portButton == 1 ? m_line1 : m_line2;
+    bool waited = false;
+    during({[&] {
+        waited = port()->isOpen() && m_window.buttonStates().startsWith(QLatin1String("001"));
+        QVERIFY(line->deliver(sent));
+    }});
+    QTest::mouseClick(m_window.button(portButton), Qt::LeftButton);
+
+    QVERIFY(waited);
+    QCOMPARE(indexes(), lists);
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+    QVERIFY(!port()->isOpen());
+    if (sent.startsWith('4')) {
+        // Shown as plain text: markup stays visible, katakana from code page 932,
+        // anything else as a replacement mark.
+        QCOMPARE(m_window.label(7)->text(), QStringLiteral("4<b>x</b>ｱｲﾟ\uFFFD\uFFFDzzz"));
+    } else {
+        QCOMPARE(m_window.label(7)->text(), QString::fromLatin1(sent));
+    }
+}
+
+void tst_Form1Reception::twentyBytesWaitingAtFirstPoll()
+{
+    const QByteArray sent = kind0Text + "xyz";
+    during({[&] {
+        QVERIFY(m_line1->deliver(sent));
+    }});
+    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+    QCOMPARE(m_window.label(7)->text(), QString::fromLatin1(sent));
+    QCOMPARE(indexes(), (QList<int> {0, 1, 5, -1, -1, -1, -1, -1}));
+}
+
+void tst_Form1Reception::bytesInPieces()
+{
+    QString labelAfter10;
+    during({[&] { QVERIFY(m_line1->deliver(kind0Text.left(5))); },
+            [&] { QVERIFY(m_line1->deliver(kind0Text.mid(5, 5))); },
+            [&] {
+                // Ten bytes are not a transmission: still waiting.
+                labelAfter10 = m_window.label(7)->text();
+                QVERIFY(m_line1->deliver(kind0Text.mid(10)));
+            }});
+    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+    QCOMPARE(labelAfter10, QStringLiteral("プレイヤー１受信中"));
+    QCOMPARE(m_window.label(7)->text(), QString::fromLatin1(kind0Text));
+    QCOMPARE(indexes(), (QList<int> {0, 1, 5, -1, -1, -1, -1, -1}));
+}
+
+void tst_Form1Reception::bytesAfterTheReadAreLeft()
+{
+    during({[&] {
+        QVERIFY(m_line1->deliver(kind0Text));
+    }});
+    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+    QVERIFY(!port()->isOpen());
+    QVERIFY(m_line1->deliver("abc"));
+    QTest::qWait(20);
+    QCOMPARE(m_window.label(7)->text(), QString::fromLatin1(kind0Text));
+    // The late bytes are still on the line, unread by the console.
+    QCOMPARE(m_line1->pendingOnLine(), 3);
+}
+
+void tst_Form1Reception::sixteenBytesThenAbort()
+{
+    selectAll(1);
+    during({[&] { QVERIFY(m_line1->deliver(kind0Text.left(16))); },
+            [&] {
+                QTest::mouseClick(m_window.button(3), Qt::LeftButton);
+            }});
+    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+
+    QCOMPARE(m_window.label(7)->text(), QStringLiteral("受信中断"));
+    QCOMPARE(indexes(), (QList<int> {-1, -1, -1, 1, 1, 1, 1, 1}));
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+    QVERIFY(!port()->isOpen());
+}
+
+void tst_Form1Reception::abortThenNewReception()
+{
+    QString labelInNewWait;
+    bool newReceptionNested = false;
+    during({[&] {
+        // Both clicks are handled in one yield of the first reception's wait, so the new
+        // reception runs inside the aborted one.
+        QTest::mouseClick(m_window.button(3), Qt::LeftButton);
+        QTimer::singleShot(20, m_form, [&] {
+            labelInNewWait = m_window.label(7)->text();
+            QVERIFY(m_line2->deliver("30700000002000000"));
+        });
+        QTest::mouseClick(m_window.button(2), Qt::LeftButton);
+        newReceptionNested = true;
+    }});
+    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+
+    QVERIFY(newReceptionNested);
+    QCOMPARE(labelInNewWait, QStringLiteral("プレイヤー２受信中"));
+    // The aborted reception left what the new one showed and decoded alone.
+    QCOMPARE(m_window.label(7)->text(), QStringLiteral("30700000002000000"));
+    QCOMPARE(indexes(), (QList<int> {-1, -1, -1, 7, 0, 2, -1, -1}));
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+    QVERIFY(!port()->isOpen());
+    QCOMPARE(m_line2->readAvailable(), QByteArray("AT\r"));
+}
+
+void tst_Form1Reception::greetingOnlyOnPort2()
+{
+    QByteArray atFirstPoll2;
+    during({[&] {
+        atFirstPoll2 = m_line2->readAvailable();
+        QVERIFY(m_line2->deliver(kind0Text));
+    }});
+    QTest::mouseClick(m_window.button(2), Qt::LeftButton);
+    QCOMPARE(atFirstPoll2, QByteArray("AT\r"));
+    QCOMPARE(m_line2->waitForBytes(1, 50), QByteArray());
+
+    during({[&] {
+        QVERIFY(m_line1->deliver(kind0Text));
+    }});
+    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+    QCOMPARE(m_line1->waitForBytes(1, 50), QByteArray());
+    QCOMPARE(m_line2->readAvailable(), QByteArray());
+}
+
+void tst_Form1Reception::receptionClearsOnlyItsSlot()
+{
+    selectAll(1);
+    m_window.button(4)->setEnabled(false); // as if player 1 were saved
+    m_window.button(6)->setEnabled(true);
+    QList<int> duringWait;
+    QString buttonsDuringWait;
+    during({[&] {
+        duringWait = indexes();
+        buttonsDuringWait = m_window.buttonStates();
+        QTest::mouseClick(m_window.button(3), Qt::LeftButton);
+    }});
+    QTest::mouseClick(m_window.button(2), Qt::LeftButton);
+    QCOMPARE(duringWait, (QList<int> {1, 1, 1, -1, -1, -1, 1, 1}));
+    QCOMPARE(buttonsDuringWait, QStringLiteral("0010110"));
+    QCOMPARE(m_window.list(4)->currentText(), QString());
+}
+
+void tst_Form1Reception::otherSlotSavesDuringWait()
+{
+    m_window.list(6)->setListIndex(3);
+    m_window.list(5)->setListIndex(21);
+    m_window.list(4)->setListIndex(60);
+    std::optional<ShownMessage> shown;
+    during({[&] { shown = clickAndAnswer(m_window.button(5)); },
+            [&] {
+                QVERIFY(m_line1->deliver(kind0Text));
+            }});
+    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+
+    QCOMPARE(shown, std::nullopt);
+    QFile file(QStringLiteral("player2.dat"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll().left(17), QByteArray(" 3 \r\n 21 \r\n 60 \r\n"));
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(indexes(), (QList<int> {0, 1, 5, 60, 21, 3, -1, -1}));
+}
+
+void tst_Form1Reception::ownSlotSaveDuringWaitNeedsSelection()
+{
+    selectAll(0);
+    std::optional<ShownMessage> shown;
+    during({[&] { shown = clickAndAnswer(m_window.button(4)); },
+            [&] {
+                QTest::mouseClick(m_window.button(3), Qt::LeftButton);
+            }});
+    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+    QVERIFY(shown);
+    QCOMPARE(shown->text, QStringLiteral("データがすべて入力されていません。"));
+    QVERIFY(!QFile::exists(QStringLiteral("player1.dat")));
+}
+
+void tst_Form1Reception::portThatCannotOpen_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("missing") << QStringLiteral("/nonexistent/ttyKELMI")
+                             << QStringLiteral("No such file or directory");
+    QTest::newRow("directory") << QStringLiteral("/") << QString();
+}
+
+void tst_Form1Reception::portThatCannotOpen()
+{
+    QFETCH(QString, device);
+    QFETCH(QString, reason);
+
+    qputenv("KELMI_PORT1", device.toLocal8Bit());
+    selectAll(1);
+    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+
+    const QString label = m_window.label(7)->text();
+    QVERIFY2(
+        label.startsWith(QStringLiteral("ポート１を開けません: ") + device + QLatin1String(": ")),
+        qPrintable(label));
+    QVERIFY2(label.endsWith(reason), qPrintable(label));
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(indexes(), (QList<int> {-1, -1, -1, 1, 1, 1, 1, 1}));
+    QVERIFY(!port()->isOpen());
+}
+
+void tst_Form1Reception::lineHungUpDuringWait()
+{
+    int labelChanges = 0;
+    connect(port(), &QSerialPort::errorOccurred, this, [&] { ++labelChanges; });
+    during({[&] { QVERIFY(m_line1->deliver("12345")); },
+            [&] {
+                m_line1->closeMaster();
+            }});
+    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+
+    const QString label = m_window.label(7)->text();
+    QVERIFY2(label.startsWith(QStringLiteral("ポート１の受信が途切れました: ")), qPrintable(label));
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+    QVERIFY(!port()->isOpen());
+    QCOMPARE(indexes().first(), -1);
+    // A dead line reports nothing more once the port is closed.
+    const int errorsAtEnd = labelChanges;
+    QTest::qWait(50);
+    QCOMPARE(labelChanges, errorsAtEnd);
+}
+
+void tst_Form1Reception::windowClosedDuringWait()
+{
+    // As in the console: the click runs inside the application's event loop, and closing
+    // the last window must end the wait and let that loop return.
+    QTimer::singleShot(0, m_form, [&] {
+        during({[&] {
+            m_form->close();
+        }});
+        QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+    });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!m_form->isVisible());
+    QVERIFY(!port()->isOpen());
+}
+
+QTEST_MAIN(tst_Form1Reception)
+#include "tst_form1reception.moc"

@@ -185,7 +185,7 @@ void Form1::Command3_Click()
 {
     m_reception->abort();
     enablePortButtons(true);
-    Label7->setText(QStringLiteral("受信中断"));
+    showStatus(QStringLiteral("受信中断"));
 }
 
 void Form1::Command4_Click()
@@ -215,7 +215,7 @@ void Form1::receive(int portNumber, SlotLists lists, const QString &waitingMessa
     lists.character->setListIndex(-1);
     lists.strength->setListIndex(-1);
     enablePortButtons(false);
-    Label7->setText(waitingMessage);
+    showStatus(waitingMessage);
 
     // Every other handler, the abort among them, runs inside this call.
     const SerialReception::Outcome outcome = m_reception->receive(portNumber);
@@ -224,13 +224,13 @@ void Form1::receive(int portNumber, SlotLists lists, const QString &waitingMessa
         return; // the abort has already restored the buttons and the label
     case SerialReception::Outcome::Failed:
         enablePortButtons(true);
-        Label7->setText(outcome.message);
+        showStatus(outcome.message);
         return;
     case SerialReception::Outcome::Received:
         break;
     }
     enablePortButtons(true);
-    Label7->setText(receivedText(outcome.bytes));
+    showStatus(receivedText(outcome.bytes));
 
     const DeviceSelection decoded = decodeTransmission(
         outcome.bytes,
@@ -238,6 +238,13 @@ void Form1::receive(int portNumber, SlotLists lists, const QString &waitingMessa
     lists.deviceKind->setListIndex(decoded.deviceKind);
     lists.character->setListIndex(decoded.character);
     lists.strength->setListIndex(decoded.strength);
+}
+
+void Form1::showStatus(const QString &text)
+{
+    Label7->setText(text);
+    // A long failure reason or transmission is cut at the label's edge; the tip shows it whole.
+    Label7->setToolTip(text);
 }
 
 void Form1::enablePortButtons(bool enabled)

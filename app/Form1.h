@@ -44,6 +44,7 @@ private:
         FixedList *strength;
     };
     void receive(int portNumber, SlotLists lists, const QString &waitingMessage);
+    void showStatus(const QString &text);
     void enablePortButtons(bool enabled);
     void save(PlayerSlot slot, const QList<FixedList *> &recordLists, QPushButton *saveButton,
               QPushButton *deleteButton);

@@ -348,6 +348,7 @@ void tst_Form1Reception::portThatCannotOpen()
         label.startsWith(QStringLiteral("ポート１を開けません: ") + device + QLatin1String(": ")),
         qPrintable(label));
     QVERIFY2(label.endsWith(reason), qPrintable(label));
+    QCOMPARE(m_window.label(7)->toolTip(), label);
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
     QCOMPARE(indexes(), (QList<int> {-1, -1, -1, 1, 1, 1, 1, 1}));
     QVERIFY(!port()->isOpen());

@@ -21,13 +21,38 @@ public:
     };
 
     explicit SerialReception(QObject *parent = nullptr);
+    // Destroying it during a wait aborts that wait.
+    ~SerialReception() override;
 
     // Runs one reception on port 1 or 2. Returns only when it has been received,
     // aborted or has failed; other handlers (abort included) run inside it.
+    // Starting one while another waits aborts the waiting one first.
     Outcome receive(int portNumber);
 
     // Ends the waiting reception: closes the port; the reception returns Aborted.
     void abort();
 
     bool isWaiting() const;
+
+private Q_SLOTS:
+    // The port's error notification. Ordinary notifications (NoError after every open)
+    // are ignored; any real error during a wait ends that wait as Failed.
+    void MSComm1_OnComm(QSerialPort::SerialPortError error);
+
+private:
+    // What one call of receive() learns while it yields; it lives on that call's stack.
+    struct Wait
+    {
+        int portNumber = 0;
+        bool aborted = false;
+        bool failed = false;
+        QString message;
+    };
+
+    void closePort();
+
+    QSerialPort *m_port = nullptr; // MSComm1, shared by both player slots
+    // The reception that currently waits, or none. An aborted or failed reception is
+    // detached at once, so a reception started inside its yield never touches it.
+    Wait *m_waiting = nullptr;
 };

@@ -1,0 +1,496 @@
+#include "PseudoTerminal.h"
+#include "SerialPortNames.h"
+#include "SerialReception.h"
+
+#include <QDir>
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+using Kind = SerialReception::Outcome::Kind;
+
+class TestSerialReception : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void portNames_data();
+    void portNames();
+    void greeting_data();
+    void greeting();
+
+    void receivesTransmission_data();
+    void receivesTransmission();
+    void discardsBytesFromBeforeTheOpen_data();
+    void discardsBytesFromBeforeTheOpen();
+    void leavesLaterBytesOnTheLine();
+    void sendsGreetingBeforeFirstPoll_data();
+    void sendsGreetingBeforeFirstPoll();
+    void abortEndsWait();
+    void abortedReceptionLeavesNestedOneAlone();
+    void newReceptionEndsWaitingOne();
+    void destroyedDuringWait();
+    void portThatCannotBeOpened_data();
+    void portThatCannotBeOpened();
+    void hangUpDuringWait_data();
+    void hangUpDuringWait();
+
+private:
+    PseudoTerminal &line(int portNumber) { return portNumber == 2 ? *m_line2 : *m_line1; }
+    // Runs action after ms of event processing, unless context is gone by then, so that
+    // a failed test leaves no timer behind for the next one.
+    static void later(QObject *context, int ms, std::function<void()> action)
+    {
+        QTimer::singleShot(ms, context, std::move(action));
+    }
+    // Aborts a reception that is still waiting after a generous while, so that a wait
+    // that never ends fails the test instead of hanging it.
+    static void watchdog(QObject *context, SerialReception &reception)
+    {
+        later(context, 5000, [&reception] { reception.abort(); });
+    }
+    static QSerialPort *portOf(SerialReception &reception)
+    {
+        return reception.findChild<QSerialPort *>(QStringLiteral("MSComm1"));
+    }
+
+    std::unique_ptr<PseudoTerminal> m_line1;
+    std::unique_ptr<PseudoTerminal> m_line2;
+};
+
+void TestSerialReception::init()
+{
+    m_line1 = std::make_unique<PseudoTerminal>();
+    m_line2 = std::make_unique<PseudoTerminal>();
+    QVERIFY2(m_line1->isOpen(), qPrintable(m_line1->errorString()));
+    QVERIFY2(m_line2->isOpen(), qPrintable(m_line2->errorString()));
+    qputenv("KELMI_PORT1", m_line1->slavePath().toLocal8Bit());
+    qputenv("KELMI_PORT2", m_line2->slavePath().toLocal8Bit());
+}
+
+void TestSerialReception::cleanup()
+{
+    qunsetenv("KELMI_PORT1");
+    qunsetenv("KELMI_PORT2");
+    m_line1.reset();
+    m_line2.reset();
+}
+
+void TestSerialReception::portNames_data()
+{
+    QTest::addColumn<int>("portNumber");
+    QTest::addColumn<QByteArray>("port1Variable"); // null: unset
+    QTest::addColumn<QByteArray>("port2Variable");
+    QTest::addColumn<QString>("expected");
+
+#ifdef Q_OS_WIN
+    const QString first = QStringLiteral("COM1");
+    const QString second = QStringLiteral("COM2");
+#else
+    const QString first = QStringLiteral("/dev/ttyS0");
+    const QString second = QStringLiteral("/dev/ttyS1");
+#endif
+    const QByteArray unset;
+    QTest::newRow("port 1, no variable") << 1 << unset << unset << first;
+    QTest::newRow("port 2, no variable") << 2 << unset << unset << second;
+    QTest::newRow("port 1 from KELMI_PORT1")
+        << 1 << QByteArray("/dev/ttyUSB0") << unset << QStringLiteral("/dev/ttyUSB0");
+    QTest::newRow("port 2 from KELMI_PORT2")
+        << 2 << unset << QByteArray("/dev/ttyUSB1") << QStringLiteral("/dev/ttyUSB1");
+    QTest::newRow("port 1 ignores KELMI_PORT2")
+        << 1 << unset << QByteArray("/dev/ttyUSB1") << first;
+    QTest::newRow("port 2 ignores KELMI_PORT1")
+        << 2 << QByteArray("/dev/ttyUSB0") << unset << second;
+    QTest::newRow("port 1, empty variable") << 1 << QByteArray("") << unset << first;
+    QTest::newRow("port 2, empty variable") << 2 << unset << QByteArray("") << second;
+    QTest::newRow("both set") << 2 << QByteArray("/dev/pts/7") << QByteArray("/dev/pts/8")
+                              << QStringLiteral("/dev/pts/8");
+}
+
+void TestSerialReception::portNames()
+{
+    QFETCH(int, portNumber);
+    QFETCH(QByteArray, port1Variable);
+    QFETCH(QByteArray, port2Variable);
+    QFETCH(QString, expected);
+
+    qunsetenv("KELMI_PORT1");
+    qunsetenv("KELMI_PORT2");
+    if (!port1Variable.isNull()) {
+        qputenv("KELMI_PORT1", port1Variable);
+    }
+    if (!port2Variable.isNull()) {
+        qputenv("KELMI_PORT2", port2Variable);
+    }
+    QCOMPARE(serialPortName(portNumber), expected);
+}
+
+void TestSerialReception::greeting_data()
+{
+    QTest::addColumn<int>("portNumber");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("port 1 sends nothing") << 1 << QByteArray();
+    QTest::newRow("port 2 sends AT CR") << 2 << QByteArray("\x41\x54\x0d", 3);
+}
+
+void TestSerialReception::greeting()
+{
+    QFETCH(int, portNumber);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(deviceGreeting(portNumber), expected);
+}
+
+void TestSerialReception::receivesTransmission_data()
+{
+    QTest::addColumn<int>("portNumber");
+    QTest::addColumn<QByteArrayList>("pieces"); // sent 15 ms apart while the reception waits
+    QTest::addColumn<QByteArray>("expected");
+
+    const QByteArray seventeen("1C5000000000000AB");
+    QTest::newRow("exactly 17 bytes") << 1 << QByteArrayList {seventeen} << seventeen;
+    QTest::newRow("exactly 17 bytes, port 2") << 2 << QByteArrayList {seventeen} << seventeen;
+    QTest::newRow("20 bytes waiting at the first poll that sees 17")
+        << 1 << QByteArrayList {"3070000000200000XYZW"} << QByteArray("3070000000200000XYZW");
+    QTest::newRow("pieces 5, 5, 7")
+        << 1 << QByteArrayList {"1C500", "00000", "0000XYZ"} << QByteArray("1C500000000000XYZ");
+    QTest::newRow("16 bytes, then 1")
+        << 2 << QByteArrayList {"2004100000000000", "Q"} << QByteArray("2004100000000000Q");
+    QTest::newRow("16 bytes, then a burst of 300")
+        << 1 << QByteArrayList {QByteArray(16, 'a'), QByteArray(300, 'b')}
+        << QByteArray(16, 'a') + QByteArray(300, 'b');
+    QTest::newRow("every byte value")
+        << 1 << QByteArrayList {QByteArray("\x00\x11\x13\r\n\x7f\x80\xa1\xdf\xff", 10), "0123456"}
+        << QByteArray("\x00\x11\x13\r\n\x7f\x80\xa1\xdf\xff"
+                      "0123456",
+                      17);
+}
+
+void TestSerialReception::receivesTransmission()
+{
+    QFETCH(int, portNumber);
+    QFETCH(QByteArrayList, pieces);
+    QFETCH(QByteArray, expected);
+
+    SerialReception reception;
+    QObject context;
+    watchdog(&context, reception);
+    QList<bool> waitingAtPiece;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        later(&context, int(i) * 15, [&, i] {
+            waitingAtPiece.append(reception.isWaiting());
+            QVERIFY(line(portNumber).deliver(pieces.at(i)));
+        });
+    }
+
+    const SerialReception::Outcome outcome = reception.receive(portNumber);
+
+    QCOMPARE(outcome.kind, Kind::Received);
+    QCOMPARE(outcome.bytes, expected);
+    QVERIFY(outcome.message.isEmpty());
+    QCOMPARE(waitingAtPiece, QList<bool>(pieces.size(), true));
+    QVERIFY(!reception.isWaiting());
+    QVERIFY(!portOf(reception)->isOpen());
+}
+
+void TestSerialReception::discardsBytesFromBeforeTheOpen_data()
+{
+    QTest::addColumn<QByteArray>("stale");
+    QTest::newRow("a few bytes") << QByteArray("OLD");
+    QTest::newRow("a whole transmission") << QByteArray("4000000000000000000OLD");
+}
+
+void TestSerialReception::discardsBytesFromBeforeTheOpen()
+{
+    QFETCH(QByteArray, stale);
+    const QByteArray fresh("1C500000000000XYZ");
+
+    QVERIFY(line(1).deliver(stale));
+    QCOMPARE(line(1).pendingOnLine(), stale.size());
+
+    SerialReception reception;
+    QObject context;
+    watchdog(&context, reception);
+    later(&context, 0, [&] { QVERIFY(line(1).deliver(fresh)); });
+    const SerialReception::Outcome outcome = reception.receive(1);
+
+    QCOMPARE(outcome.kind, Kind::Received);
+    QCOMPARE(outcome.bytes, fresh);
+}
+
+void TestSerialReception::leavesLaterBytesOnTheLine()
+{
+    const QByteArray transmission("1C500000000000XYZ");
+    const QByteArray afterwards("LATE");
+
+    SerialReception reception;
+    QObject context;
+    watchdog(&context, reception);
+    later(&context, 0, [&] { QVERIFY(line(1).deliver(transmission)); });
+    later(&context, 30, [&] { QVERIFY(line(1).deliver(afterwards)); });
+    const SerialReception::Outcome outcome = reception.receive(1);
+
+    QCOMPARE(outcome.kind, Kind::Received);
+    QCOMPARE(outcome.bytes, transmission);
+    QVERIFY(!portOf(reception)->isOpen());
+    // The late bytes arrive with the port closed: nobody reads them.
+    QTRY_COMPARE_WITH_TIMEOUT(line(1).pendingOnLine(), afterwards.size(), 2000);
+    QCOMPARE(portOf(reception)->bytesAvailable(), 0);
+}
+
+void TestSerialReception::sendsGreetingBeforeFirstPoll_data()
+{
+    QTest::addColumn<int>("portNumber");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("port 1 sends nothing") << 1 << QByteArray();
+    QTest::newRow("port 2 sends AT CR") << 2 << QByteArray("AT\r");
+}
+
+void TestSerialReception::sendsGreetingBeforeFirstPoll()
+{
+    QFETCH(int, portNumber);
+    QFETCH(QByteArray, expected);
+
+    SerialReception reception;
+    QObject context;
+    watchdog(&context, reception);
+    QByteArray sentBeforeTransmission;
+    // Runs in the wait's first yield. Waiting here blocks the reception, so whatever
+    // arrives was sent before its first poll.
+    later(&context, 0, [&] {
+        sentBeforeTransmission = line(portNumber).waitForBytes(3, expected.isEmpty() ? 50 : 2000);
+        QVERIFY(line(portNumber).deliver("1C500000000000XYZ"));
+    });
+    const SerialReception::Outcome outcome = reception.receive(portNumber);
+
+    QCOMPARE(outcome.kind, Kind::Received);
+    QCOMPARE(sentBeforeTransmission, expected);
+    // Sent once: nothing more follows.
+    QCOMPARE(line(portNumber).waitForBytes(1, 30), QByteArray());
+}
+
+void TestSerialReception::abortEndsWait()
+{
+    SerialReception reception;
+    QObject context;
+    watchdog(&context, reception);
+    bool waitingBeforeAbort = false;
+    bool openBeforeAbort = false;
+    bool waitingAfterAbort = true;
+    later(&context, 0, [&] { QVERIFY(line(1).deliver(QByteArray(16, '7'))); });
+    later(&context, 30, [&] {
+        waitingBeforeAbort = reception.isWaiting();
+        openBeforeAbort = portOf(reception)->isOpen();
+        reception.abort();
+        waitingAfterAbort = reception.isWaiting();
+    });
+    const SerialReception::Outcome outcome = reception.receive(1);
+
+    QVERIFY(waitingBeforeAbort);
+    QVERIFY(openBeforeAbort);
+    QVERIFY(!waitingAfterAbort);
+    QCOMPARE(outcome.kind, Kind::Aborted);
+    QCOMPARE(outcome.bytes, QByteArray());
+    QVERIFY(outcome.message.isEmpty());
+    QVERIFY(!portOf(reception)->isOpen());
+    QVERIFY(!reception.isWaiting());
+
+    // A second abort with nothing waiting changes nothing.
+    reception.abort();
+    QVERIFY(!portOf(reception)->isOpen());
+}
+
+void TestSerialReception::abortedReceptionLeavesNestedOneAlone()
+{
+    SerialReception reception;
+    QSerialPort *port = portOf(reception);
+    QObject context;
+    watchdog(&context, reception);
+    const QByteArray transmission("2004100000000000Q");
+    const QByteArray strayBytes("STRAY");
+    SerialReception::Outcome nested;
+    bool nestedRan = false;
+
+    later(&context, 0, [&] { QVERIFY(line(1).deliver(QByteArray(16, '7'))); });
+    later(&context, 30, [&] {
+        reception.abort();
+        // A port-button click in the abort's yield starts a new reception in here.
+        later(&context, 0, [&] { QVERIFY(line(2).deliver(transmission)); });
+        nested = reception.receive(2);
+        nestedRan = true;
+        // Someone opens the port again before the aborted reception gets control back,
+        // and bytes wait in it: the aborted reception must neither read nor close it.
+        port->setPortName(line(1).slavePath());
+        QVERIFY(port->open(QIODevice::ReadWrite));
+        QVERIFY(line(1).deliver(strayBytes));
+        while (port->bytesAvailable() < strayBytes.size() && port->waitForReadyRead(2000)) { }
+        QCOMPARE(port->bytesAvailable(), strayBytes.size());
+    });
+    const SerialReception::Outcome outer = reception.receive(1);
+
+    QVERIFY(nestedRan);
+    QCOMPARE(nested.kind, Kind::Received);
+    QCOMPARE(nested.bytes, transmission);
+    QCOMPARE(line(2).waitForBytes(3, 2000), QByteArray("AT\r"));
+
+    QCOMPARE(outer.kind, Kind::Aborted);
+    QCOMPARE(outer.bytes, QByteArray());
+    QVERIFY(port->isOpen());
+    QCOMPARE(port->readAll(), strayBytes);
+    QVERIFY(!reception.isWaiting());
+    port->close();
+}
+
+void TestSerialReception::newReceptionEndsWaitingOne()
+{
+    SerialReception reception;
+    QObject context;
+    watchdog(&context, reception);
+    const QByteArray transmission("1C500000000000XYZ");
+    SerialReception::Outcome nested;
+
+    later(&context, 0, [&] {
+        later(&context, 0, [&] { QVERIFY(line(2).deliver(transmission)); });
+        nested = reception.receive(2);
+    });
+    const SerialReception::Outcome outer = reception.receive(1);
+
+    QCOMPARE(nested.kind, Kind::Received);
+    QCOMPARE(nested.bytes, transmission);
+    QCOMPARE(outer.kind, Kind::Aborted);
+    QVERIFY(!portOf(reception)->isOpen());
+}
+
+void TestSerialReception::destroyedDuringWait()
+{
+    auto *reception = new SerialReception;
+    QObject context;
+    later(&context, 0, [&] { QVERIFY(line(1).deliver("1C5")); });
+    later(&context, 20, [&] { delete reception; });
+
+    const SerialReception::Outcome outcome = reception->receive(1);
+
+    QCOMPARE(outcome.kind, Kind::Aborted);
+    // The port went with the object: the line is free for another user.
+    QSerialPort probe;
+    probe.setPortName(line(1).slavePath());
+    QVERIFY2(probe.open(QIODevice::ReadWrite), qPrintable(probe.errorString()));
+}
+
+void TestSerialReception::portThatCannotBeOpened_data()
+{
+    QTest::addColumn<int>("portNumber");
+    // "missing" or "directory" under a fresh temporary directory; "busy": the player's
+    // line, already open in another port object
+    QTest::addColumn<QString>("place");
+    QTest::addColumn<QString>("expectedStart");
+
+    const QString cannotOpen1 = QStringLiteral("ポート１を開けません: ");
+    const QString cannotOpen2 = QStringLiteral("ポート２を開けません: ");
+    QTest::newRow("port 1, no such device") << 1 << QStringLiteral("missing") << cannotOpen1;
+    QTest::newRow("port 2, no such device") << 2 << QStringLiteral("missing") << cannotOpen2;
+    QTest::newRow("port 1, a directory") << 1 << QStringLiteral("directory") << cannotOpen1;
+    QTest::newRow("port 2, a directory") << 2 << QStringLiteral("directory") << cannotOpen2;
+    QTest::newRow("port 1, busy") << 1 << QStringLiteral("busy") << cannotOpen1;
+    QTest::newRow("port 2, busy") << 2 << QStringLiteral("busy") << cannotOpen2;
+}
+
+void TestSerialReception::portThatCannotBeOpened()
+{
+    QFETCH(int, portNumber);
+    QFETCH(QString, place);
+    QFETCH(QString, expectedStart);
+
+    QTemporaryDir temporary;
+    QVERIFY(temporary.isValid());
+    QSerialPort otherUser;
+    QString path;
+    if (place == QLatin1String("busy")) {
+        path = line(portNumber).slavePath();
+        otherUser.setPortName(path);
+        QVERIFY2(otherUser.open(QIODevice::ReadWrite), qPrintable(otherUser.errorString()));
+    } else {
+        path = temporary.filePath(QStringLiteral("ttyUSB9"));
+        if (place == QLatin1String("directory")) {
+            QVERIFY(QDir().mkdir(path));
+        }
+        qputenv(portNumber == 2 ? "KELMI_PORT2" : "KELMI_PORT1", path.toLocal8Bit());
+    }
+
+    // The system's reason, as the port itself reports it.
+    QSerialPort probe;
+    probe.setPortName(path);
+    QVERIFY(!probe.open(QIODevice::ReadWrite));
+    const QString reason = probe.errorString();
+    QVERIFY(!reason.isEmpty());
+
+    SerialReception reception;
+    QObject context;
+    watchdog(&context, reception);
+    bool yielded = false;
+    later(&context, 0, [&] { yielded = true; });
+    const SerialReception::Outcome outcome = reception.receive(portNumber);
+
+    QCOMPARE(outcome.kind, Kind::Failed);
+    QCOMPARE(outcome.message, expectedStart + path + QStringLiteral(": ") + reason);
+    QCOMPARE(outcome.bytes, QByteArray());
+    QVERIFY2(!yielded, "a failed open ends the reception without waiting");
+    QVERIFY(!reception.isWaiting());
+    QVERIFY(!portOf(reception)->isOpen());
+}
+
+void TestSerialReception::hangUpDuringWait_data()
+{
+    QTest::addColumn<int>("portNumber");
+    QTest::addColumn<QString>("expectedStart");
+    QTest::newRow("port 1") << 1 << QStringLiteral("ポート１の受信が途切れました: ");
+    QTest::newRow("port 2") << 2 << QStringLiteral("ポート２の受信が途切れました: ");
+}
+
+void TestSerialReception::hangUpDuringWait()
+{
+    QFETCH(int, portNumber);
+    QFETCH(QString, expectedStart);
+
+    SerialReception reception;
+    QSerialPort *port = portOf(reception);
+    QSignalSpy errors(port, &QSerialPort::errorOccurred);
+    QObject context;
+    watchdog(&context, reception);
+    later(&context, 0, [&] { QVERIFY(line(portNumber).deliver("1C500")); });
+    later(&context, 20, [&] { line(portNumber).closeMaster(); });
+
+    const SerialReception::Outcome outcome = reception.receive(portNumber);
+
+    QCOMPARE(outcome.kind, Kind::Failed);
+#ifdef Q_OS_UNIX
+    QCOMPARE(outcome.message, expectedStart + QStringLiteral("回線が切断されました"));
+#else
+    QVERIFY2(outcome.message.startsWith(expectedStart), qPrintable(outcome.message));
+#endif
+    QCOMPARE(outcome.bytes, QByteArray());
+    QVERIFY(!port->isOpen());
+    QVERIFY(!reception.isWaiting());
+
+    // The wait ended at the dead line's first error, and the closed port reports no more.
+    qsizetype realErrors = 0;
+    for (const QList<QVariant> &arguments : std::as_const(errors)) {
+        if (arguments.at(0).value<QSerialPort::SerialPortError>() != QSerialPort::NoError) {
+            ++realErrors;
+        }
+    }
+    QVERIFY2(realErrors >= 1 && realErrors <= 2, QByteArray::number(realErrors).constData());
+    errors.clear();
+    QTest::qWait(30);
+    QCOMPARE(errors.size(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestSerialReception)
+#include "tst_serialreception.moc"

@@ -1,5 +1,6 @@
 #include "FixedList.h"
 #include "Form1.h"
+#include "ScratchDirectory.h"
 #include "WindowProbe.h"
 
 #include <QApplication>
@@ -8,8 +9,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
 
 // The window as the operator meets it: its controls, start-up state, and the save and
 // delete buttons, each case in a fresh working directory.
@@ -38,30 +40,22 @@ private Q_SLOTS:
 
 private:
     void startWindow();
-    static QByteArray readFile(const QString &name);
-    static void touch(const QString &name);
-
-    QTemporaryDir *m_dir = nullptr;
-    QString m_oldDir;
+    std::optional<ScratchDirectory> m_directory;
     Form1 *m_form = nullptr;
     WindowProbe m_window {nullptr};
 };
 
 void tst_Form1::init()
 {
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-    m_oldDir = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_directory.emplace();
+    QVERIFY(m_directory->isValid());
 }
 
 void tst_Form1::cleanup()
 {
     delete m_form;
     m_form = nullptr;
-    QDir::setCurrent(m_oldDir);
-    delete m_dir;
-    m_dir = nullptr;
+    m_directory.reset();
 }
 
 void tst_Form1::startWindow()
@@ -70,18 +64,6 @@ void tst_Form1::startWindow()
     m_window.form = m_form;
     m_form->show();
     QVERIFY(QTest::qWaitForWindowActive(m_form));
-}
-
-QByteArray tst_Form1::readFile(const QString &name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void tst_Form1::touch(const QString &name)
-{
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly));
 }
 
 void tst_Form1::controls_data()
@@ -269,7 +251,7 @@ void tst_Form1::startUp()
     QFETCH(QString, buttons);
 
     for (const QString &name : files) {
-        touch(name);
+        QVERIFY(touch(name));
     }
     if (!directory.isEmpty()) {
         QVERIFY(QDir().mkdir(directory));
@@ -397,8 +379,8 @@ void tst_Form1::saveFailureKeepsButtons()
 
 void tst_Form1::deleteOfVanishedFile()
 {
-    touch(QStringLiteral("player1.dat"));
-    touch(QStringLiteral("player2.dat"));
+    QVERIFY(touch(QStringLiteral("player1.dat")));
+    QVERIFY(touch(QStringLiteral("player2.dat")));
     startWindow();
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1100011"));
 

@@ -1,6 +1,7 @@
 #include "FixedList.h"
 #include "Form1.h"
 #include "PseudoTerminal.h"
+#include "ScratchDirectory.h"
 #include "WindowProbe.h"
 
 #include <QApplication>
@@ -9,9 +10,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSerialPort>
-#include <QTemporaryDir>
 #include <QTest>
+
 #include <QTimer>
+#include <optional>
 
 #include <functional>
 
@@ -51,8 +53,7 @@ private:
     void selectAll(int row);
     QList<int> indexes() const;
 
-    QTemporaryDir *m_dir = nullptr;
-    QString m_oldDir;
+    std::optional<ScratchDirectory> m_directory;
     PseudoTerminal *m_line1 = nullptr;
     PseudoTerminal *m_line2 = nullptr;
     Form1 *m_form = nullptr;
@@ -66,9 +67,8 @@ const QByteArray kind0Text = "1C500000000000000";
 
 void tst_Form1Reception::init()
 {
-    m_dir = new QTemporaryDir;
-    m_oldDir = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_directory.emplace();
+    QVERIFY(m_directory->isValid());
     m_line1 = new PseudoTerminal;
     m_line2 = new PseudoTerminal;
     QVERIFY2(m_line1->isOpen(), qPrintable(m_line1->errorString()));
@@ -90,8 +90,7 @@ void tst_Form1Reception::cleanup()
     delete m_line2;
     qunsetenv("KELMI_PORT1");
     qunsetenv("KELMI_PORT2");
-    QDir::setCurrent(m_oldDir);
-    delete m_dir;
+    m_directory.reset();
 }
 
 void tst_Form1Reception::during(std::initializer_list<std::function<void()>> steps)

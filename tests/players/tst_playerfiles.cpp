@@ -1,9 +1,11 @@
 #include "PlayerFiles.h"
+#include "ScratchDirectory.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
 
 class tst_PlayerFiles : public QObject
 {
@@ -24,11 +26,7 @@ private Q_SLOTS:
     void presence();
 
 private:
-    static QByteArray readFile(const QString &name);
-    static void touch(const QString &name);
-
-    QTemporaryDir m_dir;
-    QString m_oldDir;
+    std::optional<ScratchDirectory> m_directory;
 };
 
 namespace {
@@ -47,28 +45,13 @@ QByteArray lines(std::initializer_list<const char *> hexLines)
 void tst_PlayerFiles::init()
 {
     // Every case works in a fresh working directory, as the console does.
-    QVERIFY(m_dir.isValid());
-    m_oldDir = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_dir.path()));
+    m_directory.emplace();
+    QVERIFY(m_directory->isValid());
 }
 
 void tst_PlayerFiles::cleanup()
 {
-    QDir::setCurrent(m_oldDir);
-    QDir(m_dir.path()).removeRecursively();
-    QDir().mkpath(m_dir.path());
-}
-
-QByteArray tst_PlayerFiles::readFile(const QString &name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void tst_PlayerFiles::touch(const QString &name)
-{
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly));
+    m_directory.reset();
 }
 
 void tst_PlayerFiles::bytes_data()
@@ -135,8 +118,8 @@ void tst_PlayerFiles::writeFailsOnDirectory()
 
 void tst_PlayerFiles::removeDeletesFile()
 {
-    touch(QStringLiteral("player2.dat"));
-    touch(QStringLiteral("player1.dat"));
+    QVERIFY(touch(QStringLiteral("player2.dat")));
+    QVERIFY(touch(QStringLiteral("player1.dat")));
     QCOMPARE(removePlayerFile(PlayerSlot::Two), std::nullopt);
     QVERIFY(!QFile::exists(QStringLiteral("player2.dat")));
     QVERIFY(QFile::exists(QStringLiteral("player1.dat")));
@@ -187,7 +170,7 @@ void tst_PlayerFiles::presence()
     QFETCH(bool, player2);
 
     for (const QString &name : files) {
-        touch(name);
+        QVERIFY(touch(name));
     }
     for (const QString &name : directories) {
         QVERIFY(QDir().mkdir(name));

@@ -49,59 +49,44 @@ QString rowsText(int deviceKind)
 QString description()
 {
     using namespace DeviceTables;
-    return QStringLiteral(
-               "Plays a handheld device on a serial port, to rehearse the kelmi console "
-               "without hardware.\n"
-               "Opens PORT at 9600 baud, 8 data bits, no parity, 1 stop bit, no flow "
-               "control, sends one transmission, prints what it sent (as text and hex) and "
-               "exits.\n"
-               "\n"
-               "What to send, exactly one of:\n"
-               "  --raw TEXT  TEXT as it stands: the bytes of its local 8-bit form (UTF-8 "
-               "here), no line end added.\n"
-               "              Fewer than %1 bytes leave the console waiting.\n"
-               "  --hex HEX   the bytes written in hexadecimal, e.g. \"31 43 35 B1\".\n"
-               "  --kind K    a transmission composed so that the console selects device "
-               "kind K,\n"
-               "              character row C (--character) and strength S (--strength).\n"
-               "\n"
-               "Composing: position 1 holds the device code '1'+K. Kind 0 puts the "
-               "strength digit at\n"
-               "position 3 and the character's letter and group at positions 2 and 7; kind "
-               "1 puts the\n"
-               "character's three keys at positions 5, 4 and 3; kind 2 puts the strength "
-               "digit at 3, the\n"
-               "character digit at 10 and '2' at 11. Every other position holds '0', %1 "
-               "bytes in all.\n"
-               "The codes come from the console's own decoding tables. An omitted "
-               "--character or\n"
-               "--strength makes the console select none ('/' as the strength digit, a "
-               "character that\n"
-               "matches nothing). Strength digits: '0'..'9' give 0..9, 'A'..'l' give "
-               "10..%2.\n"
-               "What each device kind carries:\n"
-               "  kind 0: character rows %3; strength 0..%2\n"
-               "  kind 1: character rows %4; no strength\n"
-               "  kind 2: character rows %5; strength 0..%2\n"
-               "  kind 3: neither character nor strength\n"
-               "A request the kind cannot carry is refused with a message: nothing is sent "
-               "and PORT is\n"
-               "not opened.\n"
-               "\n"
-               "Exit status: 0 sent; 1 invalid or refused request; 2 serial port failure; "
-               "3 --timeout\n"
-               "expired before the console's AT CR arrived.\n"
-               "\n"
-               "Rehearsal with a socat pseudo-terminal pair:\n"
-               "  socat pty,raw,echo=0,link=/tmp/kelmi-port1 "
-               "pty,raw,echo=0,link=/tmp/kelmi-device1 &\n"
-               "  KELMI_PORT1=/tmp/kelmi-port1 build/bin/kelmi &   # click port button 1\n"
-               "  build/bin/kelmi-device /tmp/kelmi-device1 --kind 0 --character 1 "
-               "--strength 5\n"
-               "Port 2 greets the device with AT CR first; with a second pair and\n"
-               "KELMI_PORT2=/tmp/kelmi-port2, let the device wait for the greeting:\n"
-               "  build/bin/kelmi-device /tmp/kelmi-device2 --wait-at --kind 2 --character "
-               "7 --strength 10")
+    // %1 transmission length, %2 highest strength, %3..%5 rows carried by kinds 0..2.
+    static const char text[]
+        = R"(Plays a handheld device on a serial port, to rehearse the kelmi console without hardware.
+Opens PORT at 9600 baud, 8 data bits, no parity, 1 stop bit, no flow control, sends one transmission, prints what it sent (as text and hex) and exits.
+
+What to send, exactly one of:
+  --raw TEXT  TEXT as it stands: the bytes of its local 8-bit form (UTF-8 here), no line end added.
+              Fewer than %1 bytes leave the console waiting.
+  --hex HEX   the bytes written in hexadecimal, e.g. "31 43 35 B1".
+  --kind K    a transmission composed so that the console selects device kind K,
+              character row C (--character) and strength S (--strength).
+
+Composing: position 1 holds the device code '1'+K. Kind 0 puts the strength digit at
+position 3 and the character's letter and group at positions 2 and 7; kind 1 puts the
+character's three keys at positions 5, 4 and 3; kind 2 puts the strength digit at 3, the
+character digit at 10 and '2' at 11. Every other position holds '0', %1 bytes in all.
+The codes come from the console's own decoding tables. An omitted --character or
+--strength makes the console select none ('/' as the strength digit, a character that
+matches nothing). Strength digits: '0'..'9' give 0..9, 'A'..'l' give 10..%2.
+What each device kind carries:
+  kind 0: character rows %3; strength 0..%2
+  kind 1: character rows %4; no strength
+  kind 2: character rows %5; strength 0..%2
+  kind 3: neither character nor strength
+A request the kind cannot carry is refused with a message: nothing is sent and PORT is
+not opened.
+
+Exit status: 0 sent; 1 invalid or refused request; 2 serial port failure; 3 --timeout
+expired before the console's AT CR arrived.
+
+Rehearsal with a socat pseudo-terminal pair:
+  socat pty,raw,echo=0,link=/tmp/kelmi-port1 pty,raw,echo=0,link=/tmp/kelmi-device1 &
+  KELMI_PORT1=/tmp/kelmi-port1 build/bin/kelmi &   # click port button 1
+  build/bin/kelmi-device /tmp/kelmi-device1 --kind 0 --character 1 --strength 5
+Port 2 greets the device with AT CR first; with a second pair and
+KELMI_PORT2=/tmp/kelmi-port2, let the device wait for the greeting:
+  build/bin/kelmi-device /tmp/kelmi-device2 --wait-at --kind 2 --character 7 --strength 10)";
+    return QString::fromUtf8(text)
         .arg(minimumTransmissionLength)
         .arg(highestTransmittedStrength)
         .arg(rowsText(0), rowsText(1), rowsText(2));

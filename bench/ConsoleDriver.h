@@ -1,0 +1,57 @@
+#pragma once
+
+#include "WindowProbe.h"
+
+#include <QString>
+
+#include <memory>
+
+class Form1;
+class PseudoTerminal;
+class QSerialPort;
+class ScratchDirectory;
+struct SampleTransmission;
+
+// The real console window in this process, in a working directory of its own, with its
+// two serial ports on pseudo-terminals that this driver plays the devices on. Every
+// action is a QTest click on the window's buttons, as the operator makes it.
+class ConsoleDriver
+{
+public:
+    ConsoleDriver();
+    ~ConsoleDriver();
+    ConsoleDriver(const ConsoleDriver &) = delete;
+    ConsoleDriver &operator=(const ConsoleDriver &) = delete;
+
+    QString error() const { return m_error; } // empty when the console is up
+
+    struct Timing
+    {
+        QString error; // what went wrong; empty when the console did what it should
+        double ms = 0;
+    };
+
+    // One reception on the slot's port button: the device sends the first 16 bytes, and
+    // once the console holds them, the rest from a timer inside the wait. Times from the
+    // return of that last write() to the click handler's return, and checks the rows.
+    Timing receive(int slot, const SampleTransmission &sent);
+
+    // A reception on port 1 that receives nothing and is aborted after waitMs; the share of
+    // one core (in %) that this process used meanwhile (user + system time / wall time).
+    Timing idleWait(int waitMs, double *cpuPercent);
+
+    // One save click with every list of the slot set, until the file is committed.
+    Timing save(int slot);
+    // One delete click on a saved slot.
+    Timing remove(int slot);
+
+private:
+    QSerialPort *port() const;
+
+    QString m_error;
+    std::unique_ptr<ScratchDirectory> m_directory;
+    std::unique_ptr<PseudoTerminal> m_line1;
+    std::unique_ptr<PseudoTerminal> m_line2;
+    std::unique_ptr<Form1> m_form;
+    WindowProbe m_window {nullptr};
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+// A device transmission and the rows it must leave in the slot's three lists when the
+// lists start without a selection.
+struct SampleTransmission
+{
+    QByteArray bytes;
+    int deviceKind = -1;
+    int character = -1;
+    int strength = -1;
+};
+
+// Valid 17-byte transmissions of every device kind, with their rows worked out by hand
+// from the decoding tables.
+QList<SampleTransmission> validTransmissions();
+
+// A fixed, varied mix for throughput: the valid ones, near misses, bytes outside ASCII
+// and longer bursts. The same bytes on every run.
+QList<QByteArray> variedTransmissions();

@@ -1,0 +1,137 @@
+#include "ConsoleModel.h"
+
+#include <cstdio>
+
+namespace {
+
+// Indexes into the buttons: Command1..Command7.
+enum Button { Port1, Port2, Abort, Save1, Save2, Delete1, Delete2 };
+
+} // namespace
+
+ConsoleModel::ConsoleModel(const std::optional<QByteArray> &file1,
+                           const std::optional<QByteArray> &file2)
+{
+    m_state.files = {file1, file2};
+    m_state.buttons = {true, true, false, !file1, !file2, bool(file1), bool(file2)};
+}
+
+std::array<int, 3> ConsoleModel::slotLists(int slot)
+{
+    // Device kind, character and strength lists, as list numbers.
+    return slot == 1 ? std::array<int, 3> {1, 2, 3} : std::array<int, 3> {6, 5, 4};
+}
+
+void ConsoleModel::startReception(int slot)
+{
+    for (int combo : slotLists(slot)) {
+        m_state.lists[combo - 1] = -1;
+    }
+    m_state.buttons[Port1] = false;
+    m_state.buttons[Port2] = false;
+    m_state.buttons[Abort] = true;
+    m_state.label
+        = slot == 1 ? QStringLiteral("プレイヤー１受信中") : QStringLiteral("プレイヤー２受信中");
+}
+
+void ConsoleModel::completeReception(int slot, const QByteArray &bytes)
+{
+    m_state.buttons[Port1] = true;
+    m_state.buttons[Port2] = true;
+    m_state.buttons[Abort] = false;
+    m_state.label = ExpectedDecoding::shownText(bytes);
+    const std::array<int, 3> combos = slotLists(slot);
+    ExpectedDecoding::Rows rows;
+    for (int i = 0; i < 3; ++i) {
+        rows[i] = m_state.lists[combos[i] - 1];
+    }
+    rows = ExpectedDecoding::decoded(bytes, rows);
+    for (int i = 0; i < 3; ++i) {
+        m_state.lists[combos[i] - 1] = rows[i];
+    }
+}
+
+void ConsoleModel::abort()
+{
+    if (!m_state.buttons[Abort]) {
+        return;
+    }
+    m_state.buttons[Port1] = true;
+    m_state.buttons[Port2] = true;
+    m_state.buttons[Abort] = false;
+    m_state.label = QStringLiteral("受信中断");
+}
+
+std::optional<QString> ConsoleModel::save(int slot)
+{
+    const int saveButton = slot == 1 ? Save1 : Save2;
+    if (!m_state.buttons[saveButton]) {
+        return std::nullopt; // a disabled button takes no click
+    }
+    // Record order: device kind, character, strength, then background and BGM for slot 1.
+    QList<int> record;
+    for (int combo : slotLists(slot)) {
+        record.append(m_state.lists[combo - 1]);
+    }
+    if (slot == 1) {
+        record.append(m_state.lists[7 - 1]);
+        record.append(m_state.lists[8 - 1]);
+    }
+    if (record.contains(-1)) {
+        return QStringLiteral("データがすべて入力されていません。");
+    }
+    m_state.files[slot - 1] = fileBytes(record);
+    m_state.buttons[saveButton] = false;
+    m_state.buttons[slot == 1 ? Delete1 : Delete2] = true;
+    return std::nullopt;
+}
+
+void ConsoleModel::remove(int slot)
+{
+    const int deleteButton = slot == 1 ? Delete1 : Delete2;
+    if (!m_state.buttons[deleteButton]) {
+        return;
+    }
+    m_state.files[slot - 1].reset();
+    m_state.buttons[deleteButton] = false;
+    m_state.buttons[slot == 1 ? Save1 : Save2] = true;
+}
+
+void ConsoleModel::pick(int combo, int row)
+{
+    m_state.lists[combo - 1] = row;
+}
+
+QByteArray ConsoleModel::fileBytes(const QList<int> &record)
+{
+    QByteArray bytes;
+    for (int value : record) {
+        char line[16];
+        const int length = std::snprintf(line, sizeof line, " %d \r\n", value);
+        bytes.append(line, length);
+    }
+    // The end line: "ダミーデータ" in Shift_JIS, then CR LF.
+    static const unsigned char endLine[]
+        = {0x83, 0x5F, 0x83, 0x7E, 0x81, 0x5B, 0x83, 0x66, 0x81, 0x5B, 0x83, 0x5E, 0x0D, 0x0A};
+    bytes.append(reinterpret_cast<const char *>(endLine), sizeof endLine);
+    return bytes;
+}
+
+QString ConsoleModel::describe(const State &state)
+{
+    QString text = QStringLiteral("lists");
+    for (int row : state.lists) {
+        text += QLatin1Char(' ') + QString::number(row);
+    }
+    text += QStringLiteral(", buttons ");
+    for (bool enabled : state.buttons) {
+        text += enabled ? QLatin1Char('1') : QLatin1Char('0');
+    }
+    text += QStringLiteral(", label \"%1\"").arg(state.label);
+    for (int slot = 1; slot <= 2; ++slot) {
+        const auto &file = state.files[slot - 1];
+        text += QStringLiteral(", player%1.dat ").arg(slot)
+            + (file ? QString::fromLatin1(file->toHex(' ')) : QStringLiteral("absent"));
+    }
+    return text;
+}

@@ -1,0 +1,540 @@
+#include "ConsoleModel.h"
+#include "FixedList.h"
+#include "Form1.h"
+#include "PseudoTerminal.h"
+#include "ScratchDirectory.h"
+#include "TransmissionMaker.h"
+#include "WindowProbe.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSerialPort>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+// A long run of random operator actions and device transmissions over real
+// pseudo-terminals. After every action the window and the player data files must match
+// what the test's own model of the console says, and at the end the process must hold
+// no more descriptors and no more memory than after a warm-up.
+class tst_Soak : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void soak();
+
+private:
+    void startConsole();
+    void operatorAction(bool inWait);
+    void reception(int slot, bool mayNest);
+    void deliverPiece(PseudoTerminal *line, const QByteArray &piece);
+    void pickInList();
+    void clickSave(int slot);
+    void clickDelete(int slot);
+    void fillSlot(int slot);
+
+    bool check(const QString &after);
+    bool checkIdle(const QString &after);
+    ConsoleModel::State consoleState() const;
+    void note(const QString &action);
+    bool fail(const QString &what);
+    bool chance(int percent) { return int(m_random.bounded(100)) < percent; }
+    int between(int low, int high) { return low + int(m_random.bounded(high - low + 1)); }
+
+    quint32 m_seed = 0;
+    int m_target = 1000;
+    QRandomGenerator m_random;
+    std::unique_ptr<TransmissionMaker> m_maker;
+    std::unique_ptr<ConsoleModel> m_model;
+
+    std::unique_ptr<ScratchDirectory> m_directory;
+    std::unique_ptr<PseudoTerminal> m_line1;
+    std::unique_ptr<PseudoTerminal> m_line2;
+    std::unique_ptr<Form1> m_form;
+    WindowProbe m_window {nullptr};
+
+    int m_receptions = 0;
+    int m_steps = 0;
+    // What the run covered, for its report.
+    int m_completed = 0;
+    int m_aborted = 0;
+    int m_nested = 0;
+    int m_bursts = 0;
+    int m_foreignBytes = 0;
+    int m_filesWritten = 0;
+    int m_filesRemoved = 0;
+    int m_validationMessages = 0;
+    int m_greetingsDue = 0; // "AT" CR that port 2 has to have sent since the last check
+    QString m_failure; // the first mismatch; the run stops there
+    QStringList m_recent; // the last actions, for the failure message
+};
+
+namespace {
+
+// Rows per list Combo1..Combo8.
+constexpr int listRows[8] = {4, 22, 61, 61, 22, 4, 3, 2};
+// How long one reception may wait before the test gives it up as hung.
+constexpr int hangMs = 10000;
+// Receptions after which the memory is taken as warmed up.
+constexpr int warmUpReceptions = 100;
+// How far the resident set may rise after the warm-up: allocator slack, not a leak, which
+// at the soak's thousand receptions would cost far more.
+constexpr qint64 memoryToleranceKiB = 512;
+
+qint64 residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        }
+    }
+    return -1;
+}
+
+qsizetype openDescriptors()
+{
+    return QDir(QStringLiteral("/proc/self/fd"))
+        .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+        .size();
+}
+
+QtMessageHandler previousHandler = nullptr;
+
+// The offscreen platform notes on every message box that it cannot propagate size hints;
+// a thousand of those would bury the soak's own report.
+void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.contains(QLatin1String("does not support propagateSizeHints"))) {
+        return;
+    }
+    previousHandler(type, context, message);
+}
+
+QString fileName(int slot)
+{
+    return QStringLiteral("player%1.dat").arg(slot);
+}
+
+} // namespace
+
+void tst_Soak::initTestCase()
+{
+    bool given = false;
+    m_seed = quint32(qEnvironmentVariableIntValue("KELMI_SOAK_SEED", &given));
+    if (!given) {
+        m_seed = 20240611;
+    }
+    const int receptions = qEnvironmentVariableIntValue("KELMI_SOAK_RECEPTIONS", &given);
+    if (given && receptions > 0) {
+        m_target = receptions;
+    }
+    qInfo("soak seed %u (KELMI_SOAK_SEED), %d receptions (KELMI_SOAK_RECEPTIONS)", m_seed,
+          m_target);
+    m_random.seed(m_seed);
+    previousHandler = qInstallMessageHandler(quietHandler);
+    m_maker = std::make_unique<TransmissionMaker>(&m_random);
+
+    m_directory = std::make_unique<ScratchDirectory>();
+    QVERIFY(m_directory->isValid());
+    m_line1 = std::make_unique<PseudoTerminal>();
+    m_line2 = std::make_unique<PseudoTerminal>();
+    QVERIFY2(m_line1->isOpen(), qPrintable(m_line1->errorString()));
+    QVERIFY2(m_line2->isOpen(), qPrintable(m_line2->errorString()));
+    qputenv("KELMI_PORT1", m_line1->slavePath().toLocal8Bit());
+    qputenv("KELMI_PORT2", m_line2->slavePath().toLocal8Bit());
+}
+
+void tst_Soak::cleanupTestCase()
+{
+    m_form.reset();
+    m_directory.reset();
+    qInstallMessageHandler(previousHandler);
+}
+
+void tst_Soak::startConsole()
+{
+    // The console may find either player data file from an earlier run.
+    std::array<std::optional<QByteArray>, 2> files;
+    for (int slot = 1; slot <= 2; ++slot) {
+        if (chance(50)) {
+            files[slot - 1] = ConsoleModel::fileBytes(slot == 1 ? QList<int> {3, 21, 60, 2, 1}
+                                                                : QList<int> {0, 7, 9});
+            QFile file(fileName(slot));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(*files[slot - 1]), files[slot - 1]->size());
+        }
+    }
+    m_model = std::make_unique<ConsoleModel>(files[0], files[1]);
+    m_form = std::make_unique<Form1>();
+    m_window.form = m_form.get();
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+}
+
+void tst_Soak::soak()
+{
+    startConsole();
+    QVERIFY(checkIdle(QStringLiteral("start-up")));
+    const qsizetype descriptorsBefore = openDescriptors();
+    qint64 residentAfterWarmUp = -1;
+
+    QElapsedTimer clock;
+    clock.start();
+    while (m_receptions < m_target && m_failure.isEmpty()) {
+        ++m_steps;
+        if (chance(50)) {
+            reception(between(1, 2), true);
+        } else {
+            operatorAction(false);
+        }
+        checkIdle(QStringLiteral("step %1").arg(m_steps));
+        if (residentAfterWarmUp < 0 && m_receptions >= warmUpReceptions) {
+            residentAfterWarmUp = residentKiB();
+        }
+    }
+    const double seconds = clock.elapsed() / 1000.0;
+    QVERIFY2(m_failure.isEmpty(), qPrintable(m_failure));
+
+    const qsizetype descriptorsAfter = openDescriptors();
+    const qint64 residentAtEnd = residentKiB();
+    qInfo("soak: %d receptions in %d steps, %.1f s; descriptors %lld -> %lld; "
+          "VmRSS after %d receptions %lld KiB, at the end %lld KiB",
+          m_receptions, m_steps, seconds, qlonglong(descriptorsBefore), qlonglong(descriptorsAfter),
+          warmUpReceptions, residentAfterWarmUp, residentAtEnd);
+    qInfo("soak covered: %d read, %d aborted (%d with a reception nested in the abort), "
+          "%d bursts over 17 bytes, %d with bytes outside ASCII; %d files written, "
+          "%d removed, %d validation messages",
+          m_completed, m_aborted, m_nested, m_bursts, m_foreignBytes, m_filesWritten,
+          m_filesRemoved, m_validationMessages);
+    QCOMPARE(descriptorsAfter, descriptorsBefore);
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed memory in quarantine: the resident set says nothing.
+    const bool residentSetMeaningful = false;
+#else
+    const bool residentSetMeaningful = true;
+#endif
+    if (residentSetMeaningful && m_target >= 10 * warmUpReceptions) {
+        QVERIFY2(residentAtEnd <= residentAfterWarmUp + memoryToleranceKiB,
+                 qPrintable(QStringLiteral("VmRSS grew from %1 KiB to %2 KiB")
+                                .arg(residentAfterWarmUp)
+                                .arg(residentAtEnd)));
+    }
+}
+
+void tst_Soak::operatorAction(bool inWait)
+{
+    const int slot = between(1, 2);
+    switch (m_random.bounded(4)) {
+    case 0:
+        if (chance(50)) {
+            fillSlot(slot);
+        }
+        clickSave(slot);
+        break;
+    case 1:
+        clickDelete(slot);
+        break;
+    case 2:
+        for (int i = between(1, 3); i > 0; --i) {
+            pickInList();
+        }
+        break;
+    default: {
+        // A click on a disabled button does nothing: the port buttons during a wait, the
+        // abort button outside one. (The abort during a wait ends a reception's steps.)
+        const int button = inWait ? slot : 3;
+        note(QStringLiteral("click disabled Command%1").arg(button));
+        QTest::mouseClick(m_window.button(button), Qt::LeftButton);
+        check(QStringLiteral("a click on disabled Command%1").arg(button));
+        break;
+    }
+    }
+}
+
+void tst_Soak::reception(int slot, bool mayNest)
+{
+    PseudoTerminal *line = slot == 1 ? m_line1.get() : m_line2.get();
+    if (mayNest && chance(10)) {
+        // Line noise while the port is closed belongs to no transmission.
+        const QByteArray noise = m_maker->noise(between(1, 30));
+        note(QStringLiteral("noise on idle line %1: %2")
+                 .arg(slot)
+                 .arg(QString::fromLatin1(noise.toHex())));
+        if (!line->deliver(noise)) {
+            fail(QStringLiteral("noise was not delivered"));
+            return;
+        }
+    }
+
+    const bool completes = chance(75);
+    QByteArray sent = m_maker->transmission();
+    if (!completes) {
+        sent.truncate(between(0, 16));
+    }
+    const QList<QByteArray> pieces = m_maker->pieces(sent);
+
+    // What happens during the wait, one step per yield: the pieces of the transmission
+    // with operator actions between them, and an abort at the end of a short one.
+    QList<std::function<void()>> steps;
+    for (const QByteArray &piece : pieces) {
+        if (chance(30)) {
+            steps.append([this] { operatorAction(true); });
+        }
+        steps.append([this, line, piece] { deliverPiece(line, piece); });
+    }
+    if (!completes) {
+        if (chance(30)) {
+            steps.append([this] { operatorAction(true); });
+        }
+        const bool nest = mayNest && chance(20);
+        steps.append([this, nest] {
+            note(QStringLiteral("click abort"));
+            m_model->abort();
+            QTest::mouseClick(m_window.button(3), Qt::LeftButton);
+            if (!check(QStringLiteral("abort"))) {
+                return;
+            }
+            if (nest) {
+                ++m_nested;
+                // A port click in the same yield: the new reception runs inside the
+                // aborted one, which afterwards ends without reading anything.
+                reception(between(1, 2), false);
+            }
+        });
+    }
+
+    note(QStringLiteral("click port %1, sending %2 in %3 pieces%4")
+             .arg(slot)
+             .arg(QString::fromLatin1(sent.toHex()))
+             .arg(pieces.size())
+             .arg(completes ? QString() : QStringLiteral(", then abort")));
+    ++m_receptions;
+    m_model->startReception(slot);
+    if (slot == 2) {
+        ++m_greetingsDue;
+    }
+
+    // Runs the steps one after another inside the wait. They belong to `context`, so
+    // steps left over when the wait ends early die with it.
+    QObject context;
+    int stepsRun = 0;
+    std::function<void()> next;
+    next = [&] {
+        if (stepsRun == steps.size() || !m_failure.isEmpty()) {
+            return;
+        }
+        steps[stepsRun++]();
+        if (stepsRun < steps.size()) {
+            QTimer::singleShot(0, &context, next);
+        }
+    };
+    QTimer::singleShot(0, &context, next);
+    QTimer hang;
+    hang.setSingleShot(true);
+    connect(&hang, &QTimer::timeout, &context, [&] {
+        fail(QStringLiteral("the reception still waits after %1 ms").arg(hangMs));
+        QTest::mouseClick(m_window.button(3), Qt::LeftButton);
+    });
+    hang.start(hangMs);
+
+    QTest::mouseClick(m_window.button(slot), Qt::LeftButton);
+
+    if (!m_failure.isEmpty()) {
+        return;
+    }
+    if (stepsRun != steps.size()) {
+        fail(QStringLiteral("the reception ended after %1 of its %2 steps")
+                 .arg(stepsRun)
+                 .arg(steps.size()));
+        return;
+    }
+    if (completes) {
+        m_model->completeReception(slot, sent);
+        ++m_completed;
+        m_bursts += sent.size() > 17 ? 1 : 0;
+        m_foreignBytes += std::any_of(sent.begin(), sent.end(), [](char c) { return c & 0x80; });
+    } else {
+        ++m_aborted;
+    }
+    check(QStringLiteral("the reception on port %1").arg(slot));
+}
+
+void tst_Soak::deliverPiece(PseudoTerminal *line, const QByteArray &piece)
+{
+    if (!line->deliver(piece)) {
+        fail(QStringLiteral("a piece was not delivered"));
+        return;
+    }
+    // Fewer than 17 bytes so far, or the last piece: either way the console still waits
+    // until this step returns.
+    check(QStringLiteral("a piece of %1 bytes").arg(piece.size()));
+}
+
+void tst_Soak::pickInList()
+{
+    const int combo = between(1, 8);
+    FixedList *list = m_window.list(combo);
+    switch (m_random.bounded(6)) {
+    case 0: {
+        // Typing, even a row's own text and Enter, leaves the list without a selection.
+        const QString text = combo == 3 || combo == 4 ? QString::number(between(0, 60))
+                                                      : QStringLiteral("x%1").arg(between(0, 9));
+        note(QStringLiteral("type \"%1\" into Combo%2").arg(text).arg(combo));
+        QTest::keyClicks(list->lineEdit(), text);
+        QTest::keyClick(list->lineEdit(), Qt::Key_Return);
+        m_model->pick(combo, -1);
+        break;
+    }
+    case 1:
+        note(QStringLiteral("clear Combo%1").arg(combo));
+        list->setListIndex(-1);
+        m_model->pick(combo, -1);
+        break;
+    default: {
+        const int row = between(0, listRows[combo - 1] - 1);
+        note(QStringLiteral("pick row %1 in Combo%2").arg(row).arg(combo));
+        list->setListIndex(row);
+        m_model->pick(combo, row);
+        break;
+    }
+    }
+    check(QStringLiteral("a list pick"));
+}
+
+void tst_Soak::fillSlot(int slot)
+{
+    const QList<int> combos = slot == 1 ? QList<int> {1, 2, 3, 7, 8} : QList<int> {6, 5, 4};
+    for (int combo : combos) {
+        const int row = between(0, listRows[combo - 1] - 1);
+        note(QStringLiteral("pick row %1 in Combo%2").arg(row).arg(combo));
+        m_window.list(combo)->setListIndex(row);
+        m_model->pick(combo, row);
+    }
+}
+
+void tst_Soak::clickSave(int slot)
+{
+    note(QStringLiteral("click save %1").arg(slot));
+    const bool wasSaved = m_model->state().files[slot - 1].has_value();
+    const std::optional<QString> expected = m_model->save(slot);
+    m_validationMessages += expected ? 1 : 0;
+    m_filesWritten += !wasSaved && m_model->state().files[slot - 1] ? 1 : 0;
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_window.button(slot == 1 ? 4 : 5));
+    if (shown.has_value() != expected.has_value() || (shown && shown->text != *expected)) {
+        fail(QStringLiteral("save %1 showed \"%2\", expected \"%3\"")
+                 .arg(slot)
+                 .arg(shown ? shown->text : QStringLiteral("no message"),
+                      expected ? *expected : QStringLiteral("no message")));
+        return;
+    }
+    check(QStringLiteral("save %1").arg(slot));
+}
+
+void tst_Soak::clickDelete(int slot)
+{
+    note(QStringLiteral("click delete %1").arg(slot));
+    m_filesRemoved += m_model->buttonEnabled(slot == 1 ? 6 : 7) ? 1 : 0;
+    m_model->remove(slot);
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_window.button(slot == 1 ? 6 : 7));
+    if (shown) {
+        fail(QStringLiteral("delete %1 showed \"%2\"").arg(slot).arg(shown->text));
+        return;
+    }
+    check(QStringLiteral("delete %1").arg(slot));
+}
+
+ConsoleModel::State tst_Soak::consoleState() const
+{
+    ConsoleModel::State state;
+    for (int n = 1; n <= 8; ++n) {
+        state.lists[n - 1] = m_window.list(n)->listIndex();
+    }
+    for (int n = 1; n <= 7; ++n) {
+        state.buttons[n - 1] = m_window.button(n)->isEnabled();
+    }
+    state.label = m_window.label(7)->text();
+    for (int slot = 1; slot <= 2; ++slot) {
+        QFile file(fileName(slot));
+        if (QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly)) {
+            state.files[slot - 1] = file.readAll();
+        } else if (QFileInfo::exists(file.fileName())) {
+            state.files[slot - 1] = QByteArray("(not a readable file)");
+        }
+    }
+    return state;
+}
+
+bool tst_Soak::check(const QString &after)
+{
+    if (!m_failure.isEmpty()) {
+        return false;
+    }
+    const ConsoleModel::State shown = consoleState();
+    if (shown == m_model->state()) {
+        return true;
+    }
+    return fail(
+        QStringLiteral("after %1:\n  console %2\n  model   %3")
+            .arg(after, ConsoleModel::describe(shown), ConsoleModel::describe(m_model->state())));
+}
+
+bool tst_Soak::checkIdle(const QString &after)
+{
+    if (!check(after)) {
+        return false;
+    }
+    if (m_form->findChild<QSerialPort *>(QStringLiteral("MSComm1"))->isOpen()) {
+        return fail(QStringLiteral("the port is still open after %1").arg(after));
+    }
+    // Port 2 greets its device once per reception; port 1 sends nothing.
+    const QByteArray greetings = QByteArray("AT\r").repeated(m_greetingsDue);
+    QByteArray sent2 = m_line2->waitForBytes(greetings.size(), greetings.isEmpty() ? 0 : 1000);
+    sent2 += m_line2->readAvailable();
+    const QByteArray sent1 = m_line1->readAvailable();
+    m_greetingsDue = 0;
+    if (sent2 != greetings || !sent1.isEmpty()) {
+        return fail(QStringLiteral("after %1 port 1 sent \"%2\" and port 2 \"%3\"")
+                        .arg(after, QString::fromLatin1(sent1.toPercentEncoding()),
+                             QString::fromLatin1(sent2.toPercentEncoding())));
+    }
+    return true;
+}
+
+void tst_Soak::note(const QString &action)
+{
+    m_recent.append(QStringLiteral("%1: %2").arg(m_steps).arg(action));
+    if (m_recent.size() > 30) {
+        m_recent.removeFirst();
+    }
+}
+
+bool tst_Soak::fail(const QString &what)
+{
+    if (m_failure.isEmpty()) {
+        m_failure = QStringLiteral("seed %1, step %2, reception %3: %4\nlast actions:\n  %5")
+                        .arg(m_seed)
+                        .arg(m_steps)
+                        .arg(m_receptions)
+                        .arg(what, m_recent.join(QStringLiteral("\n  ")));
+    }
+    return false;
+}
+
+QTEST_MAIN(tst_Soak)
+#include "tst_soak.moc"

@@ -2,7 +2,7 @@
 
 #include "FixedList.h"
 #include "Form1.h"
-#include "PseudoTerminal.h"
+#include "PlayerLines.h"
 #include "SampleTransmissions.h"
 #include "ScratchDirectory.h"
 
@@ -49,21 +49,16 @@ QString fileName(int slot)
 
 ConsoleDriver::ConsoleDriver()
     : m_directory(std::make_unique<ScratchDirectory>())
-    , m_line1(std::make_unique<PseudoTerminal>())
-    , m_line2(std::make_unique<PseudoTerminal>())
+    , m_lines(std::make_unique<PlayerLines>())
 {
     if (!m_directory->isValid()) {
         m_error = QStringLiteral("no scratch working directory");
         return;
     }
-    for (const PseudoTerminal *line : {m_line1.get(), m_line2.get()}) {
-        if (!line->isOpen()) {
-            m_error = QStringLiteral("no pseudo-terminal: ") + line->errorString();
-            return;
-        }
+    if (!m_lines->isOpen()) {
+        m_error = QStringLiteral("no pseudo-terminal: ") + m_lines->errorString();
+        return;
     }
-    qputenv("KELMI_PORT1", m_line1->slavePath().toLocal8Bit());
-    qputenv("KELMI_PORT2", m_line2->slavePath().toLocal8Bit());
 
     m_form = std::make_unique<Form1>();
     m_window.form = m_form.get();
@@ -86,7 +81,7 @@ QSerialPort *ConsoleDriver::port() const
 ConsoleDriver::Timing ConsoleDriver::receive(int slot, const SampleTransmission &sent)
 {
     Timing timing;
-    PseudoTerminal *line = slot == 1 ? m_line1.get() : m_line2.get();
+    PseudoTerminal *line = &m_lines->line(slot);
     QSerialPort *serial = port();
     Clock::time_point lastWrite;
     bool written = false;

@@ -7,7 +7,7 @@
 #include <memory>
 
 class Form1;
-class PseudoTerminal;
+class PlayerLines;
 class QSerialPort;
 class ScratchDirectory;
 struct SampleTransmission;
@@ -50,8 +50,7 @@ private:
 
     QString m_error;
     std::unique_ptr<ScratchDirectory> m_directory;
-    std::unique_ptr<PseudoTerminal> m_line1;
-    std::unique_ptr<PseudoTerminal> m_line2;
+    std::unique_ptr<PlayerLines> m_lines;
     std::unique_ptr<Form1> m_form;
     WindowProbe m_window {nullptr};
 };

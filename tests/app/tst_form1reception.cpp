@@ -1,6 +1,6 @@
 #include "FixedList.h"
 #include "Form1.h"
-#include "PseudoTerminal.h"
+#include "PlayerLines.h"
 #include "ScratchDirectory.h"
 #include "WindowProbe.h"
 
@@ -54,6 +54,7 @@ private:
     QList<int> indexes() const;
 
     std::optional<ScratchDirectory> m_directory;
+    std::optional<PlayerLines> m_lines;
     PseudoTerminal *m_line1 = nullptr;
     PseudoTerminal *m_line2 = nullptr;
     Form1 *m_form = nullptr;
@@ -69,12 +70,10 @@ void tst_Form1Reception::init()
 {
     m_directory.emplace();
     QVERIFY(m_directory->isValid());
-    m_line1 = new PseudoTerminal;
-    m_line2 = new PseudoTerminal;
-    QVERIFY2(m_line1->isOpen(), qPrintable(m_line1->errorString()));
-    QVERIFY2(m_line2->isOpen(), qPrintable(m_line2->errorString()));
-    qputenv("KELMI_PORT1", m_line1->slavePath().toLocal8Bit());
-    qputenv("KELMI_PORT2", m_line2->slavePath().toLocal8Bit());
+    m_lines.emplace();
+    QVERIFY2(m_lines->isOpen(), qPrintable(m_lines->errorString()));
+    m_line1 = &m_lines->line(1);
+    m_line2 = &m_lines->line(2);
 
     m_form = new Form1;
     m_window.form = m_form;
@@ -86,10 +85,7 @@ void tst_Form1Reception::cleanup()
 {
     delete m_form;
     m_form = nullptr;
-    delete m_line1;
-    delete m_line2;
-    qunsetenv("KELMI_PORT1");
-    qunsetenv("KELMI_PORT2");
+    m_lines.reset();
     m_directory.reset();
 }
 

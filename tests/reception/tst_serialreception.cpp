@@ -1,4 +1,4 @@
-#include "PseudoTerminal.h"
+#include "PlayerLines.h"
 #include "SerialPortNames.h"
 #include "SerialReception.h"
 
@@ -10,7 +10,7 @@
 #include <QTimer>
 
 #include <functional>
-#include <memory>
+#include <optional>
 
 using Kind = SerialReception::Outcome::Kind;
 
@@ -44,7 +44,7 @@ private Q_SLOTS:
     void hangUpDuringWait();
 
 private:
-    PseudoTerminal &line(int portNumber) { return portNumber == 2 ? *m_line2 : *m_line1; }
+    PseudoTerminal &line(int portNumber) { return m_lines->line(portNumber); }
     // Runs action after ms of event processing, unless context is gone by then, so that
     // a failed test leaves no timer behind for the next one.
     static void later(QObject *context, int ms, std::function<void()> action)
@@ -62,26 +62,18 @@ private:
         return reception.findChild<QSerialPort *>(QStringLiteral("MSComm1"));
     }
 
-    std::unique_ptr<PseudoTerminal> m_line1;
-    std::unique_ptr<PseudoTerminal> m_line2;
+    std::optional<PlayerLines> m_lines;
 };
 
 void TestSerialReception::init()
 {
-    m_line1 = std::make_unique<PseudoTerminal>();
-    m_line2 = std::make_unique<PseudoTerminal>();
-    QVERIFY2(m_line1->isOpen(), qPrintable(m_line1->errorString()));
-    QVERIFY2(m_line2->isOpen(), qPrintable(m_line2->errorString()));
-    qputenv("KELMI_PORT1", m_line1->slavePath().toLocal8Bit());
-    qputenv("KELMI_PORT2", m_line2->slavePath().toLocal8Bit());
+    m_lines.emplace();
+    QVERIFY2(m_lines->isOpen(), qPrintable(m_lines->errorString()));
 }
 
 void TestSerialReception::cleanup()
 {
-    qunsetenv("KELMI_PORT1");
-    qunsetenv("KELMI_PORT2");
-    m_line1.reset();
-    m_line2.reset();
+    m_lines.reset();
 }
 
 void TestSerialReception::portNames_data()

@@ -1,7 +1,7 @@
 #include "ConsoleModel.h"
 #include "FixedList.h"
 #include "Form1.h"
-#include "PseudoTerminal.h"
+#include "PlayerLines.h"
 #include "ScratchDirectory.h"
 #include "TransmissionMaker.h"
 #include "WindowProbe.h"
@@ -60,8 +60,7 @@ private:
     std::unique_ptr<ConsoleModel> m_model;
 
     std::unique_ptr<ScratchDirectory> m_directory;
-    std::unique_ptr<PseudoTerminal> m_line1;
-    std::unique_ptr<PseudoTerminal> m_line2;
+    std::unique_ptr<PlayerLines> m_lines;
     std::unique_ptr<Form1> m_form;
     WindowProbe m_window {nullptr};
 
@@ -152,12 +151,8 @@ void tst_Soak::initTestCase()
 
     m_directory = std::make_unique<ScratchDirectory>();
     QVERIFY(m_directory->isValid());
-    m_line1 = std::make_unique<PseudoTerminal>();
-    m_line2 = std::make_unique<PseudoTerminal>();
-    QVERIFY2(m_line1->isOpen(), qPrintable(m_line1->errorString()));
-    QVERIFY2(m_line2->isOpen(), qPrintable(m_line2->errorString()));
-    qputenv("KELMI_PORT1", m_line1->slavePath().toLocal8Bit());
-    qputenv("KELMI_PORT2", m_line2->slavePath().toLocal8Bit());
+    m_lines = std::make_unique<PlayerLines>();
+    QVERIFY2(m_lines->isOpen(), qPrintable(m_lines->errorString()));
 }
 
 void tst_Soak::cleanupTestCase()
@@ -269,7 +264,7 @@ void tst_Soak::operatorAction(bool inWait)
 
 void tst_Soak::reception(int slot, bool mayNest)
 {
-    PseudoTerminal *line = slot == 1 ? m_line1.get() : m_line2.get();
+    PseudoTerminal *line = &m_lines->line(slot);
     if (mayNest && chance(10)) {
         // Line noise while the port is closed belongs to no transmission.
         const QByteArray noise = m_maker->noise(between(1, 30));
@@ -504,9 +499,10 @@ bool tst_Soak::checkIdle(const QString &after)
     }
     // Port 2 greets its device once per reception; port 1 sends nothing.
     const QByteArray greetings = QByteArray("AT\r").repeated(m_greetingsDue);
-    QByteArray sent2 = m_line2->waitForBytes(greetings.size(), greetings.isEmpty() ? 0 : 1000);
-    sent2 += m_line2->readAvailable();
-    const QByteArray sent1 = m_line1->readAvailable();
+    QByteArray sent2
+        = m_lines->line(2).waitForBytes(greetings.size(), greetings.isEmpty() ? 0 : 1000);
+    sent2 += m_lines->line(2).readAvailable();
+    const QByteArray sent1 = m_lines->line(1).readAvailable();
     m_greetingsDue = 0;
     if (sent2 != greetings || !sent1.isEmpty()) {
         return fail(QStringLiteral("after %1 port 1 sent \"%2\" and port 2 \"%3\"")

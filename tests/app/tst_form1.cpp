@@ -324,6 +324,10 @@ void tst_Form1::saveAndDeleteTouchOnlyTheirSlot()
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1100110"));
     QCOMPARE(clickAndAnswer(m_window.button(5)), std::nullopt);
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1100011"));
+    // Background and BGM are picked, yet only player 1's file carries them.
+    QCOMPARE(
+        readFile(QStringLiteral("player2.dat")),
+        QByteArray(" 1 \r\n 1 \r\n 1 \r\n\x83\x5F\x83\x7E\x81\x5B\x83\x66\x81\x5B\x83\x5E\r\n"));
     QCOMPARE(clickAndAnswer(m_window.button(6)), std::nullopt);
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
     QVERIFY(!QFile::exists(QStringLiteral("player1.dat")));

@@ -2,6 +2,7 @@
 #include "FixedList.h"
 #include "Form1.h"
 #include "PlayerLines.h"
+#include "ProcessStatus.h"
 #include "ScratchDirectory.h"
 #include "TransmissionMaker.h"
 #include "WindowProbe.h"
@@ -91,20 +92,6 @@ constexpr int warmUpReceptions = 100;
 // How far the resident set may rise after the warm-up: allocator slack, not a leak, which
 // at the soak's thousand receptions would cost far more.
 constexpr qint64 memoryToleranceKiB = 512;
-
-qint64 residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-        }
-    }
-    return -1;
-}
 
 qsizetype openDescriptors()
 {
@@ -200,14 +187,14 @@ void tst_Soak::soak()
         }
         checkIdle(QStringLiteral("step %1").arg(m_steps));
         if (residentAfterWarmUp < 0 && m_receptions >= warmUpReceptions) {
-            residentAfterWarmUp = residentKiB();
+            residentAfterWarmUp = processStatusKiB(0, "VmRSS");
         }
     }
     const double seconds = clock.elapsed() / 1000.0;
     QVERIFY2(m_failure.isEmpty(), qPrintable(m_failure));
 
     const qsizetype descriptorsAfter = openDescriptors();
-    const qint64 residentAtEnd = residentKiB();
+    const qint64 residentAtEnd = processStatusKiB(0, "VmRSS");
     qInfo("soak: %d receptions in %d steps, %.1f s; descriptors %lld -> %lld; "
           "VmRSS after %d receptions %lld KiB, at the end %lld KiB",
           m_receptions, m_steps, seconds, qlonglong(descriptorsBefore), qlonglong(descriptorsAfter),

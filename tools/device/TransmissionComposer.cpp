@@ -36,15 +36,6 @@ char strengthDigit(std::optional<int> strength)
     return char(strengthDigitBase + *strength + strengthAdjustment);
 }
 
-QString rowsText(const QList<int> &rows)
-{
-    QStringList texts;
-    for (const int row : rows) {
-        texts.append(QString::number(row));
-    }
-    return texts.join(QStringLiteral(", "));
-}
-
 ComposedTransmission refusal(const QString &reason)
 {
     return {{}, reason};
@@ -56,7 +47,7 @@ ComposedTransmission uncarriedCharacter(const TransmissionRequest &request)
                                   "it carries character rows %3")
                        .arg(request.deviceKind)
                        .arg(*request.character)
-                       .arg(rowsText(carriedCharacterRows(request.deviceKind))));
+                       .arg(carriedCharacterRowsText(request.deviceKind)));
 }
 
 // Checks what holds for every kind: the rows exist and the strength fits a digit.
@@ -189,4 +180,13 @@ QList<int> carriedCharacterRows(int deviceKind)
     std::ranges::sort(rows);
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
+}
+
+QString carriedCharacterRowsText(int deviceKind)
+{
+    QStringList texts;
+    for (const int row : carriedCharacterRows(deviceKind)) {
+        texts.append(QString::number(row));
+    }
+    return texts.isEmpty() ? QStringLiteral("none") : texts.join(QStringLiteral(", "));
 }

@@ -33,3 +33,6 @@ ComposedTransmission composeTransmission(const TransmissionRequest &request);
 
 // The character rows that a device kind can carry, ascending; empty for kind 3.
 QList<int> carriedCharacterRows(int deviceKind);
+
+// The same rows as text for messages, e.g. "0, 2, 3"; "none" for kind 3.
+QString carriedCharacterRowsText(int deviceKind);

@@ -37,15 +37,6 @@ int fail(ExitCode code, const QString &message)
     return code;
 }
 
-QString rowsText(int deviceKind)
-{
-    QStringList rows;
-    for (const int row : carriedCharacterRows(deviceKind)) {
-        rows.append(QString::number(row));
-    }
-    return rows.isEmpty() ? QStringLiteral("none") : rows.join(QLatin1Char(' '));
-}
-
 QString description()
 {
     using namespace DeviceTables;
@@ -89,7 +80,7 @@ KELMI_PORT2=/tmp/kelmi-port2, let the device wait for the greeting:
     return QString::fromUtf8(text)
         .arg(minimumTransmissionLength)
         .arg(highestTransmittedStrength)
-        .arg(rowsText(0), rowsText(1), rowsText(2));
+        .arg(carriedCharacterRowsText(0), carriedCharacterRowsText(1), carriedCharacterRowsText(2));
 }
 
 // Printable form of the sent bytes: ASCII as is, everything else escaped.

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QTimer>
 
+#include <csignal>
+
 namespace {
 
 // For start-up benchmarks: with KELMI_READY_FD naming an open descriptor, the console
@@ -28,6 +30,11 @@ void reportReadiness()
 
 int main(int argc, char *argv[])
 {
+#ifdef SIGXFSZ
+    // Past a file-size limit the system would end the console and the operator's picks with
+    // it; ignored, the save fails with its message instead.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("ケルミ"));
     Form1 form;

@@ -5,6 +5,12 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // "ダミーデータ" in code page 932. The match program expects these exact bytes,
@@ -14,6 +20,55 @@ constexpr char endLine[] = "\x83\x5F\x83\x7E\x81\x5B\x83\x66\x81\x5B\x83\x5E\r\n
 QString failure(PlayerSlot slot, const QString &what, const QString &reason)
 {
     return what.arg(playerFileName(slot)) + QLatin1Char('\n') + reason;
+}
+
+// Writes all of bytes or fails. A full disk or a file-size limit can take part of a write
+// and refuse the rest; the next write then reports why.
+bool writeAll(QSaveFile &file, const QByteArray &bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0) {
+            return false;
+        }
+        done += written;
+    }
+    return true;
+}
+
+// Puts the temporary file's bytes on the disk before it replaces the player's file. On a
+// full disk the system may accept the write and fail only here; QSaveFile ignores that.
+bool syncToDisk(QSaveFile &file, QString *reason)
+{
+#ifdef Q_OS_UNIX
+    int result;
+    do {
+        result = ::fsync(file.handle());
+    } while (result != 0 && errno == EINTR);
+    if (result != 0) {
+        *reason = qt_error_string(errno);
+        return false;
+    }
+#else
+    Q_UNUSED(file);
+    Q_UNUSED(reason);
+#endif
+    return true;
+}
+
+// After a rename or removal, the directory entry itself must reach the disk, or a power cut
+// right after the click can bring back the old state. A directory that cannot be synced
+// (some file systems refuse) leaves the file operation done all the same.
+void syncWorkingDirectory()
+{
+#ifdef Q_OS_UNIX
+    const int directory = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directory >= 0) {
+        ::fsync(directory);
+        ::close(directory);
+    }
+#endif
 }
 
 } // namespace
@@ -33,11 +88,18 @@ std::optional<QString> writePlayerFile(PlayerSlot slot, const PlayerRecord &reco
 {
     // The match program may read the file at any moment: write a temporary file beside it
     // and rename it over the old one, so a crash or a full disk never leaves half a record.
+    // Unbuffered, so that each write reports its own failure: a buffered QSaveFile writes
+    // only inside commit() and does not report a failure there.
     QSaveFile file(playerFileName(slot));
-    if (!file.open(QIODevice::WriteOnly) || file.write(playerFileBytes(record)) < 0
+    QString reason;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+        || !writeAll(file, playerFileBytes(record)) || !syncToDisk(file, &reason)
         || !file.commit()) {
-        return failure(slot, QStringLiteral("%1 を保存できませんでした。"), file.errorString());
+        // Leaving `file` uncommitted removes the temporary file; the old file stays as it was.
+        return failure(slot, QStringLiteral("%1 を保存できませんでした。"),
+                       reason.isEmpty() ? file.errorString() : reason);
     }
+    syncWorkingDirectory();
     return std::nullopt;
 }
 
@@ -49,6 +111,7 @@ std::optional<QString> removePlayerFile(PlayerSlot slot)
     if (!file.remove() && QFileInfo(file.fileName()).exists()) {
         return failure(slot, QStringLiteral("%1 を削除できませんでした。"), file.errorString());
     }
+    syncWorkingDirectory();
     return std::nullopt;
 }
 

@@ -17,7 +17,9 @@ using PlayerRecord = QList<int>;
 QByteArray playerFileBytes(const PlayerRecord &record);
 
 // Writes the slot's file in the working directory, replacing any earlier file in
-// one rename so that a reader never sees a half-written record.
+// one rename so that a reader never sees a half-written record, and puts it on the disk
+// before returning. On failure (full disk, read-only file system, a file that cannot be
+// replaced...) an earlier file stays as it was and nothing else is left behind.
 // Returns an operator-facing error text on failure, nothing on success.
 std::optional<QString> writePlayerFile(PlayerSlot slot, const PlayerRecord &record);
 

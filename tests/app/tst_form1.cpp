@@ -1,3 +1,4 @@
+#include "FileFaults.h"
 #include "FixedList.h"
 #include "Form1.h"
 #include "ScratchDirectory.h"
@@ -35,7 +36,10 @@ private Q_SLOTS:
     void saveSlot2WithoutBackgroundAndBgm();
     void saveAndDeleteTouchOnlyTheirSlot();
     void deleteThenSaveWritesSameRecord();
+    void saveFailureKeepsButtons_data();
     void saveFailureKeepsButtons();
+    void deleteFailureKeepsFile_data();
+    void deleteFailureKeepsFile();
     void deleteOfVanishedFile();
 
 private:
@@ -360,25 +364,96 @@ void tst_Form1::deleteThenSaveWritesSameRecord()
     QCOMPARE(readFile(QStringLiteral("player1.dat")), saved);
 }
 
+namespace {
+const QByteArray earlierRecord = QByteArrayLiteral("earlier record, longer than a new one\r\n");
+}
+
+void tst_Form1::saveFailureKeepsButtons_data()
+{
+    QTest::addColumn<FileFault>("fault");
+    QTest::addColumn<bool>("earlierFile"); // an earlier player1.dat that must stay as it was
+
+    QTest::newRow("directory in the name") << FileFault::DirectoryInName << false;
+    QTest::newRow("file-size limit") << FileFault::FileSizeLimit << false;
+    QTest::newRow("file-size limit, earlier file") << FileFault::FileSizeLimit << true;
+    QTest::newRow("full file system") << FileFault::FullFileSystem << false;
+    QTest::newRow("full file system, earlier file") << FileFault::FullFileSystem << true;
+    QTest::newRow("read-only file system, earlier file") << FileFault::ReadOnlyFileSystem << true;
+    QTest::newRow("file that cannot be replaced") << FileFault::ImmutableFile << true;
+}
+
 void tst_Form1::saveFailureKeepsButtons()
 {
+    QFETCH(FileFault, fault);
+    QFETCH(bool, earlierFile);
+
+    InjectedFileFault injected(fault);
+    if (!injected.skipReason().isEmpty()) {
+        QSKIP(qPrintable(injected.skipReason()));
+    }
     startWindow();
     for (int n = 1; n <= 8; ++n) {
         m_window.list(n)->setListIndex(0);
     }
-    QVERIFY(QDir().mkdir(QStringLiteral("player1.dat")));
+    const QString name = QStringLiteral("player1.dat");
+    if (earlierFile) {
+        QFile earlier(name);
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write(earlierRecord) > 0);
+    }
+    QVERIFY2(injected.inject(name), qPrintable(injected.errorString()));
+    const QStringList before = QDir::current().entryList(QDir::AllEntries | QDir::Hidden);
 
     const std::optional<ShownMessage> shown = clickAndAnswer(m_window.button(4));
     QVERIFY(shown);
-    QVERIFY2(shown->text.startsWith(QStringLiteral("player1.dat を保存できませんでした。\n")),
-             qPrintable(shown->text));
+    const QString heading = QStringLiteral("player1.dat を保存できませんでした。\n");
+    QVERIFY2(shown->text.startsWith(heading), qPrintable(shown->text));
+    QVERIFY2(shown->text.size() > heading.size(), "the system's reason follows");
     QCOMPARE(shown->title, QStringLiteral("ケルミ"));
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+    // Nothing half-written: no temporary file, an earlier file exactly as it was.
+    QCOMPARE(QDir::current().entryList(QDir::AllEntries | QDir::Hidden), before);
+    if (earlierFile) {
+        QCOMPARE(readFile(name), earlierRecord);
+    }
 
-    QVERIFY(QDir().rmdir(QStringLiteral("player1.dat")));
+    QVERIFY2(injected.lift(), qPrintable(injected.errorString()));
     QCOMPARE(clickAndAnswer(m_window.button(4)), std::nullopt);
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1100110"));
-    QCOMPARE(readFile(QStringLiteral("player1.dat")).size(), 39);
+    QCOMPARE(readFile(name), playerFileBytes({0, 0, 0, 0, 0}));
+}
+
+void tst_Form1::deleteFailureKeepsFile_data()
+{
+    QTest::addColumn<FileFault>("fault");
+    QTest::newRow("read-only file system") << FileFault::ReadOnlyFileSystem;
+    QTest::newRow("file that cannot be removed") << FileFault::ImmutableFile;
+}
+
+void tst_Form1::deleteFailureKeepsFile()
+{
+    QFETCH(FileFault, fault);
+
+    InjectedFileFault injected(fault);
+    if (!injected.skipReason().isEmpty()) {
+        QSKIP(qPrintable(injected.skipReason()));
+    }
+    const QString name = QStringLiteral("player2.dat");
+    QCOMPARE(writePlayerFile(PlayerSlot::Two, {1, 2, 3}), std::nullopt);
+    startWindow();
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+    QVERIFY2(injected.inject(name), qPrintable(injected.errorString()));
+
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_window.button(7));
+    QVERIFY(shown);
+    QVERIFY2(shown->text.startsWith(QStringLiteral("player2.dat を削除できませんでした。\n")),
+             qPrintable(shown->text));
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(readFile(name), playerFileBytes({1, 2, 3}));
+
+    QVERIFY2(injected.lift(), qPrintable(injected.errorString()));
+    QCOMPARE(clickAndAnswer(m_window.button(7)), std::nullopt);
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+    QVERIFY(!QFile::exists(name));
 }
 
 void tst_Form1::deleteOfVanishedFile()

@@ -1,11 +1,15 @@
+#include "ChildConsole.h"
 #include "PlayerFiles.h"
 #include "ScratchDirectory.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <optional>
+
+#include <unistd.h>
 
 class tst_PlayerFiles : public QObject
 {
@@ -19,6 +23,8 @@ private Q_SLOTS:
     void bytes();
     void writeReplacesLongerFile();
     void writeFailsOnDirectory();
+    void saveKilledAtAnyMoment_data();
+    void saveKilledAtAnyMoment();
     void removeDeletesFile();
     void removeOfMissingFileSucceeds();
     void removeFailsOnDirectory();
@@ -114,6 +120,55 @@ void tst_PlayerFiles::writeFailsOnDirectory()
     QVERIFY(QFileInfo(QStringLiteral("player1.dat")).isDir());
     // The failed save leaves no temporary file behind.
     QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void tst_PlayerFiles::saveKilledAtAnyMoment_data()
+{
+    QTest::addColumn<bool>("earlierFile");
+    QTest::newRow("no earlier file") << false;
+    QTest::newRow("earlier file") << true;
+}
+
+void tst_PlayerFiles::saveKilledAtAnyMoment()
+{
+    QFETCH(bool, earlierFile);
+
+    // A second console saves over and over until it is killed, at a random moment each round.
+    // Whenever that happens, player1.dat is as it was before or one whole record.
+    const QStringList records {QStringLiteral("3,21,60,2,1"), QStringLiteral("1,2,3,0,0")};
+    const QByteArray earlier = playerFileBytes({0, 0, 0, 0, 0});
+    const QByteArray whole[]
+        = {playerFileBytes({3, 21, 60, 2, 1}), playerFileBytes({1, 2, 3, 0, 0})};
+    const QString name = playerFileName(PlayerSlot::One);
+    QRandomGenerator random(QRandomGenerator::global()->generate());
+    constexpr int rounds = 100;
+    int newRecords = 0;
+    for (int round = 0; round < rounds; ++round) {
+        QFile::remove(name);
+        if (earlierFile) {
+            QCOMPARE(writePlayerFile(PlayerSlot::One, {0, 0, 0, 0, 0}), std::nullopt);
+        }
+        ChildConsole child;
+        QCOMPARE(child.start(QStringList {QStringLiteral("save")} + records),
+                 QByteArray("started"));
+        QTest::qSleep(0); // yield the core, so the child starts saving
+        ::usleep(random.bounded(8000));
+        child.kill();
+
+        if (!QFile::exists(name)) {
+            QVERIFY2(!earlierFile, "a killed save lost the earlier file");
+            continue;
+        }
+        const QByteArray content = readFile(name);
+        if (content != earlier) {
+            QVERIFY2(content == whole[0] || content == whole[1], content.toHex(' ').constData());
+            ++newRecords;
+        }
+    }
+    // Some kills came late enough for a save to have been done, so the saves really ran.
+    QVERIFY(newRecords > 0);
+    qInfo("%d of %d kills came after a whole new record; left in the directory: %s", newRecords,
+          rounds, qPrintable(QDir::current().entryList(QDir::Files | QDir::Hidden).join(u' ')));
 }
 
 void tst_PlayerFiles::removeDeletesFile()

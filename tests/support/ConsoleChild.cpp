@@ -1,0 +1,73 @@
+// A second console process for tests that need one to be killed or to run as another user:
+//   kelmi-test-child save R1 R2      saves player1.dat over and over, records R1 and R2 in
+//                                    turn (values joined by commas), until it is killed
+//   kelmi-test-child receive N       runs one reception on port N and prints its outcome
+// Each says "started" on standard output once it is at work.
+#include "PlayerFiles.h"
+#include "SerialReception.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+void say(const QByteArray &line)
+{
+    std::fputs((line + '\n').constData(), stdout);
+    std::fflush(stdout);
+}
+
+PlayerRecord record(const char *values)
+{
+    PlayerRecord record;
+    for (const QByteArray &value : QByteArray(values).split(',')) {
+        record += value.toInt();
+    }
+    return record;
+}
+
+int saveForever(const PlayerRecord &first, const PlayerRecord &second)
+{
+    say("started");
+    for (bool turn = false;; turn = !turn) {
+        writePlayerFile(PlayerSlot::One, turn ? second : first);
+    }
+}
+
+int receiveOnce(int portNumber)
+{
+    SerialReception reception;
+    // Runs inside the wait, once the port is open.
+    QTimer::singleShot(0, [] { say("started"); });
+    const SerialReception::Outcome outcome = reception.receive(portNumber);
+    switch (outcome.kind) {
+    case SerialReception::Outcome::Received:
+        say("received " + outcome.bytes.toHex());
+        return 0;
+    case SerialReception::Outcome::Failed:
+        say("failed " + outcome.message.toUtf8().toPercentEncoding());
+        return 1;
+    case SerialReception::Outcome::Aborted:
+        break;
+    }
+    say("aborted");
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QByteArray mode = argc > 1 ? argv[1] : "";
+    if (mode == "save" && argc == 4) {
+        return saveForever(record(argv[2]), record(argv[3]));
+    }
+    if (mode == "receive" && argc == 3) {
+        return receiveOnce(QByteArray(argv[2]).toInt());
+    }
+    std::fputs("usage: kelmi-test-child save R1 R2 | receive N\n", stderr);
+    return 2;
+}

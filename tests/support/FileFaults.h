@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// How writing or removing a player data file fails on an operator's machine.
+enum class FileFault {
+    DirectoryInName, // a directory holds the file's name
+    FileSizeLimit, // the process may not make files this large (as a full quota does)
+    FullFileSystem, // no space left
+    ReadOnlyFileSystem,
+    ImmutableFile, // the file can be neither replaced nor removed (chattr +i)
+};
+
+// One fault, injected the way it really happens. The file-system faults need a small file
+// system of their own: constructing the fault mounts one (root only) and makes a folder on
+// it the working directory until the fault goes. skipReason() tells why a fault cannot be
+// injected here; a test then skips.
+class InjectedFileFault
+{
+public:
+    explicit InjectedFileFault(FileFault fault);
+    ~InjectedFileFault();
+    InjectedFileFault(const InjectedFileFault &) = delete;
+    InjectedFileFault &operator=(const InjectedFileFault &) = delete;
+
+    QString skipReason() const { return m_skipReason; }
+    QString errorString() const { return m_errorString; }
+
+    // Makes writing or removing `name` in the working directory fail from now on.
+    bool inject(const QString &name);
+    // Takes the fault away again: room on the disk, the limit lifted, and so on.
+    bool lift();
+
+private:
+    bool mountSmallFileSystem();
+    bool fail(const QString &what);
+
+    FileFault m_fault;
+    QString m_skipReason;
+    QString m_errorString;
+    QString m_name; // the file the fault is on, while injected
+    bool m_injected = false;
+    std::unique_ptr<QTemporaryDir> m_mountPoint;
+    QString m_previousDirectory;
+    long long m_previousLimit = -1;
+};

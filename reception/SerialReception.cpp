@@ -1,5 +1,6 @@
 #include "SerialReception.h"
 
+#include "PortMessages.h"
 #include "SerialPortNames.h"
 
 #include <QCoreApplication>
@@ -15,18 +16,6 @@ namespace {
 
 // A device's transmission is at least this long; the wait ends once this many are buffered.
 constexpr qint64 transmissionLength = 17;
-
-// Port numbers appear in the window's Japanese texts in full-width digits ("ポート１").
-QString fullWidthNumber(int number)
-{
-    QString text = QString::number(number);
-    for (QChar &c : text) {
-        if (c >= u'0' && c <= u'9') {
-            c = QChar(char16_t(u'０' + (c.unicode() - u'0')));
-        }
-    }
-    return text;
-}
 
 // Why the port failed, for the operator. A line that hung up (cable or adapter pulled,
 // far end gone) reads as end of file, and the system's error text then is a stale one
@@ -83,8 +72,7 @@ SerialReception::Outcome SerialReception::receive(int portNumber)
     m_port->setStopBits(QSerialPort::OneStop);
     m_port->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port->open(QIODevice::ReadWrite)) {
-        return failure(QStringLiteral("ポート%1を開けません: %2: %3")
-                           .arg(fullWidthNumber(portNumber), portName, m_port->errorString()));
+        return failure(openFailureMessage(portNumber, portName, m_port->errorString()));
     }
 
     Wait wait;
@@ -150,8 +138,7 @@ void SerialReception::MSComm1_OnComm(QSerialPort::SerialPortError error)
     // The first real error ends the wait; a dead line keeps reporting errors until closed.
     Wait *wait = std::exchange(m_waiting, nullptr);
     wait->failed = true;
-    wait->message = QStringLiteral("ポート%1の受信が途切れました: %2")
-                        .arg(fullWidthNumber(wait->portNumber), failureReason(m_port));
+    wait->message = lineLostMessage(wait->portNumber, failureReason(m_port));
     closePort();
 }
 

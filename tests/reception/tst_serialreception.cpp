@@ -1,3 +1,4 @@
+#include "ChildConsole.h"
 #include "PlayerLines.h"
 #include "SerialPortNames.h"
 #include "SerialReception.h"
@@ -11,6 +12,12 @@
 
 #include <functional>
 #include <optional>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using Kind = SerialReception::Outcome::Kind;
 
@@ -40,6 +47,10 @@ private Q_SLOTS:
     void destroyedDuringWait();
     void portThatCannotBeOpened_data();
     void portThatCannotBeOpened();
+    void portOpenedByAnotherUser_data();
+    void portOpenedByAnotherUser();
+    void killedConsoleLeavesPortUsable_data();
+    void killedConsoleLeavesPortUsable();
     void hangUpDuringWait_data();
     void hangUpDuringWait();
 
@@ -379,35 +390,61 @@ void TestSerialReception::destroyedDuringWait()
 void TestSerialReception::portThatCannotBeOpened_data()
 {
     QTest::addColumn<int>("portNumber");
-    // "missing" or "directory" under a fresh temporary directory; "busy": the player's
-    // line, already open in another port object
+    // "missing" or "directory" under a fresh temporary directory; "held here": the player's
+    // line, open in another port object of this process; "held by a console": open in a
+    // second console process
     QTest::addColumn<QString>("place");
-    QTest::addColumn<QString>("expectedStart");
+    // The status line's first line, with {device}, the port's own {reason} and the {pid} of
+    // the process that holds the device.
+    QTest::addColumn<QString>("expectedFirstLine");
+    QTest::addColumn<QString>("expectedHint"); // in the lines after the first; empty: none
 
-    const QString cannotOpen1 = QStringLiteral("ポート１を開けません: ");
-    const QString cannotOpen2 = QStringLiteral("ポート２を開けません: ");
-    QTest::newRow("port 1, no such device") << 1 << QStringLiteral("missing") << cannotOpen1;
-    QTest::newRow("port 2, no such device") << 2 << QStringLiteral("missing") << cannotOpen2;
-    QTest::newRow("port 1, a directory") << 1 << QStringLiteral("directory") << cannotOpen1;
-    QTest::newRow("port 2, a directory") << 2 << QStringLiteral("directory") << cannotOpen2;
-    QTest::newRow("port 1, busy") << 1 << QStringLiteral("busy") << cannotOpen1;
-    QTest::newRow("port 2, busy") << 2 << QStringLiteral("busy") << cannotOpen2;
+    for (int port : {1, 2}) {
+        const QString name = port == 1 ? QStringLiteral("ポート１") : QStringLiteral("ポート２");
+        const QString again = QStringLiteral("もう一度「%1」を押してください。").arg(name);
+        QTest::addRow("port %d, no such device", port)
+            << port << QStringLiteral("missing")
+            << name + QStringLiteral("が見つかりません: {device}")
+            << QStringLiteral("KELMI_PORT%1 の設定を確かめてください。").arg(port);
+        QTest::addRow("port %d, a directory", port)
+            << port << QStringLiteral("directory")
+            << name + QStringLiteral("を開けません: {device}: {reason}") << QString();
+        QTest::addRow("port %d, held in this process", port)
+            << port << QStringLiteral("held here")
+            << name
+                + QStringLiteral(
+                    "は他のプログラムが使用中です: {device}（tst_serialreception、PID {pid}）")
+            << again;
+        QTest::addRow("port %d, held by another console", port)
+            << port << QStringLiteral("held by a console")
+            << name
+                + QStringLiteral(
+                    "は他のプログラムが使用中です: {device}（kelmi-test-child、PID {pid}）")
+            << again;
+    }
 }
 
 void TestSerialReception::portThatCannotBeOpened()
 {
     QFETCH(int, portNumber);
     QFETCH(QString, place);
-    QFETCH(QString, expectedStart);
+    QFETCH(QString, expectedFirstLine);
+    QFETCH(QString, expectedHint);
 
     QTemporaryDir temporary;
     QVERIFY(temporary.isValid());
-    QSerialPort otherUser;
-    QString path;
-    if (place == QLatin1String("busy")) {
-        path = line(portNumber).slavePath();
-        otherUser.setPortName(path);
-        QVERIFY2(otherUser.open(QIODevice::ReadWrite), qPrintable(otherUser.errorString()));
+    QSerialPort holderHere;
+    ChildConsole holderConsole;
+    QString path = line(portNumber).slavePath();
+    qint64 holder = QCoreApplication::applicationPid();
+    if (place == QLatin1String("held here")) {
+        holderHere.setPortName(path);
+        QVERIFY2(holderHere.open(QIODevice::ReadWrite), qPrintable(holderHere.errorString()));
+    } else if (place == QLatin1String("held by a console")) {
+        const QByteArray started
+            = holderConsole.start({QStringLiteral("receive"), QString::number(portNumber)});
+        QCOMPARE(started, QByteArray("started"));
+        holder = holderConsole.pid();
     } else {
         path = temporary.filePath(QStringLiteral("ttyUSB9"));
         if (place == QLatin1String("directory")) {
@@ -431,11 +468,115 @@ void TestSerialReception::portThatCannotBeOpened()
     const SerialReception::Outcome outcome = reception.receive(portNumber);
 
     QCOMPARE(outcome.kind, Kind::Failed);
-    QCOMPARE(outcome.message, expectedStart + path + QStringLiteral(": ") + reason);
+    QCOMPARE(outcome.message.section(u'\n', 0, 0),
+             expectedFirstLine.replace(QLatin1String("{device}"), path)
+                 .replace(QLatin1String("{reason}"), reason)
+                 .replace(QLatin1String("{pid}"), QString::number(holder)));
+    if (expectedHint.isEmpty()) {
+        QVERIFY2(!outcome.message.contains(u'\n'), qPrintable(outcome.message));
+    } else {
+        QVERIFY2(outcome.message.section(u'\n', 1).contains(expectedHint),
+                 qPrintable(outcome.message));
+    }
     QCOMPARE(outcome.bytes, QByteArray());
     QVERIFY2(!yielded, "a failed open ends the reception without waiting");
     QVERIFY(!reception.isWaiting());
     QVERIFY(!portOf(reception)->isOpen());
+}
+
+void TestSerialReception::portOpenedByAnotherUser_data()
+{
+    QTest::addColumn<int>("portNumber");
+    QTest::addColumn<int>("mode"); // of the device file
+    QTest::addColumn<QByteArray>("group"); // of the device file
+    QTest::addColumn<bool>("exclusive"); // another program holds it, without a lock file
+    QTest::addColumn<QString>("expectedFirstLine"); // %1: the device
+    QTest::addColumn<QString>("expectedHint");
+
+    QTest::newRow("port 1, only its owner may open it")
+        << 1 << 0600 << QByteArray("tty") << false
+        << QStringLiteral("ポート１を開く権限がありません: %1")
+        << QStringLiteral("グループ tty にも読み書きの権限がありません。");
+    QTest::newRow("port 2, group dialout may open it")
+        << 2 << 0660 << QByteArray("dialout") << false
+        << QStringLiteral("ポート２を開く権限がありません: %1")
+        << QStringLiteral("ユーザーをグループ dialout に加えて、ログインし直してください。");
+    QTest::newRow("port 1, held exclusively by a program without a lock file")
+        << 1 << 0666 << QByteArray("tty") << true
+        << QStringLiteral("ポート１は他のプログラムが使用中です: %1")
+        << QStringLiteral("もう一度「ポート１」を押してください。");
+}
+
+void TestSerialReception::portOpenedByAnotherUser()
+{
+    QFETCH(int, portNumber);
+    QFETCH(int, mode);
+    QFETCH(QByteArray, group);
+    QFETCH(bool, exclusive);
+    QFETCH(QString, expectedFirstLine);
+    QFETCH(QString, expectedHint);
+
+    // Root may open any device, exclusive or not; the operator's account may not.
+    if (!ChildConsole::canRunAsNobody()) {
+        QSKIP("running a console as another user needs root");
+    }
+    const QString path = line(portNumber).slavePath();
+    const QByteArray device = QFile::encodeName(path);
+    QCOMPARE(::chmod(device.constData(), mode_t(mode)), 0);
+    const ::group *entry = ::getgrnam(group.constData());
+    if (!entry) {
+        QSKIP("this system has no such group");
+    }
+    QCOMPARE(::chown(device.constData(), 0, entry->gr_gid), 0);
+    int exclusiveHolder = -1;
+    if (exclusive) {
+        exclusiveHolder = ::open(device.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        QVERIFY(exclusiveHolder >= 0);
+        QCOMPARE(::ioctl(exclusiveHolder, TIOCEXCL), 0);
+    }
+
+    ChildConsole console;
+    const QByteArray outcome = console.start(
+        {QStringLiteral("receive"), QString::number(portNumber)}, ChildConsole::User::Nobody);
+    if (exclusiveHolder >= 0) {
+        ::ioctl(exclusiveHolder, TIOCNXCL);
+        ::close(exclusiveHolder);
+    }
+
+    const QString message = ChildConsole::failureMessage(outcome);
+    QVERIFY2(!message.isEmpty(), outcome.constData());
+    QCOMPARE(message.section(u'\n', 0, 0), expectedFirstLine.arg(path));
+    QVERIFY2(message.section(u'\n', 1).contains(expectedHint), qPrintable(message));
+}
+
+void TestSerialReception::killedConsoleLeavesPortUsable_data()
+{
+    QTest::addColumn<int>("portNumber");
+    QTest::newRow("port 1") << 1;
+    QTest::newRow("port 2") << 2;
+}
+
+void TestSerialReception::killedConsoleLeavesPortUsable()
+{
+    QFETCH(int, portNumber);
+
+    // A console killed during its wait leaves its lock file behind; the next console
+    // finds it stale and opens the port all the same.
+    {
+        ChildConsole killed;
+        QCOMPARE(killed.start({QStringLiteral("receive"), QString::number(portNumber)}),
+                 QByteArray("started"));
+        killed.kill();
+    }
+    const QByteArray transmission("2004100000000000Q");
+    SerialReception reception;
+    QObject context;
+    watchdog(&context, reception);
+    later(&context, 0, [&] { QVERIFY(line(portNumber).deliver(transmission)); });
+    const SerialReception::Outcome outcome = reception.receive(portNumber);
+
+    QCOMPARE(outcome.kind, Kind::Received);
+    QCOMPARE(outcome.bytes, transmission);
 }
 
 void TestSerialReception::hangUpDuringWait_data()

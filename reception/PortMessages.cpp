@@ -1,0 +1,153 @@
+#include "PortMessages.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+#ifdef Q_OS_UNIX
+
+// A process that holds a serial device through its lock file.
+struct LockHolder
+{
+    qint64 pid = 0;
+    QString program; // empty when the lock file does not say
+};
+
+// Serial devices are locked with a file "LCK..<device>" (the name below /dev, '/' as '_')
+// in one of the usual lock directories; Qt writes the holder's PID and program name in it,
+// other programs at least the PID. A lock whose process is gone is stale and not a holder.
+std::optional<LockHolder> lockHolder(const QString &path)
+{
+    QString device = path;
+    if (device.startsWith(QLatin1String("/dev/"))) {
+        device.remove(0, 5);
+    }
+    const QString lockName = QStringLiteral("LCK..") + device.replace(QLatin1Char('/'), u'_');
+    const QStringList directories {
+        QStringLiteral("/var/lock"),
+        QStringLiteral("/etc/locks"),
+        QStringLiteral("/var/spool/locks"),
+        QStringLiteral("/var/spool/uucp"),
+        QStringLiteral("/tmp"),
+        QStringLiteral("/var/tmp"),
+        QStringLiteral("/var/lock/lockdev"),
+        QStringLiteral("/run/lock"),
+        QStandardPaths::writableLocation(QStandardPaths::TempLocation),
+    };
+    for (const QString &directory : directories) {
+        QFile lock(QDir(directory).filePath(lockName));
+        if (!lock.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QList<QByteArray> lines = lock.read(4096).split('\n');
+        bool isNumber = false;
+        const qint64 pid = lines.value(0).trimmed().toLongLong(&isNumber);
+        const bool alive = isNumber && pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+        if (alive) {
+            return LockHolder {pid, QString::fromLocal8Bit(lines.value(1).trimmed())};
+        }
+    }
+    return std::nullopt;
+}
+
+// The system's own answer to opening the device: 0 when it opens, otherwise errno.
+int openError(const QString &path)
+{
+    const int fd
+        = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    ::close(fd);
+    return 0;
+}
+
+QString groupName(gid_t gid)
+{
+    const group *entry = ::getgrgid(gid);
+    return entry ? QString::fromLocal8Bit(entry->gr_name) : QString::number(gid);
+}
+
+QString heldMessage(const QString &port, const QString &path, const QString &holder)
+{
+    return QStringLiteral("%1は他のプログラムが使用中です: %2").arg(port, path)
+        + (holder.isEmpty() ? QString() : QStringLiteral("（%1）").arg(holder))
+        + QStringLiteral("\nそのプログラムを終了してから、もう一度「%1」を押してください。")
+              .arg(port);
+}
+
+QString notPermittedMessage(const QString &port, const QString &path, const struct stat &device)
+{
+    // Serial devices are usually open to one group (dialout on Debian); joining it helps
+    // only when that group may read and write the device.
+    const QString group = groupName(device.st_gid);
+    const bool groupMayUse = (device.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    return QStringLiteral("%1を開く権限がありません: %2\n").arg(port, path)
+        + (groupMayUse
+               ? QStringLiteral("ユーザーをグループ %1 に加えて、ログインし直してください。")
+                     .arg(group)
+               : QStringLiteral("グループ %1 にも読み書きの権限がありません。"
+                                "デバイスの権限を管理者に設定してもらってください。")
+                     .arg(group));
+}
+
+#endif
+
+} // namespace
+
+QString portLabel(int portNumber)
+{
+    QString digits = QString::number(portNumber);
+    for (QChar &c : digits) {
+        c = QChar(char16_t(u'０' + (c.unicode() - u'0')));
+    }
+    return QStringLiteral("ポート") + digits;
+}
+
+QString openFailureMessage(int portNumber, const QString &path, const QString &reason)
+{
+    const QString port = portLabel(portNumber);
+#ifdef Q_OS_UNIX
+    struct stat device = {};
+    if (::stat(QFile::encodeName(path).constData(), &device) != 0
+        && (errno == ENOENT || errno == ENOTDIR)) {
+        return QStringLiteral("%1が見つかりません: %2\n").arg(port, path)
+            + QStringLiteral(
+                  "ケーブルやアダプターの接続と、KELMI_PORT%1 の設定を確かめてください。")
+                  .arg(portNumber);
+    }
+    if (const std::optional<LockHolder> holder = lockHolder(path)) {
+        const QString pid = QStringLiteral("PID ") + QString::number(holder->pid);
+        return heldMessage(port, path,
+                           holder->program.isEmpty() ? pid : holder->program + u'、' + pid);
+    }
+    switch (openError(path)) {
+    case EBUSY:
+        return heldMessage(port, path, QString());
+    case EACCES:
+    case EPERM:
+        return notPermittedMessage(port, path, device);
+    default:
+        break;
+    }
+#endif
+    return QStringLiteral("%1を開けません: %2: %3").arg(port, path, reason);
+}
+
+QString lineLostMessage(int portNumber, const QString &reason)
+{
+    return QStringLiteral("%1の受信が途切れました: %2").arg(portLabel(portNumber), reason);
+}

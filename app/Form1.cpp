@@ -232,12 +232,15 @@ void Form1::receive(int portNumber, SlotLists lists, const QString &waitingMessa
     enablePortButtons(true);
     showStatus(receivedText(outcome.bytes));
 
-    const DeviceSelection decoded = decodeTransmission(
-        outcome.bytes,
-        {lists.deviceKind->listIndex(), lists.character->listIndex(), lists.strength->listIndex()});
+    // Only the lists the transmission sets change; the others keep what the operator typed.
+    const ListSettings decoded = decodeTransmission(outcome.bytes, lists.strength->listIndex());
     lists.deviceKind->setListIndex(decoded.deviceKind);
-    lists.character->setListIndex(decoded.character);
-    lists.strength->setListIndex(decoded.strength);
+    if (decoded.character) {
+        lists.character->setListIndex(*decoded.character);
+    }
+    if (decoded.strength) {
+        lists.strength->setListIndex(*decoded.strength);
+    }
 }
 
 void Form1::showStatus(const QString &text)

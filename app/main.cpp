@@ -1,4 +1,5 @@
 #include "Form1.h"
+#include "QtTranslations.h"
 
 #include <QApplication>
 #include <QFile>
@@ -29,6 +30,7 @@ void reportReadiness()
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    installQtTranslations(&app);
     QApplication::setApplicationDisplayName(QStringLiteral("ケルミ"));
     Form1 form;
     form.show();

@@ -27,8 +27,11 @@ void reportReadiness()
 
 } // namespace
 
-int main(int argc, char *argv[])
+int main(int, char *argv[])
 {
+    // The console takes no arguments: Qt's own options (-reverse, -style, -qwindowgeometry
+    // and the like) would alter the fixed window, so Qt sees the program's name alone.
+    int argc = 1;
     QApplication app(argc, argv);
     installQtTranslations(&app);
     QApplication::setApplicationDisplayName(QStringLiteral("ケルミ"));

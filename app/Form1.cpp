@@ -2,12 +2,15 @@
 
 #include "Decoding.h"
 #include "FixedList.h"
+#include "FrameStyle.h"
 #include "ListRows.h"
 #include "ReceivedText.h"
+#include "SerialPortNames.h"
 #include "SerialReception.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -28,9 +31,12 @@ template<class Control> Control *place(Control *control, const char *name, const
     return control;
 }
 
-QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
+QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, const QRect &geometry,
+                 QStyle *style)
 {
-    return place(new QGroupBox(caption, parent), name, geometry);
+    QGroupBox *frame = place(new QGroupBox(caption, parent), name, geometry);
+    frame->setStyle(style);
+    return frame;
 }
 
 QPushButton *button(QWidget *parent, const char *name, const QString &caption,
@@ -47,9 +53,21 @@ QLabel *label(QWidget *parent, const char *name, const QString &caption, const Q
     return label;
 }
 
-FixedList *list(QWidget *parent, const char *name, const QStringList &rows, const QRect &geometry)
+// The caption is created first, so that it stays beneath the list it overlaps; it names the
+// list for screen readers and gives the label a focus target.
+FixedList *list(QWidget *parent, const char *name, const QStringList &rows, const QRect &geometry,
+                QLabel *caption)
 {
-    return place(new FixedList(rows, parent), name, geometry);
+    FixedList *list = place(new FixedList(rows, parent), name, geometry);
+    caption->setBuddy(list);
+    return list;
+}
+
+// Tells the operator which file a save or delete button acts on; the working directory is
+// the console's for the whole run.
+QString fileTip(const QString &what, PlayerSlot slot)
+{
+    return what + QDir::current().absoluteFilePath(playerFileName(slot));
 }
 
 // The window's font family. Linux has no font of that family, so it is mapped to the
@@ -80,15 +98,18 @@ Form1::Form1(QWidget *parent)
 
 void Form1::createControls()
 {
-    Frame1 = frame(this, "Frame1", QStringLiteral("受信"), twips(360, 120, 4575, 1335));
+    auto *frameStyle = new FrameStyle;
+    frameStyle->setParent(this);
+    Frame1 = frame(this, "Frame1", QStringLiteral("受信"), twips(360, 120, 4575, 1335), frameStyle);
     Command1 = button(Frame1, "Command1", QStringLiteral("ポート１"), twips(360, 360, 1095, 495));
     Command2 = button(Frame1, "Command2", QStringLiteral("ポート２"), twips(1680, 360, 1095, 495));
     Command3 = button(Frame1, "Command3", QStringLiteral("中断"), twips(3360, 360, 855, 495));
     Command3->setEnabled(false);
+    Command1->setToolTip(serialPortName(1));
+    Command2->setToolTip(serialPortName(2));
     Label7 = label(Frame1, "Label7", QString(), twips(360, 960, 3855, 255));
     // Received bytes are shown as they came, never interpreted as markup.
     Label7->setTextFormat(Qt::PlainText);
-    Label7->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Label7->setAutoFillBackground(true);
     QPalette status = Label7->palette();
     // The application-workspace colour behind highlighted-text coloured letters;
@@ -97,33 +118,44 @@ void Form1::createControls()
     status.setColor(QPalette::WindowText, status.color(QPalette::HighlightedText));
     Label7->setPalette(status);
 
-    Frame2 = frame(this, "Frame2", QStringLiteral("プレイヤー１"), twips(360, 1560, 2175, 4695));
-    label(Frame2, "Label1", QStringLiteral("ケルミの種類"), twips(120, 240, 1215, 375));
-    Combo1 = list(Frame2, "Combo1", ListRows::deviceKinds(), twips(240, 480, 1815, 300));
-    label(Frame2, "Label2", QStringLiteral("ケルミ名"), twips(120, 960, 1215, 375));
-    Combo2 = list(Frame2, "Combo2", ListRows::characters(), twips(240, 1200, 1815, 300));
-    label(Frame2, "Label3", QStringLiteral("ケルミの強さ"), twips(120, 1560, 1575, 255));
-    Combo3 = list(Frame2, "Combo3", ListRows::strengths(), twips(240, 1800, 1815, 300));
-    label(Frame2, "Label8", QStringLiteral("背景"), twips(120, 2160, 1095, 255));
-    Combo7 = list(Frame2, "Combo7", ListRows::backgrounds(), twips(240, 2400, 1815, 300));
-    label(Frame2, "Label9", QStringLiteral("ＢＧＭ"), twips(120, 2760, 1215, 255));
-    Combo8 = list(Frame2, "Combo8", ListRows::bgm(), twips(240, 3000, 1815, 300));
+    Frame2 = frame(this, "Frame2", QStringLiteral("プレイヤー１"), twips(360, 1560, 2175, 4695),
+                   frameStyle);
+    Combo1
+        = list(Frame2, "Combo1", ListRows::deviceKinds(), twips(240, 480, 1815, 300),
+               label(Frame2, "Label1", QStringLiteral("ケルミの種類"), twips(120, 240, 1215, 375)));
+    Combo2 = list(Frame2, "Combo2", ListRows::characters(), twips(240, 1200, 1815, 300),
+                  label(Frame2, "Label2", QStringLiteral("ケルミ名"), twips(120, 960, 1215, 375)));
+    Combo3 = list(
+        Frame2, "Combo3", ListRows::strengths(), twips(240, 1800, 1815, 300),
+        label(Frame2, "Label3", QStringLiteral("ケルミの強さ"), twips(120, 1560, 1575, 255)));
+    Combo7 = list(Frame2, "Combo7", ListRows::backgrounds(), twips(240, 2400, 1815, 300),
+                  label(Frame2, "Label8", QStringLiteral("背景"), twips(120, 2160, 1095, 255)));
+    Combo8 = list(Frame2, "Combo8", ListRows::bgm(), twips(240, 3000, 1815, 300),
+                  label(Frame2, "Label9", QStringLiteral("ＢＧＭ"), twips(120, 2760, 1215, 255)));
     Command4
         = button(Frame2, "Command4", QStringLiteral("データ１送信"), twips(120, 3480, 1935, 495));
     Command6 = button(Frame2, "Command6", QStringLiteral("送信データの削除"),
                       twips(120, 4080, 1935, 495));
 
-    Frame3 = frame(this, "Frame3", QStringLiteral("プレイヤー２"), twips(2640, 1560, 2175, 4695));
-    label(Frame3, "Label6", QStringLiteral("ケルミの種類"), twips(120, 240, 1215, 375));
-    Combo6 = list(Frame3, "Combo6", ListRows::deviceKinds(), twips(240, 480, 1815, 300));
-    label(Frame3, "Label5", QStringLiteral("ケルミ名"), twips(120, 960, 1215, 375));
-    Combo5 = list(Frame3, "Combo5", ListRows::characters(), twips(240, 1200, 1815, 300));
-    label(Frame3, "Label4", QStringLiteral("ケルミの強さ"), twips(120, 1560, 1575, 255));
-    Combo4 = list(Frame3, "Combo4", ListRows::strengths(), twips(240, 1800, 1815, 300));
+    Frame3 = frame(this, "Frame3", QStringLiteral("プレイヤー２"), twips(2640, 1560, 2175, 4695),
+                   frameStyle);
+    Combo6
+        = list(Frame3, "Combo6", ListRows::deviceKinds(), twips(240, 480, 1815, 300),
+               label(Frame3, "Label6", QStringLiteral("ケルミの種類"), twips(120, 240, 1215, 375)));
+    Combo5 = list(Frame3, "Combo5", ListRows::characters(), twips(240, 1200, 1815, 300),
+                  label(Frame3, "Label5", QStringLiteral("ケルミ名"), twips(120, 960, 1215, 375)));
+    Combo4 = list(
+        Frame3, "Combo4", ListRows::strengths(), twips(240, 1800, 1815, 300),
+        label(Frame3, "Label4", QStringLiteral("ケルミの強さ"), twips(120, 1560, 1575, 255)));
     Command5
         = button(Frame3, "Command5", QStringLiteral("データ２送信"), twips(120, 3480, 1935, 495));
     Command7 = button(Frame3, "Command7", QStringLiteral("送信データの削除"),
                       twips(120, 4080, 1935, 495));
+
+    Command4->setToolTip(fileTip(QStringLiteral("保存先: "), PlayerSlot::One));
+    Command5->setToolTip(fileTip(QStringLiteral("保存先: "), PlayerSlot::Two));
+    Command6->setToolTip(fileTip(QStringLiteral("削除するファイル: "), PlayerSlot::One));
+    Command7->setToolTip(fileTip(QStringLiteral("削除するファイル: "), PlayerSlot::Two));
 
     QFont bold(windowFontFamily());
     bold.setPointSizeF(9.75);
@@ -232,12 +264,15 @@ void Form1::receive(int portNumber, SlotLists lists, const QString &waitingMessa
     enablePortButtons(true);
     showStatus(receivedText(outcome.bytes));
 
-    const DeviceSelection decoded = decodeTransmission(
-        outcome.bytes,
-        {lists.deviceKind->listIndex(), lists.character->listIndex(), lists.strength->listIndex()});
+    // Only the lists the transmission sets change; the others keep what the operator typed.
+    const ListSettings decoded = decodeTransmission(outcome.bytes, lists.strength->listIndex());
     lists.deviceKind->setListIndex(decoded.deviceKind);
-    lists.character->setListIndex(decoded.character);
-    lists.strength->setListIndex(decoded.strength);
+    if (decoded.character) {
+        lists.character->setListIndex(*decoded.character);
+    }
+    if (decoded.strength) {
+        lists.strength->setListIndex(*decoded.strength);
+    }
 }
 
 void Form1::showStatus(const QString &text)

@@ -1,4 +1,5 @@
 #include "Form1.h"
+#include "QtTranslations.h"
 
 #include <QApplication>
 #include <QFile>
@@ -28,14 +29,18 @@ void reportReadiness()
 
 } // namespace
 
-int main(int argc, char *argv[])
+int main(int, char *argv[])
 {
 #ifdef SIGXFSZ
     // Past a file-size limit the system would end the console and the operator's picks with
     // it; ignored, the save fails with its message instead.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
+    // The console takes no arguments: Qt's own options (-reverse, -style, -qwindowgeometry
+    // and the like) would alter the fixed window, so Qt sees the program's name alone.
+    int argc = 1;
     QApplication app(argc, argv);
+    installQtTranslations(&app);
     QApplication::setApplicationDisplayName(QStringLiteral("ケルミ"));
     Form1 form;
     form.show();

@@ -22,8 +22,9 @@ void measureDecodingThroughput(int runs, int runMs, Samples *perSecond)
             // Whole passes over the mix between clock reads, so the clock costs little.
             for (int pass = 0; pass < 64; ++pass) {
                 for (const QByteArray &bytes : transmissions) {
-                    const DeviceSelection selection = decodeTransmission(bytes, {});
-                    sink = sink + selection.deviceKind + selection.character + selection.strength;
+                    const ListSettings settings = decodeTransmission(bytes, -1);
+                    sink = sink + settings.deviceKind + settings.character.value_or(0)
+                        + settings.strength.value_or(0);
                 }
             }
             decoded += 64 * transmissions.size();

@@ -31,11 +31,11 @@ int listIndex(int index, int rows)
     return index >= noSelection && index < rows ? index : noSelection;
 }
 
-void setCharacter(DeviceSelection &lists, int row)
+void setCharacter(ListSettings &settings, int row)
 {
-    // A transmission that names no character leaves whatever the list shows.
+    // A transmission that names no character leaves the list as it is.
     if (row != noSelection) {
-        lists.character = row;
+        settings.character = row;
     }
 }
 
@@ -44,17 +44,17 @@ int strengthFromDigit(QByteArrayView received)
     return listIndex(codeAt(received, strengthDigitPosition) - strengthDigitBase, strengthRows);
 }
 
-void decodeKind0(QByteArrayView received, DeviceSelection &lists)
+void decodeKind0(QByteArrayView received, ListSettings &settings)
 {
-    lists.strength = strengthFromDigit(received);
+    settings.strength = strengthFromDigit(received);
     const int group = codeAt(received, kind0GroupPosition);
     if (!inRange(group, kind0FirstGroup, kind0LastGroup)) {
         return;
     }
-    setCharacter(lists, kind0CharacterRow(group, codeAt(received, kind0LetterPosition)));
+    setCharacter(settings, kind0CharacterRow(group, codeAt(received, kind0LetterPosition)));
 }
 
-void decodeKind1(QByteArrayView received, DeviceSelection &lists)
+void decodeKind1(QByteArrayView received, ListSettings &settings)
 {
     // Each key is read only when the one before it was acceptable.
     const int first = codeAt(received, kind1FirstKeyPosition);
@@ -65,36 +65,38 @@ void decodeKind1(QByteArrayView received, DeviceSelection &lists)
     if (!inRange(second, kind1SecondKeyLowest, kind1SecondKeyHighest)) {
         return;
     }
-    setCharacter(lists, kind1CharacterRow(first, second, codeAt(received, kind1ThirdKeyPosition)));
+    setCharacter(settings,
+                 kind1CharacterRow(first, second, codeAt(received, kind1ThirdKeyPosition)));
 }
 
-void decodeKind2(QByteArrayView received, DeviceSelection &lists)
+void decodeKind2(QByteArrayView received, ListSettings &settings)
 {
-    lists.strength = strengthFromDigit(received);
+    settings.strength = strengthFromDigit(received);
     if (codeAt(received, kind2MarkerPosition) != kind2CharacterMarker) {
         return;
     }
-    setCharacter(lists, kind2CharacterRow(codeAt(received, kind2DigitPosition)));
+    setCharacter(settings, kind2CharacterRow(codeAt(received, kind2DigitPosition)));
 }
 
 } // namespace
 
-DeviceSelection decodeTransmission(QByteArrayView received, DeviceSelection lists)
+ListSettings decodeTransmission(QByteArrayView received, int shownStrength)
 {
-    lists.deviceKind
+    ListSettings settings;
+    settings.deviceKind
         = listIndex(codeAt(received, deviceCodePosition) - firstDeviceCode, deviceKindRows);
 
     // Branch on what the device kind list took, not on the raw code: an untakeable code
     // has already become no selection there.
-    switch (lists.deviceKind) {
+    switch (settings.deviceKind) {
     case 0:
-        decodeKind0(received, lists);
+        decodeKind0(received, settings);
         break;
     case 1:
-        decodeKind1(received, lists);
+        decodeKind1(received, settings);
         break;
     case 2:
-        decodeKind2(received, lists);
+        decodeKind2(received, settings);
         break;
     default:
         // Kind 3 carries neither character nor strength; no device kind decodes nothing.
@@ -103,9 +105,11 @@ DeviceSelection decodeTransmission(QByteArrayView received, DeviceSelection list
 
     // The strength digit counts 'A' on from 10, so everything above 9 is lowered by the seven
     // characters between '9' and 'A'. This runs for every transmission and acts on whatever
-    // the strength list shows, a strength picked by hand included.
-    if (lists.strength > strengthAdjustmentThreshold) {
-        lists.strength -= strengthAdjustment;
+    // the strength list shows, a strength picked by hand included; a strength of 9 or less
+    // is left as it is.
+    const int strength = settings.strength.value_or(shownStrength);
+    if (strength > strengthAdjustmentThreshold) {
+        settings.strength = strength - strengthAdjustment;
     }
-    return lists;
+    return settings;
 }

@@ -2,20 +2,22 @@
 
 #include <QByteArrayView>
 
-// The three list indexes that a transmission fills for one player slot.
-// -1 means no selection.
-struct DeviceSelection
-{
-    int deviceKind = -1; // 0..3
-    int character = -1; // 0..21
-    int strength = -1; // 0..60
+#include <optional>
 
-    friend bool operator==(const DeviceSelection &, const DeviceSelection &) = default;
+// The indexes that one transmission sets in a player slot's lists. A list whose index is
+// left empty here is not touched: it keeps its selection and any text typed into its field.
+// Setting -1 removes the selection and empties the field.
+struct ListSettings
+{
+    int deviceKind = -1; // always set: 0..3, or -1
+    std::optional<int> character; // 0..21
+    std::optional<int> strength; // -1..60
+
+    friend bool operator==(const ListSettings &, const ListSettings &) = default;
 };
 
-// Decodes a received transmission (one byte per character, position 1 first)
-// against the slot's lists as they stand, and returns what the lists show afterwards.
-// `lists` holds rows of the lists or -1, as a window's lists do; so does the result.
+// Decodes a received transmission (one byte per character, position 1 first) for a slot
+// whose strength list shows `shownStrength` (-1 for none), and returns the indexes to set.
 // Indexes the lists cannot take become -1 and decoding goes on; a byte outside ASCII and a
 // position beyond the end of the text match nothing.
-DeviceSelection decodeTransmission(QByteArrayView received, DeviceSelection lists);
+ListSettings decodeTransmission(QByteArrayView received, int shownStrength);

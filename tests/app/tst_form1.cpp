@@ -1,15 +1,20 @@
 #include "FileFaults.h"
 #include "FixedList.h"
 #include "Form1.h"
+#include "QtTranslations.h"
 #include "ScratchDirectory.h"
 #include "WindowProbe.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QStyleOptionGroupBox>
 #include <QTest>
 
 #include <optional>
@@ -27,7 +32,10 @@ private Q_SLOTS:
     void controls_data();
     void controls();
     void listRows();
+    void framesDrawTheirCaptionInTheBorder();
     void fontsAndColours();
+    void toolTipsNameFilesAndDevices();
+    void qtTextsInJapanese();
     void tabOrder();
     void startUp_data();
     void startUp();
@@ -48,6 +56,14 @@ private:
     Form1 *m_form = nullptr;
     WindowProbe m_window {nullptr};
 };
+
+namespace {
+QString accessibleName(QWidget *widget)
+{
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+    return accessible ? accessible->text(QAccessible::Name) : QString();
+}
+} // namespace
 
 void tst_Form1::init()
 {
@@ -74,7 +90,7 @@ void tst_Form1::controls_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("parent");
-    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("caption"); // a list's is its label's, which names it
     QTest::addColumn<QRect>("geometry"); // pixels: twips / 15
 
     const auto row = [](const char *name, const char *parent, const QString &caption, int left,
@@ -90,23 +106,23 @@ void tst_Form1::controls_data()
     row("Command3", "Frame1", QStringLiteral("中断"), 3360, 360, 855, 495);
     row("Label7", "Frame1", QString(), 360, 960, 3855, 255);
     row("Label1", "Frame2", QStringLiteral("ケルミの種類"), 120, 240, 1215, 375);
-    row("Combo1", "Frame2", QString(), 240, 480, 1815, 300);
+    row("Combo1", "Frame2", QStringLiteral("ケルミの種類"), 240, 480, 1815, 300);
     row("Label2", "Frame2", QStringLiteral("ケルミ名"), 120, 960, 1215, 375);
-    row("Combo2", "Frame2", QString(), 240, 1200, 1815, 300);
+    row("Combo2", "Frame2", QStringLiteral("ケルミ名"), 240, 1200, 1815, 300);
     row("Label3", "Frame2", QStringLiteral("ケルミの強さ"), 120, 1560, 1575, 255);
-    row("Combo3", "Frame2", QString(), 240, 1800, 1815, 300);
+    row("Combo3", "Frame2", QStringLiteral("ケルミの強さ"), 240, 1800, 1815, 300);
     row("Label8", "Frame2", QStringLiteral("背景"), 120, 2160, 1095, 255);
-    row("Combo7", "Frame2", QString(), 240, 2400, 1815, 300);
+    row("Combo7", "Frame2", QStringLiteral("背景"), 240, 2400, 1815, 300);
     row("Label9", "Frame2", QStringLiteral("ＢＧＭ"), 120, 2760, 1215, 255);
-    row("Combo8", "Frame2", QString(), 240, 3000, 1815, 300);
+    row("Combo8", "Frame2", QStringLiteral("ＢＧＭ"), 240, 3000, 1815, 300);
     row("Command4", "Frame2", QStringLiteral("データ１送信"), 120, 3480, 1935, 495);
     row("Command6", "Frame2", QStringLiteral("送信データの削除"), 120, 4080, 1935, 495);
     row("Label6", "Frame3", QStringLiteral("ケルミの種類"), 120, 240, 1215, 375);
-    row("Combo6", "Frame3", QString(), 240, 480, 1815, 300);
+    row("Combo6", "Frame3", QStringLiteral("ケルミの種類"), 240, 480, 1815, 300);
     row("Label5", "Frame3", QStringLiteral("ケルミ名"), 120, 960, 1215, 375);
-    row("Combo5", "Frame3", QString(), 240, 1200, 1815, 300);
+    row("Combo5", "Frame3", QStringLiteral("ケルミ名"), 240, 1200, 1815, 300);
     row("Label4", "Frame3", QStringLiteral("ケルミの強さ"), 120, 1560, 1575, 255);
-    row("Combo4", "Frame3", QString(), 240, 1800, 1815, 300);
+    row("Combo4", "Frame3", QStringLiteral("ケルミの強さ"), 240, 1800, 1815, 300);
     row("Command5", "Frame3", QStringLiteral("データ２送信"), 120, 3480, 1935, 495);
     row("Command7", "Frame3", QStringLiteral("送信データの削除"), 120, 4080, 1935, 495);
 }
@@ -134,6 +150,7 @@ void tst_Form1::controls()
         QCOMPARE(frame->title(), caption);
     } else if (auto *button = qobject_cast<QPushButton *>(control)) {
         QCOMPARE(button->text(), caption);
+        QCOMPARE(accessibleName(button), caption);
     } else if (auto *label = qobject_cast<QLabel *>(control)) {
         QCOMPARE(label->text(), caption);
     } else {
@@ -141,6 +158,8 @@ void tst_Form1::controls()
         QVERIFY(list);
         QCOMPARE(list->listIndex(), -1);
         QCOMPARE(list->currentText(), QString());
+        // What a screen reader says for the list.
+        QCOMPARE(accessibleName(list), caption);
     }
 }
 
@@ -185,6 +204,50 @@ void tst_Form1::listRows()
     QCOMPARE(m_form->findChildren<FixedList *>().size(), 8);
 }
 
+// The border line, where the frame's style reports it and where it is drawn, lies above every
+// control of the frame, and the caption clears them.
+void tst_Form1::framesDrawTheirCaptionInTheBorder()
+{
+    startWindow();
+    for (int n = 1; n <= 3; ++n) {
+        auto *frame = m_form->findChild<QGroupBox *>(QStringLiteral("Frame%1").arg(n));
+        QStyleOptionGroupBox option;
+        option.initFrom(frame);
+        option.text = frame->title();
+        option.textAlignment = frame->alignment();
+        option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+        const QStyle *style = frame->style();
+        const QRect border
+            = style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxFrame, frame);
+        const QRect caption
+            = style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, frame);
+
+        // The top border's rows, in a column right of the caption, drawn without the controls.
+        QImage drawn(frame->size(), QImage::Format_RGB32);
+        drawn.fill(frame->palette().color(QPalette::Window));
+        frame->render(&drawn, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+        const int x = frame->width() - 4;
+        const QRgb background = drawn.pixel(x, frame->height() / 2);
+        QList<int> lineRows;
+        for (int y = 0; y < frame->height() / 2; ++y) {
+            if (drawn.pixel(x, y) != background) {
+                lineRows += y;
+            }
+        }
+        QVERIFY2(!lineRows.isEmpty(), qPrintable(frame->objectName()));
+        QCOMPARE(lineRows.first(), border.top());
+
+        const QList<QWidget *> controls
+            = frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+        QVERIFY(controls.size() >= 4);
+        for (const QWidget *control : controls) {
+            const QString what = frame->objectName() + QLatin1Char(' ') + control->objectName();
+            QVERIFY2(control->y() > lineRows.last(), qPrintable(what));
+            QVERIFY2(!caption.intersects(control->geometry()), qPrintable(what));
+        }
+    }
+}
+
 void tst_Form1::fontsAndColours()
 {
     startWindow();
@@ -201,9 +264,57 @@ void tst_Form1::fontsAndColours()
     const QLabel *status = m_window.label(7);
     QVERIFY(status->autoFillBackground());
     QCOMPARE(status->textFormat(), Qt::PlainText);
+    // A text with a line break or longer than the label shows its first line whole.
+    QCOMPARE(status->alignment(), Qt::AlignLeft | Qt::AlignTop);
     QCOMPARE(status->palette().color(QPalette::Window), m_form->palette().color(QPalette::Dark));
     QCOMPARE(status->palette().color(QPalette::WindowText),
              m_form->palette().color(QPalette::HighlightedText));
+}
+
+void tst_Form1::toolTipsNameFilesAndDevices()
+{
+    qputenv("KELMI_PORT1", "/dev/ttyUSB7");
+    qunsetenv("KELMI_PORT2");
+    startWindow();
+    qunsetenv("KELMI_PORT1");
+
+    const QString directory = QDir::currentPath() + QLatin1Char('/');
+    const QStringList expected {
+        QStringLiteral("/dev/ttyUSB7"),
+        QStringLiteral("/dev/ttyS1"),
+        QStringLiteral("保存先: ") + directory + QStringLiteral("player1.dat"),
+        QStringLiteral("保存先: ") + directory + QStringLiteral("player2.dat"),
+        QStringLiteral("削除するファイル: ") + directory + QStringLiteral("player1.dat"),
+        QStringLiteral("削除するファイル: ") + directory + QStringLiteral("player2.dat")};
+    QStringList tips;
+    for (int n : {1, 2, 4, 5, 6, 7}) {
+        tips += m_window.button(n)->toolTip();
+    }
+    QCOMPARE(tips, expected);
+    QVERIFY(QDir::isAbsolutePath(directory));
+}
+
+// The catalogues main() installs give Qt's own menus Japanese texts.
+void tst_Form1::qtTextsInJapanese()
+{
+    startWindow();
+    QObject translations;
+    QVERIFY(installQtTranslations(&translations));
+    const std::unique_ptr<QMenu> menu(m_window.list(2)->lineEdit()->createStandardContextMenu());
+    QStringList texts;
+    for (const QAction *action : menu->actions()) {
+        if (!action->isSeparator()) {
+            texts += action->text();
+        }
+    }
+    QCOMPARE(texts.size(), 7);
+    for (const QString &text : texts) {
+        // Kana and kanji, as against "&Undo", "Cu&t" and the like.
+        const bool japanese = std::any_of(text.begin(), text.end(), [](QChar c) {
+            return c.unicode() >= 0x3040 && c.unicode() <= 0x9FFF;
+        });
+        QVERIFY2(japanese, qPrintable(texts.join(QLatin1String(", "))));
+    }
 }
 
 void tst_Form1::tabOrder()

@@ -1,5 +1,6 @@
 #include "FixedList.h"
 #include "Form1.h"
+#include "ListRows.h"
 #include "PlayerLines.h"
 #include "ScratchDirectory.h"
 #include "WindowProbe.h"
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSerialPort>
 #include <QTest>
@@ -29,6 +31,8 @@ private Q_SLOTS:
 
     void exactly17Bytes_data();
     void exactly17Bytes();
+    void typedTextKeptWhereNothingIsSet_data();
+    void typedTextKeptWhereNothingIsSet();
     void twentyBytesWaitingAtFirstPoll();
     void bytesInPieces();
     void bytesAfterTheReadAreLeft();
@@ -163,6 +167,51 @@ void tst_Form1Reception::exactly17Bytes()
     } else {
         QCOMPARE(m_window.label(7)->text(), QString::fromLatin1(sent));
     }
+}
+
+void tst_Form1Reception::typedTextKeptWhereNothingIsSet_data()
+{
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QStringList>("typed"); // into Combo1..Combo3 during the wait
+    QTest::addColumn<QStringList>("shown"); // their fields afterwards
+
+    const QStringList kinds = ListRows::deviceKinds();
+    const QStringList characters = ListRows::characters();
+    const QStringList typed {QStringLiteral("ab"), QStringLiteral("xy"), QStringLiteral("25")};
+    QTest::newRow("kind 3") << QByteArray("40000000000000000") << typed
+                            << QStringList {kinds.at(3), typed.at(1), typed.at(2)};
+    QTest::newRow("kind 1, strength kept")
+        << QByteArray("20C00000000000000") << typed
+        << QStringList {kinds.at(1), characters.at(6), typed.at(2)};
+    QTest::newRow("kind 2 with 1 at position 11, character kept")
+        << QByteArray("30700000001000000") << typed
+        << QStringList {kinds.at(2), typed.at(1), QStringLiteral("7")};
+    QTest::newRow("device code 0 empties the device kind")
+        << QByteArray("00000000000000000") << typed
+        << QStringList {QString(), typed.at(1), typed.at(2)};
+    QTest::newRow("strength digit slash empties the strength")
+        << QByteArray("1C/00000000000000") << typed
+        << QStringList {kinds.at(0), characters.at(1), QString()};
+}
+
+void tst_Form1Reception::typedTextKeptWhereNothingIsSet()
+{
+    QFETCH(QByteArray, sent);
+    QFETCH(QStringList, typed);
+    QFETCH(QStringList, shown);
+
+    during({[&] {
+        for (int n = 1; n <= 3; ++n) {
+            QTest::keyClicks(m_window.list(n)->lineEdit(), typed.at(n - 1));
+        }
+        QVERIFY(m_line1->deliver(sent));
+    }});
+    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+
+    QCOMPARE(m_window.label(7)->text(), QString::fromLatin1(sent));
+    const QStringList fields {m_window.list(1)->currentText(), m_window.list(2)->currentText(),
+                              m_window.list(3)->currentText()};
+    QCOMPARE(fields, shown);
 }
 
 void tst_Form1Reception::twentyBytesWaitingAtFirstPoll()

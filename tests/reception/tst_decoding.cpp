@@ -5,25 +5,36 @@
 #include <QSet>
 #include <QTest>
 
-Q_DECLARE_METATYPE(DeviceSelection)
+Q_DECLARE_METATYPE(ListSettings)
 
-QString describe(const DeviceSelection &s)
+namespace {
+
+constexpr int none = -1;
+// The decoding leaves that list as it is.
+constexpr std::nullopt_t untouched = std::nullopt;
+// The slot's strength list before the decoding: no selection (or text typed into its field).
+constexpr int noStrengthShown = none;
+
+QString describe(std::optional<int> index)
+{
+    return index ? QString::number(*index) : QStringLiteral("untouched");
+}
+
+} // namespace
+
+QString describe(const ListSettings &s)
 {
     return QStringLiteral("{kind %1, character %2, strength %3}")
         .arg(s.deviceKind)
-        .arg(s.character)
-        .arg(s.strength);
+        .arg(describe(s.character), describe(s.strength));
 }
 
-char *toString(const DeviceSelection &s)
+char *toString(const ListSettings &s)
 {
     return QTest::toString(describe(s));
 }
 
 namespace {
-
-constexpr int none = -1;
-constexpr DeviceSelection nothingSelected {};
 
 // A 17-character transmission: the given characters at positions 1, 2, 3, 4, 5, 7, 10 and
 // 11, and '0' everywhere else.
@@ -85,88 +96,89 @@ private Q_SLOTS:
 void TestDecoding::edgeCases_data()
 {
     QTest::addColumn<QByteArray>("received");
-    QTest::addColumn<DeviceSelection>("expected");
+    QTest::addColumn<ListSettings>("expected");
 
     // kind 0: letter at 2, strength digit at 3, group at 7
     QTest::newRow("kind 0, C group 0, strength 5")
-        << transmission('1', 'C', '5', '0', '0', '0', '0', '0') << DeviceSelection {0, 1, 5};
+        << transmission('1', 'C', '5', '0', '0', '0', '0', '0') << ListSettings {0, 1, 5};
     QTest::newRow("kind 0, A group 1, strength Z")
-        << transmission('1', 'A', 'Z', '0', '0', '1', '0', '0') << DeviceSelection {0, 14, 35};
+        << transmission('1', 'A', 'Z', '0', '0', '1', '0', '0') << ListSettings {0, 14, 35};
     QTest::newRow("kind 0, D group 3, strength 9")
-        << transmission('1', 'D', '9', '0', '0', '3', '0', '0') << DeviceSelection {0, 12, 9};
+        << transmission('1', 'D', '9', '0', '0', '3', '0', '0') << ListSettings {0, 12, 9};
     QTest::newRow("kind 0, E group 2, strength G")
-        << transmission('1', 'E', 'G', '0', '0', '2', '0', '0') << DeviceSelection {0, 18, 16};
+        << transmission('1', 'E', 'G', '0', '0', '2', '0', '0') << ListSettings {0, 18, 16};
     QTest::newRow("kind 0, strength colon")
-        << transmission('1', 'C', ':', '0', '0', '0', '0', '0') << DeviceSelection {0, 1, 3};
+        << transmission('1', 'C', ':', '0', '0', '0', '0', '0') << ListSettings {0, 1, 3};
     QTest::newRow("kind 0, strength l")
-        << transmission('1', 'C', 'l', '0', '0', '0', '0', '0') << DeviceSelection {0, 1, 53};
+        << transmission('1', 'C', 'l', '0', '0', '0', '0', '0') << ListSettings {0, 1, 53};
     QTest::newRow("kind 0, strength slash")
-        << transmission('1', 'C', '/', '0', '0', '0', '0', '0') << DeviceSelection {0, 1, none};
+        << transmission('1', 'C', '/', '0', '0', '0', '0', '0') << ListSettings {0, 1, none};
     QTest::newRow("kind 0, pair not in the table")
-        << transmission('1', 'E', '0', '0', '0', '3', '0', '0') << DeviceSelection {0, none, 0};
+        << transmission('1', 'E', '0', '0', '0', '3', '0', '0') << ListSettings {0, untouched, 0};
     QTest::newRow("kind 0, lower-case letter")
-        << transmission('1', 'c', '5', '0', '0', '0', '0', '0') << DeviceSelection {0, none, 5};
+        << transmission('1', 'c', '5', '0', '0', '0', '0', '0') << ListSettings {0, untouched, 5};
     QTest::newRow("kind 0, group 4")
-        << transmission('1', 'C', '5', '0', '0', '4', '0', '0') << DeviceSelection {0, none, 5};
+        << transmission('1', 'C', '5', '0', '0', '4', '0', '0') << ListSettings {0, untouched, 5};
 
     // kind 1: keys at 5, 4, 3; no strength
     QTest::newRow("kind 1, keys 0 0 C")
-        << transmission('2', '0', 'C', '0', '0', '0', '0', '0') << DeviceSelection {1, 6, none};
+        << transmission('2', '0', 'C', '0', '0', '0', '0', '0') << ListSettings {1, 6, untouched};
     QTest::newRow("kind 1, keys 4 1 4")
-        << transmission('2', '0', '4', '1', '4', '0', '0', '0') << DeviceSelection {1, 9, none};
+        << transmission('2', '0', '4', '1', '4', '0', '0', '0') << ListSettings {1, 9, untouched};
     QTest::newRow("kind 1, keys 3 1 2")
-        << transmission('2', '0', '2', '1', '3', '0', '0', '0') << DeviceSelection {1, 21, none};
+        << transmission('2', '0', '2', '1', '3', '0', '0', '0') << ListSettings {1, 21, untouched};
     QTest::newRow("kind 1, keys 1 0 D")
-        << transmission('2', '0', 'D', '0', '1', '0', '0', '0') << DeviceSelection {1, 13, none};
+        << transmission('2', '0', 'D', '0', '1', '0', '0', '0') << ListSettings {1, 13, untouched};
     QTest::newRow("kind 1, second key 1 after first key 1")
-        << transmission('2', '0', 'C', '1', '1', '0', '0', '0') << DeviceSelection {1, none, none};
+        << transmission('2', '0', 'C', '1', '1', '0', '0', '0')
+        << ListSettings {1, untouched, untouched};
 
     // kind 2: strength digit at 3, character digit at 10 announced by '2' at 11
     QTest::newRow("kind 2, digit 0, strength 7")
-        << transmission('3', '0', '7', '0', '0', '0', '0', '2') << DeviceSelection {2, 0, 7};
+        << transmission('3', '0', '7', '0', '0', '0', '0', '2') << ListSettings {2, 0, 7};
     QTest::newRow("kind 2, digit 6, strength A")
-        << transmission('3', '0', 'A', '0', '0', '0', '6', '2') << DeviceSelection {2, 7, 10};
+        << transmission('3', '0', 'A', '0', '0', '0', '6', '2') << ListSettings {2, 7, 10};
     QTest::newRow("kind 2, position 11 not 2")
-        << transmission('3', '0', '7', '0', '0', '0', '0', '1') << DeviceSelection {2, none, 7};
+        << transmission('3', '0', '7', '0', '0', '0', '0', '1') << ListSettings {2, untouched, 7};
     QTest::newRow("kind 2, digit 7")
-        << transmission('3', '0', '7', '0', '0', '0', '7', '2') << DeviceSelection {2, none, 7};
+        << transmission('3', '0', '7', '0', '0', '0', '7', '2') << ListSettings {2, untouched, 7};
 
     QTest::newRow("kind 3") << transmission('4', '0', '0', '0', '0', '0', '0', '0')
-                            << DeviceSelection {3, none, none};
+                            << ListSettings {3, untouched, untouched};
     QTest::newRow("device code 0") << transmission('0', '0', '0', '0', '0', '0', '0', '0')
-                                   << DeviceSelection {none, none, none};
+                                   << ListSettings {none, untouched, untouched};
 }
 
 void TestDecoding::edgeCases()
 {
     QFETCH(QByteArray, received);
-    QFETCH(DeviceSelection, expected);
+    QFETCH(ListSettings, expected);
     QCOMPARE(received.size(), 17);
-    QCOMPARE(decodeTransmission(received, nothingSelected), expected);
+    QCOMPARE(decodeTransmission(received, noStrengthShown), expected);
 }
 
 void TestDecoding::charactersAfterPosition17()
 {
-    const DeviceSelection expected {0, 1, 5};
-    QCOMPARE(decodeTransmission(firstKind0Text, nothingSelected), expected);
-    QCOMPARE(decodeTransmission(firstKind0Text + "4X!", nothingSelected), expected);
+    const ListSettings expected {0, 1, 5};
+    QCOMPARE(decodeTransmission(firstKind0Text, noStrengthShown), expected);
+    QCOMPARE(decodeTransmission(firstKind0Text + "4X!", noStrengthShown), expected);
     // Nothing from position 12 on is read, whatever it holds.
-    QCOMPARE(decodeTransmission(firstKind0Text.left(11) + QByteArray(29, '\xFF'), nothingSelected),
+    QCOMPARE(decodeTransmission(firstKind0Text.left(11) + QByteArray(29, '\xFF'), noStrengthShown),
              expected);
-    QCOMPARE(decodeTransmission(firstKind2Text.left(11) + "3A0C1D", nothingSelected),
-             (DeviceSelection {2, 0, 7}));
+    QCOMPARE(decodeTransmission(firstKind2Text.left(11) + "3A0C1D", noStrengthShown),
+             (ListSettings {2, 0, 7}));
 }
 
 // Both player slots decode through this one function; the result depends on the text and
-// the lists handed in and on nothing left over from an earlier call.
+// the strength handed in and on nothing left over from an earlier call.
 void TestDecoding::pureFunctionOfItsInputs()
 {
     const QList<QByteArray> texts
         = {firstKind0Text, firstKind1Text, firstKind2Text, kind3Text, kind2WithoutCharacter};
-    const QList<DeviceSelection> starts = {nothingSelected, {3, 4, 20}, {0, 21, 60}};
-    QList<DeviceSelection> firstRound;
+    const QList<int> starts = {noStrengthShown, 20, 60};
+    QList<ListSettings> firstRound;
     for (const QByteArray &text : texts) {
-        for (const DeviceSelection &start : starts) {
+        for (const int start : starts) {
             firstRound.append(decodeTransmission(text, start));
         }
     }
@@ -174,145 +186,146 @@ void TestDecoding::pureFunctionOfItsInputs()
     int i = int(firstRound.size());
     for (auto text = texts.crbegin(); text != texts.crend(); ++text) {
         for (auto start = starts.crbegin(); start != starts.crend(); ++start) {
-            decodeTransmission("4", {1, 1, 1});
+            decodeTransmission("4", 1);
             QCOMPARE(decodeTransmission(*text, *start), firstRound.at(--i));
         }
     }
-    QCOMPARE(firstRound.first(), (DeviceSelection {0, 1, 5}));
+    QCOMPARE(firstRound.first(), (ListSettings {0, 1, 5}));
 }
 
 void TestDecoding::selectionsMadeDuringTheWait_data()
 {
     QTest::addColumn<QByteArray>("received");
-    QTest::addColumn<DeviceSelection>("picked");
-    QTest::addColumn<DeviceSelection>("expected");
+    QTest::addColumn<int>("shownStrength");
+    QTest::addColumn<ListSettings>("expected");
 
     QTest::newRow("picked strength 20, kind 1 text")
-        << firstKind1Text << DeviceSelection {none, none, 20} << DeviceSelection {1, 6, 13};
+        << firstKind1Text << 20 << ListSettings {1, 6, 13};
     QTest::newRow("picked strength 10, kind 3 text")
-        << kind3Text << DeviceSelection {none, none, 10} << DeviceSelection {3, none, 3};
+        << kind3Text << 10 << ListSettings {3, untouched, 3};
     QTest::newRow("picked strength 9, kind 3 text")
-        << kind3Text << DeviceSelection {none, none, 9} << DeviceSelection {3, none, 9};
+        << kind3Text << 9 << ListSettings {3, untouched, untouched};
     QTest::newRow("picked strength 60, device code 0")
-        << transmission('0', '0', '0', '0', '0', '0', '0', '0') << DeviceSelection {none, none, 60}
-        << DeviceSelection {none, none, 53};
+        << transmission('0', '0', '0', '0', '0', '0', '0', '0') << 60
+        << ListSettings {none, untouched, 53};
     QTest::newRow("picked strength replaced by the digit")
-        << firstKind0Text << DeviceSelection {none, none, 40} << DeviceSelection {0, 1, 5};
-    QTest::newRow("picked character kept, kind 2 with 1 at position 11")
-        << kind2WithoutCharacter << DeviceSelection {none, 4, none} << DeviceSelection {2, 4, 7};
-    QTest::newRow("picked character kept, kind 3")
-        << kind3Text << DeviceSelection {none, 15, 2} << DeviceSelection {3, 15, 2};
-    QTest::newRow("picked character replaced, kind 0")
-        << firstKind0Text << DeviceSelection {none, 4, none} << DeviceSelection {0, 1, 5};
-    QTest::newRow("picked character replaced, kind 2")
-        << firstKind2Text << DeviceSelection {none, 4, none} << DeviceSelection {2, 0, 7};
-    QTest::newRow("picked device kind replaced")
-        << kind3Text << DeviceSelection {1, none, none} << DeviceSelection {3, none, none};
+        << firstKind0Text << 40 << ListSettings {0, 1, 5};
+    // Text typed into a field leaves its list without a selection; the lists a text does
+    // not set keep that text.
+    QTest::newRow("typed strength, kind 1 text")
+        << firstKind1Text << noStrengthShown << ListSettings {1, 6, untouched};
+    QTest::newRow("typed character and strength, kind 3 text")
+        << kind3Text << noStrengthShown << ListSettings {3, untouched, untouched};
+    QTest::newRow("typed character, kind 2 with 1 at position 11")
+        << kind2WithoutCharacter << noStrengthShown << ListSettings {2, untouched, 7};
+    QTest::newRow("typed strength, strength digit slash")
+        << withAt(firstKind0Text, 3, '/') << noStrengthShown << ListSettings {0, 1, none};
 }
 
 void TestDecoding::selectionsMadeDuringTheWait()
 {
     QFETCH(QByteArray, received);
-    QFETCH(DeviceSelection, picked);
-    QFETCH(DeviceSelection, expected);
-    QCOMPARE(decodeTransmission(received, picked), expected);
+    QFETCH(int, shownStrength);
+    QFETCH(ListSettings, expected);
+    QCOMPARE(decodeTransmission(received, shownStrength), expected);
 }
 
 void TestDecoding::elevenCharacters()
 {
     const QByteArray text = firstKind2Text.left(11);
     QCOMPARE(text.size(), 11);
-    QCOMPARE(decodeTransmission(text, nothingSelected), (DeviceSelection {2, 0, 7}));
+    QCOMPARE(decodeTransmission(text, noStrengthShown), (ListSettings {2, 0, 7}));
 }
 
 void TestDecoding::indexesTheListsCannotTake_data()
 {
     QTest::addColumn<QByteArray>("received");
-    QTest::addColumn<DeviceSelection>("picked");
-    QTest::addColumn<DeviceSelection>("expected");
+    QTest::addColumn<int>("shownStrength");
+    QTest::addColumn<ListSettings>("expected");
 
-    const DeviceSelection pickedAll {2, 4, 20};
+    const int picked = 20;
     // A device code the list cannot take leaves no device kind and decodes nothing more,
     // but the strength adjustment still runs on the picked strength.
     for (const char code : {'5', '9', ':', '/', 'A', '\0', '\x7F', '\x80', '\xB1', '\xFF'}) {
         QTest::addRow("device code 0x%02x", int(static_cast<unsigned char>(code)))
-            << withAt(firstKind0Text, 1, code) << pickedAll << DeviceSelection {none, 4, 13};
+            << withAt(firstKind0Text, 1, code) << picked << ListSettings {none, untouched, 13};
     }
     // A strength digit the list cannot take leaves no strength; the character still decodes.
     for (const char digit :
          {'m', 's', 't', 'z', '~', '\x7F', '.', ' ', '\0', '\x80', '\xB0', '\xE1', '\xFF'}) {
         QTest::addRow("kind 0 strength digit 0x%02x", int(static_cast<unsigned char>(digit)))
-            << withAt(firstKind0Text, 3, digit) << pickedAll << DeviceSelection {0, 1, none};
+            << withAt(firstKind0Text, 3, digit) << picked << ListSettings {0, 1, none};
         QTest::addRow("kind 2 strength digit 0x%02x", int(static_cast<unsigned char>(digit)))
-            << withAt(firstKind2Text, 3, digit) << pickedAll << DeviceSelection {2, 0, none};
+            << withAt(firstKind2Text, 3, digit) << picked << ListSettings {2, 0, none};
     }
     // A byte outside ASCII never matches, not even one whose low seven bits would.
     QTest::newRow("kind 0 letter C with the high bit")
-        << withAt(firstKind0Text, 2, char('C' | 0x80)) << nothingSelected
-        << DeviceSelection {0, none, 5};
+        << withAt(firstKind0Text, 2, char('C' | 0x80)) << noStrengthShown
+        << ListSettings {0, untouched, 5};
     QTest::newRow("kind 0 group 0 with the high bit")
-        << withAt(firstKind0Text, 7, char('0' | 0x80)) << nothingSelected
-        << DeviceSelection {0, none, 5};
+        << withAt(firstKind0Text, 7, char('0' | 0x80)) << noStrengthShown
+        << ListSettings {0, untouched, 5};
     QTest::newRow("kind 1 third key C with the high bit")
-        << withAt(firstKind1Text, 3, char('C' | 0x80)) << nothingSelected
-        << DeviceSelection {1, none, none};
+        << withAt(firstKind1Text, 3, char('C' | 0x80)) << noStrengthShown
+        << ListSettings {1, untouched, untouched};
     QTest::newRow("kind 1 first key 0 with the high bit")
-        << withAt(firstKind1Text, 5, char('0' | 0x80)) << nothingSelected
-        << DeviceSelection {1, none, none};
+        << withAt(firstKind1Text, 5, char('0' | 0x80)) << noStrengthShown
+        << ListSettings {1, untouched, untouched};
     QTest::newRow("kind 2 marker 2 with the high bit")
-        << withAt(firstKind2Text, 11, char('2' | 0x80)) << nothingSelected
-        << DeviceSelection {2, none, 7};
+        << withAt(firstKind2Text, 11, char('2' | 0x80)) << noStrengthShown
+        << ListSettings {2, untouched, 7};
     QTest::newRow("kind 2 digit 0 with the high bit")
-        << withAt(firstKind2Text, 10, char('0' | 0x80)) << nothingSelected
-        << DeviceSelection {2, none, 7};
+        << withAt(firstKind2Text, 10, char('0' | 0x80)) << noStrengthShown
+        << ListSettings {2, untouched, 7};
     QTest::newRow("device code 1 with the high bit")
-        << withAt(firstKind0Text, 1, char('1' | 0x80)) << nothingSelected
-        << DeviceSelection {none, none, none};
+        << withAt(firstKind0Text, 1, char('1' | 0x80)) << noStrengthShown
+        << ListSettings {none, untouched, untouched};
 }
 
 void TestDecoding::indexesTheListsCannotTake()
 {
     QFETCH(QByteArray, received);
-    QFETCH(DeviceSelection, picked);
-    QFETCH(DeviceSelection, expected);
-    QCOMPARE(decodeTransmission(received, picked), expected);
+    QFETCH(int, shownStrength);
+    QFETCH(ListSettings, expected);
+    QCOMPARE(decodeTransmission(received, shownStrength), expected);
 }
 
 void TestDecoding::shortTexts_data()
 {
     QTest::addColumn<QByteArray>("received");
-    QTest::addColumn<DeviceSelection>("picked");
-    QTest::addColumn<DeviceSelection>("expected");
+    QTest::addColumn<int>("shownStrength");
+    QTest::addColumn<ListSettings>("expected");
 
-    QTest::newRow("empty") << QByteArray() << nothingSelected << nothingSelected;
+    QTest::newRow("empty") << QByteArray() << noStrengthShown
+                           << ListSettings {none, untouched, untouched};
     QTest::newRow("empty, picked strength 20")
-        << QByteArray() << DeviceSelection {1, 4, 20} << DeviceSelection {none, 4, 13};
+        << QByteArray() << 20 << ListSettings {none, untouched, 13};
     QTest::newRow("kind 0 without strength digit")
-        << QByteArray("1C") << DeviceSelection {0, 4, 20} << DeviceSelection {0, 4, none};
+        << QByteArray("1C") << 20 << ListSettings {0, untouched, none};
     QTest::newRow("kind 0 without group")
-        << QByteArray("1C5000") << nothingSelected << DeviceSelection {0, none, 5};
+        << QByteArray("1C5000") << noStrengthShown << ListSettings {0, untouched, 5};
     QTest::newRow("kind 0 up to the group")
-        << firstKind0Text.left(7) << nothingSelected << DeviceSelection {0, 1, 5};
+        << firstKind0Text.left(7) << noStrengthShown << ListSettings {0, 1, 5};
     QTest::newRow("kind 1 without keys")
-        << QByteArray("2") << nothingSelected << DeviceSelection {1, none, none};
+        << QByteArray("2") << noStrengthShown << ListSettings {1, untouched, untouched};
     QTest::newRow("kind 1 without first key")
-        << QByteArray("20C0") << nothingSelected << DeviceSelection {1, none, none};
+        << QByteArray("20C0") << noStrengthShown << ListSettings {1, untouched, untouched};
     QTest::newRow("kind 1 up to the first key")
-        << firstKind1Text.left(5) << nothingSelected << DeviceSelection {1, 6, none};
+        << firstKind1Text.left(5) << noStrengthShown << ListSettings {1, 6, untouched};
     QTest::newRow("kind 2 without marker")
-        << firstKind2Text.left(10) << nothingSelected << DeviceSelection {2, none, 7};
+        << firstKind2Text.left(10) << noStrengthShown << ListSettings {2, untouched, 7};
     QTest::newRow("kind 2 without strength digit")
-        << QByteArray("30") << nothingSelected << DeviceSelection {2, none, none};
-    QTest::newRow("kind 3 alone") << QByteArray("4") << nothingSelected
-                                  << DeviceSelection {3, none, none};
+        << QByteArray("30") << noStrengthShown << ListSettings {2, untouched, none};
+    QTest::newRow("kind 3 alone") << QByteArray("4") << noStrengthShown
+                                  << ListSettings {3, untouched, untouched};
 }
 
 void TestDecoding::shortTexts()
 {
     QFETCH(QByteArray, received);
-    QFETCH(DeviceSelection, picked);
-    QFETCH(DeviceSelection, expected);
-    QCOMPARE(decodeTransmission(received, picked), expected);
+    QFETCH(int, shownStrength);
+    QFETCH(ListSettings, expected);
+    QCOMPARE(decodeTransmission(received, shownStrength), expected);
 }
 
 void TestDecoding::randomBytesStayWithinTheLists()
@@ -328,38 +341,43 @@ void TestDecoding::randomBytesStayWithinTheLists()
             byte = random.bounded(4) == 0 ? char(random.bounded(256))
                                           : char('/' + random.bounded('m' - '/' + 1));
         }
-        const DeviceSelection picked {int(random.bounded(deviceKindRows + 1)) - 1,
-                                      int(random.bounded(characterRows + 1)) - 1,
-                                      int(random.bounded(strengthRows + 1)) - 1};
-        const DeviceSelection decoded = decodeTransmission(text, picked);
+        const int picked = int(random.bounded(strengthRows + 1)) - 1;
+        const ListSettings decoded = decodeTransmission(text, picked);
 
         const auto check = [&](bool holds, const char *what) {
             if (!holds && failures.size() < 10) {
-                failures.append(QStringLiteral("%1: text %2, picked %3, decoded %4")
-                                    .arg(QLatin1String(what), QString::fromLatin1(text.toHex(' ')),
-                                         describe(picked), describe(decoded)));
+                failures.append(QStringLiteral("%1: text %2, strength %3, decoded %4")
+                                    .arg(QLatin1String(what), QString::fromLatin1(text.toHex(' ')))
+                                    .arg(picked)
+                                    .arg(describe(decoded)));
             }
         };
         check(inList(decoded.deviceKind, deviceKindRows), "device kind outside its list");
-        check(inList(decoded.character, characterRows), "character outside its list");
-        check(inList(decoded.strength, strengthRows), "strength outside its list");
+        // A character is set only to one of its rows, never to no selection.
+        check(decoded.character.value_or(0) >= 0
+                  && inList(decoded.character.value_or(0), characterRows),
+              "character outside its list");
+        check(inList(decoded.strength.value_or(none), strengthRows), "strength outside its list");
 
         // The device code alone decides the device kind.
         const int code = text.isEmpty() ? 0 : static_cast<unsigned char>(text[0]);
         const int expectedKind = code >= '0' && code <= '4' ? code - '1' : none;
         check(decoded.deviceKind == expectedKind, "device kind not from the device code");
-        // Kinds 1 and 3 and no kind leave the strength to the adjustment alone.
+        // Kinds 1 and 3 and no kind leave the strength to the adjustment alone, which sets
+        // it only when it lowers it.
         if (decoded.deviceKind != 0 && decoded.deviceKind != 2) {
-            const int adjusted = picked.strength > 9 ? picked.strength - 7 : picked.strength;
+            const std::optional<int> adjusted
+                = picked > 9 ? std::optional<int>(picked - 7) : std::nullopt;
             check(decoded.strength == adjusted, "strength set without a strength digit");
         }
-        // Kind 3 and no kind carry no character: the picked one stays.
+        // Kind 3 and no kind carry no character: the list is left alone.
         if (decoded.deviceKind == 3 || decoded.deviceKind == none) {
-            check(decoded.character == picked.character, "character set without a character");
+            check(!decoded.character, "character set without a character");
         }
-        // A strength digit never gives more than 53.
+        // A strength digit always sets the strength, and never to more than 53.
         if (decoded.deviceKind == 0 || decoded.deviceKind == 2) {
-            check(decoded.strength <= highestTransmittedStrength, "strength above 53");
+            check(decoded.strength && *decoded.strength <= highestTransmittedStrength,
+                  "strength digit without a strength up to 53");
         }
     }
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));

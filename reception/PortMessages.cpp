@@ -1,8 +1,9 @@
 #include "PortMessages.h"
 
+#include "SerialLocks.h"
+
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 
 #include <optional>
 
@@ -19,36 +20,22 @@ namespace {
 
 #ifdef Q_OS_UNIX
 
-// A process that holds a serial device through its lock file.
+// What a lock file of the device says of its holder.
 struct LockHolder
 {
+    QString lockFile;
     qint64 pid = 0;
     QString program; // empty when the lock file does not say
+    bool alive = false; // false: the lock is stale, its process gone
 };
 
-// Serial devices are locked with a file "LCK..<device>" (the name below /dev, '/' as '_')
-// in one of the usual lock directories; Qt writes the holder's PID and program name in it,
-// other programs at least the PID. A lock whose process is gone is stale and not a holder.
+// Qt writes the holder's PID and program name in the lock file, other programs at least the
+// PID. A live holder comes first; a stale lock is one this user could not take over.
 std::optional<LockHolder> lockHolder(const QString &path)
 {
-    QString device = path;
-    if (device.startsWith(QLatin1String("/dev/"))) {
-        device.remove(0, 5);
-    }
-    const QString lockName = QStringLiteral("LCK..") + device.replace(QLatin1Char('/'), u'_');
-    const QStringList directories {
-        QStringLiteral("/var/lock"),
-        QStringLiteral("/etc/locks"),
-        QStringLiteral("/var/spool/locks"),
-        QStringLiteral("/var/spool/uucp"),
-        QStringLiteral("/tmp"),
-        QStringLiteral("/var/tmp"),
-        QStringLiteral("/var/lock/lockdev"),
-        QStringLiteral("/run/lock"),
-        QStandardPaths::writableLocation(QStandardPaths::TempLocation),
-    };
-    for (const QString &directory : directories) {
-        QFile lock(QDir(directory).filePath(lockName));
+    std::optional<LockHolder> found;
+    for (const QString &lockFile : serialLockFiles(path)) {
+        QFile lock(lockFile);
         if (!lock.open(QIODevice::ReadOnly)) {
             continue;
         }
@@ -56,11 +43,15 @@ std::optional<LockHolder> lockHolder(const QString &path)
         bool isNumber = false;
         const qint64 pid = lines.value(0).trimmed().toLongLong(&isNumber);
         const bool alive = isNumber && pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+        if (alive || !found) {
+            found = LockHolder {lockFile, pid, QString::fromLocal8Bit(lines.value(1).trimmed()),
+                                alive};
+        }
         if (alive) {
-            return LockHolder {pid, QString::fromLocal8Bit(lines.value(1).trimmed())};
+            break;
         }
     }
-    return std::nullopt;
+    return found;
 }
 
 // The system's own answer to opening the device: 0 when it opens, otherwise errno.
@@ -87,6 +78,15 @@ QString heldMessage(const QString &port, const QString &path, const QString &hol
         + (holder.isEmpty() ? QString() : QStringLiteral("（%1）").arg(holder))
         + QStringLiteral("\nそのプログラムを終了してから、もう一度「%1」を押してください。")
               .arg(port);
+}
+
+QString staleLockMessage(const QString &port, const QString &path, const QString &lockFile)
+{
+    // Left by a program of another user that ended without closing the device; a lock
+    // directory that is sticky lets only that user (or root) remove it.
+    return QStringLiteral("%1を開けません: %2: 古いロックファイル %3 が残っています\n")
+               .arg(port, path, lockFile)
+        + QStringLiteral("管理者にこのファイルを削除してもらってください。");
 }
 
 QString notPermittedMessage(const QString &port, const QString &path, const struct stat &device)
@@ -129,10 +129,13 @@ QString openFailureMessage(int portNumber, const QString &path, const QString &r
                   "ケーブルやアダプターの接続と、KELMI_PORT%1 の設定を確かめてください。")
                   .arg(portNumber);
     }
-    if (const std::optional<LockHolder> holder = lockHolder(path)) {
+    if (const std::optional<LockHolder> holder = lockHolder(path); holder && holder->alive) {
         const QString pid = QStringLiteral("PID ") + QString::number(holder->pid);
         return heldMessage(port, path,
                            holder->program.isEmpty() ? pid : holder->program + u'、' + pid);
+    } else if (holder) {
+        // The port could not take over a stale lock: it belongs to another user.
+        return staleLockMessage(port, path, holder->lockFile);
     }
     switch (openError(path)) {
     case EBUSY:

@@ -10,6 +10,7 @@
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
+#include <sys/ioctl.h>
 #endif
 
 namespace {
@@ -74,6 +75,14 @@ SerialReception::Outcome SerialReception::receive(int portNumber)
     if (!m_port->open(QIODevice::ReadWrite)) {
         return failure(openFailureMessage(portNumber, portName, m_port->errorString()));
     }
+#ifdef Q_OS_UNIX
+    // QSerialPort also makes the device exclusive (TIOCEXCL) until it closes it. A console
+    // that is killed never closes it, and while anything else keeps the device open (the
+    // other end of a rehearsal's socat) the flag stays and the next console, run by the
+    // same user, is refused. The lock file QSerialPort writes keeps other consoles out as
+    // well, and a killed console's lock is taken over as stale.
+    ::ioctl(int(m_port->handle()), TIOCNXCL);
+#endif
 
     Wait wait;
     wait.portNumber = portNumber;

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
 #include <QTimer>
 
 #include <csignal>
@@ -42,6 +43,9 @@ int main(int, char *argv[])
     QApplication app(argc, argv);
     installQtTranslations(&app);
     QApplication::setApplicationDisplayName(QStringLiteral("ケルミ"));
+    // The menu entry's and icon's name, so that docks and task bars show the console's icon.
+    QApplication::setDesktopFileName(QStringLiteral("io.github.kelmi.Console"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.kelmi.Console")));
     Form1 form;
     form.show();
     reportReadiness();

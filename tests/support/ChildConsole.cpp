@@ -1,6 +1,8 @@
 #include "ChildConsole.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <unistd.h>
 
@@ -9,6 +11,26 @@ ChildConsole::~ChildConsole()
     kill();
 }
 
+namespace {
+
+// nobody may not reach a build folder below a private home (/root is 0700), so it runs a
+// copy of the child from a folder that everyone may enter. The child links Qt's shared
+// libraries only, so the copy runs anywhere.
+QString childForNobody()
+{
+    static QTemporaryDir folder;
+    const QString copy = folder.filePath(QStringLiteral("kelmi-test-child"));
+    if (folder.isValid() && !QFile::exists(copy)) {
+        QFile::setPermissions(folder.path(),
+                              QFile::permissions(folder.path()) | QFile::ExeGroup | QFile::ReadGroup
+                                  | QFile::ExeOther | QFile::ReadOther);
+        QFile::copy(QStringLiteral(KELMI_TEST_CHILD_PATH), copy);
+    }
+    return copy;
+}
+
+} // namespace
+
 bool ChildConsole::canRunAsNobody()
 {
     return ::geteuid() == 0;
@@ -16,17 +38,16 @@ bool ChildConsole::canRunAsNobody()
 
 QByteArray ChildConsole::start(const QStringList &arguments, User user)
 {
-    const QString child = QStringLiteral(KELMI_TEST_CHILD_PATH);
     if (user == User::Nobody) {
         // The child may not enter the test's private working directory.
         m_process.setWorkingDirectory(QStringLiteral("/"));
         m_process.start(QStringLiteral("setpriv"),
                         QStringList {QStringLiteral("--reuid=65534"),
                                      QStringLiteral("--regid=65534"),
-                                     QStringLiteral("--clear-groups"), child}
+                                     QStringLiteral("--clear-groups"), childForNobody()}
                             + arguments);
     } else {
-        m_process.start(child, arguments);
+        m_process.start(QStringLiteral(KELMI_TEST_CHILD_PATH), arguments);
     }
     return nextLine();
 }

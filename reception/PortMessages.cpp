@@ -2,7 +2,6 @@
 
 #include "SerialLocks.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <optional>
@@ -129,11 +128,13 @@ QString openFailureMessage(int portNumber, const QString &path, const QString &r
                   "ケーブルやアダプターの接続と、KELMI_PORT%1 の設定を確かめてください。")
                   .arg(portNumber);
     }
-    if (const std::optional<LockHolder> holder = lockHolder(path); holder && holder->alive) {
+    const std::optional<LockHolder> holder = lockHolder(path);
+    if (holder && holder->alive) {
         const QString pid = QStringLiteral("PID ") + QString::number(holder->pid);
         return heldMessage(port, path,
                            holder->program.isEmpty() ? pid : holder->program + u'、' + pid);
-    } else if (holder) {
+    }
+    if (holder) {
         // The port could not take over a stale lock: it belongs to another user.
         return staleLockMessage(port, path, holder->lockFile);
     }

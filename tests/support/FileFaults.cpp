@@ -42,6 +42,27 @@ bool setImmutable(const QString &name, bool immutable)
     return ok;
 }
 
+// Sets the soft limit on file sizes; `previous` receives the one it replaces.
+bool setFileSizeLimit(rlim_t soft, long long *previous)
+{
+    rlimit limit {};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0) {
+        return false;
+    }
+    if (previous) {
+        *previous = static_cast<long long>(limit.rlim_cur);
+    }
+    limit.rlim_cur = soft;
+    return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
+
+bool remount(const QString &mountPoint, unsigned long readOnly)
+{
+    return ::mount(nullptr, QFile::encodeName(mountPoint).constData(), nullptr,
+                   MS_REMOUNT | readOnly, nullptr)
+        == 0;
+}
+
 // Writes a file on the mounted file system until the system says it is full.
 bool fillFileSystem(const QString &path)
 {
@@ -118,23 +139,16 @@ bool InjectedFileFault::inject(const QString &name)
     case FileFault::DirectoryInName:
         ok = QDir().mkdir(name);
         break;
-    case FileFault::FileSizeLimit: {
+    case FileFault::FileSizeLimit:
         // The system would end the process with SIGXFSZ; ignored, the write fails with EFBIG.
         std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit {};
-        ok = ::getrlimit(RLIMIT_FSIZE, &limit) == 0;
-        m_previousLimit = static_cast<long long>(limit.rlim_cur);
-        limit.rlim_cur = smallFileLimit;
-        ok = ok && ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        ok = setFileSizeLimit(smallFileLimit, &m_previousLimit);
         break;
-    }
     case FileFault::FullFileSystem:
         ok = fillFileSystem(m_mountPoint->filePath(QLatin1String(fillerName)));
         break;
     case FileFault::ReadOnlyFileSystem:
-        ok = ::mount(nullptr, QFile::encodeName(m_mountPoint->path()).constData(), nullptr,
-                     MS_REMOUNT | MS_RDONLY, nullptr)
-            == 0;
+        ok = remount(m_mountPoint->path(), MS_RDONLY);
         break;
     case FileFault::ImmutableFile:
         ok = setImmutable(name, true);
@@ -151,21 +165,15 @@ bool InjectedFileFault::lift()
     case FileFault::DirectoryInName:
         ok = QDir().rmdir(m_name);
         break;
-    case FileFault::FileSizeLimit: {
-        rlimit limit {};
-        ok = ::getrlimit(RLIMIT_FSIZE, &limit) == 0;
-        limit.rlim_cur = static_cast<rlim_t>(m_previousLimit);
-        ok = ok && ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    case FileFault::FileSizeLimit:
+        ok = setFileSizeLimit(static_cast<rlim_t>(m_previousLimit), nullptr);
         std::signal(SIGXFSZ, SIG_DFL);
         break;
-    }
     case FileFault::FullFileSystem:
         ok = QFile::remove(m_mountPoint->filePath(QLatin1String(fillerName)));
         break;
     case FileFault::ReadOnlyFileSystem:
-        ok = ::mount(nullptr, QFile::encodeName(m_mountPoint->path()).constData(), nullptr,
-                     MS_REMOUNT, nullptr)
-            == 0;
+        ok = remount(m_mountPoint->path(), 0);
         break;
     case FileFault::ImmutableFile:
         ok = setImmutable(m_name, false);

@@ -8,7 +8,7 @@
 
 class Form1;
 class PlayerLines;
-class QSerialPort;
+class SerialLine;
 class ScratchDirectory;
 struct SampleTransmission;
 
@@ -46,7 +46,7 @@ public:
     Timing remove(int slot);
 
 private:
-    QSerialPort *port() const;
+    SerialLine *port() const;
 
     QString m_error;
     std::unique_ptr<ScratchDirectory> m_directory;

@@ -1,5 +1,7 @@
 #include "PlayerFiles.h"
 
+#include "SystemError.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,9 +19,9 @@ namespace {
 // so they are spelled out rather than converted at run time.
 constexpr char endLine[] = "\x83\x5F\x83\x7E\x81\x5B\x83\x66\x81\x5B\x83\x5E\r\n";
 
-QString failure(PlayerSlot slot, const QString &what, const QString &reason)
+QString failure(PlayerSlot slot, const QString &what, const SystemError &error)
 {
-    return what.arg(playerFileName(slot)) + QLatin1Char('\n') + reason;
+    return what.arg(playerFileName(slot)) + QLatin1Char('\n') + operatorReason(error);
 }
 
 // Writes all of bytes or fails. A full disk or a file-size limit can take part of a write
@@ -39,7 +41,7 @@ bool writeAll(QSaveFile &file, const QByteArray &bytes)
 
 // Puts the temporary file's bytes on the disk before it replaces the player's file. On a
 // full disk the system may accept the write and fail only here; QSaveFile ignores that.
-bool syncToDisk(QSaveFile &file, QString *reason)
+bool syncToDisk(QSaveFile &file, SystemError *error)
 {
 #ifdef Q_OS_UNIX
     int result;
@@ -47,12 +49,12 @@ bool syncToDisk(QSaveFile &file, QString *reason)
         result = ::fsync(file.handle());
     } while (result != 0 && errno == EINTR);
     if (result != 0) {
-        *reason = qt_error_string(errno);
+        *error = SystemError::fromCode(errno);
         return false;
     }
 #else
     Q_UNUSED(file);
-    Q_UNUSED(reason);
+    Q_UNUSED(error);
 #endif
     return true;
 }
@@ -91,13 +93,14 @@ std::optional<QString> writePlayerFile(PlayerSlot slot, const PlayerRecord &reco
     // Unbuffered, so that each write reports its own failure: a buffered QSaveFile writes
     // only inside commit() and does not report a failure there.
     QSaveFile file(playerFileName(slot));
-    QString reason;
+    SystemError syncError;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
-        || !writeAll(file, playerFileBytes(record)) || !syncToDisk(file, &reason)
+        || !writeAll(file, playerFileBytes(record)) || !syncToDisk(file, &syncError)
         || !file.commit()) {
         // Leaving `file` uncommitted removes the temporary file; the old file stays as it was.
         return failure(slot, QStringLiteral("%1 を保存できませんでした。"),
-                       reason.isEmpty() ? file.errorString() : reason);
+                       syncError.text.isEmpty() ? SystemError::fromText(file.errorString())
+                                                : syncError);
     }
     syncWorkingDirectory();
     return std::nullopt;
@@ -109,7 +112,8 @@ std::optional<QString> removePlayerFile(PlayerSlot slot)
     // A file that is already gone (say the match program took it) leaves the operator's
     // goal met, so only a file that is still there counts as a failure.
     if (!file.remove() && QFileInfo(file.fileName()).exists()) {
-        return failure(slot, QStringLiteral("%1 を削除できませんでした。"), file.errorString());
+        return failure(slot, QStringLiteral("%1 を削除できませんでした。"),
+                       SystemError::fromText(file.errorString()));
     }
     syncWorkingDirectory();
     return std::nullopt;

@@ -3,6 +3,7 @@
 #include "ListRows.h"
 #include "PlayerLines.h"
 #include "ScratchDirectory.h"
+#include "SerialLine.h"
 #include "WindowProbe.h"
 
 #include <QApplication>
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSerialPort>
 #include <QTest>
 
 #include <QTimer>
@@ -50,10 +50,7 @@ private Q_SLOTS:
 private:
     // Runs steps one after another from inside the wait, each once the previous has run.
     void during(std::initializer_list<std::function<void()>> steps);
-    QSerialPort *port() const
-    {
-        return m_form->findChild<QSerialPort *>(QStringLiteral("MSComm1"));
-    }
+    SerialLine *port() const { return m_form->findChild<SerialLine *>(QStringLiteral("MSComm1")); }
     void selectAll(int row);
     QList<int> indexes() const;
 
@@ -388,11 +385,10 @@ void tst_Form1Reception::portThatCannotOpen()
     QFETCH(QString, device);
     QFETCH(QString, expectedStart);
 
-    QSerialPort holder;
+    SerialLine holder;
     if (device == QLatin1String("held")) {
         device = m_line1->slavePath();
-        holder.setPortName(device);
-        QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
+        QVERIFY2(holder.open(device), qPrintable(holder.error().text));
     }
     qputenv("KELMI_PORT1", device.toLocal8Bit());
     selectAll(1);
@@ -410,7 +406,7 @@ void tst_Form1Reception::portThatCannotOpen()
 void tst_Form1Reception::lineHungUpDuringWait()
 {
     int labelChanges = 0;
-    connect(port(), &QSerialPort::errorOccurred, this, [&] { ++labelChanges; });
+    connect(port(), &SerialLine::failed, this, [&] { ++labelChanges; });
     during({[&] { QVERIFY(m_line1->deliver("12345")); },
             [&] {
                 m_line1->closeMaster();

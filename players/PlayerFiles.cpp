@@ -1,17 +1,12 @@
 #include "PlayerFiles.h"
 
+#include "FileSystem.h"
 #include "SystemError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -39,40 +34,6 @@ bool writeAll(QSaveFile &file, const QByteArray &bytes)
     return true;
 }
 
-// Puts the temporary file's bytes on the disk before it replaces the player's file. On a
-// full disk the system may accept the write and fail only here; QSaveFile ignores that.
-bool syncToDisk(QSaveFile &file, SystemError *error)
-{
-#ifdef Q_OS_UNIX
-    int result;
-    do {
-        result = ::fsync(file.handle());
-    } while (result != 0 && errno == EINTR);
-    if (result != 0) {
-        *error = SystemError::fromCode(errno);
-        return false;
-    }
-#else
-    Q_UNUSED(file);
-    Q_UNUSED(error);
-#endif
-    return true;
-}
-
-// After a rename or removal, the directory entry itself must reach the disk, or a power cut
-// right after the click can bring back the old state. A directory that cannot be synced
-// (some file systems refuse) leaves the file operation done all the same.
-void syncWorkingDirectory()
-{
-#ifdef Q_OS_UNIX
-    const int directory = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (directory >= 0) {
-        ::fsync(directory);
-        ::close(directory);
-    }
-#endif
-}
-
 } // namespace
 
 QByteArray playerFileBytes(const PlayerRecord &record)
@@ -95,7 +56,7 @@ std::optional<QString> writePlayerFile(PlayerSlot slot, const PlayerRecord &reco
     QSaveFile file(playerFileName(slot));
     SystemError syncError;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
-        || !writeAll(file, playerFileBytes(record)) || !syncToDisk(file, &syncError)
+        || !writeAll(file, playerFileBytes(record)) || !flushToDisk(file, &syncError)
         || !file.commit()) {
         // Leaving `file` uncommitted removes the temporary file; the old file stays as it was.
         return failure(slot, QStringLiteral("%1 を保存できませんでした。"),
@@ -125,5 +86,5 @@ bool playerFilePresent(PlayerSlot slot)
     // name exactly, so another letter case counts as absent on any file system.
     const QString name = playerFileName(slot);
     const QStringList listed = QDir::current().entryList({name}, QDir::Files);
-    return listed.contains(name, Qt::CaseSensitive);
+    return listed.contains(name, Qt::CaseSensitive) && !isSystemFile(name);
 }

@@ -344,7 +344,9 @@ void tst_Form1::tabOrder()
 void tst_Form1::startUp_data()
 {
     QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QString>("directory");
+    // A player1.dat that no listing of ordinary files shows: "directory", or a file marked
+    // "hidden" or "system" (Windows)
+    QTest::addColumn<QString>("unlisted");
     QTest::addColumn<QString>("buttons"); // Command1..Command7 enabled
 
     QTest::newRow("no file") << QStringList() << QString() << QStringLiteral("1101100");
@@ -354,22 +356,33 @@ void tst_Form1::startUp_data()
                                                 QStringLiteral("player2.dat")}
                                 << QString() << QStringLiteral("1100011");
     QTest::newRow("directory named player1.dat")
-        << QStringList() << QStringLiteral("player1.dat") << QStringLiteral("1101100");
+        << QStringList() << QStringLiteral("directory") << QStringLiteral("1101100");
     QTest::newRow("PLAYER1.DAT") << QStringList {QStringLiteral("PLAYER1.DAT")} << QString()
                                  << QStringLiteral("1101100");
+#ifdef Q_OS_WIN
+    QTest::newRow("hidden player1.dat") << QStringList {QStringLiteral("player2.dat")}
+                                        << QStringLiteral("hidden") << QStringLiteral("1101001");
+    QTest::newRow("system player1.dat") << QStringList {QStringLiteral("player2.dat")}
+                                        << QStringLiteral("system") << QStringLiteral("1101001");
+#endif
 }
 
 void tst_Form1::startUp()
 {
     QFETCH(QStringList, files);
-    QFETCH(QString, directory);
+    QFETCH(QString, unlisted);
     QFETCH(QString, buttons);
 
     for (const QString &name : files) {
         QVERIFY(touch(name));
     }
-    if (!directory.isEmpty()) {
-        QVERIFY(QDir().mkdir(directory));
+    const QString player1 = QStringLiteral("player1.dat");
+    if (unlisted == QLatin1String("directory")) {
+        QVERIFY(QDir().mkdir(player1));
+    } else if (!unlisted.isEmpty()) {
+        QVERIFY(touch(player1));
+        QVERIFY(markFile(
+            player1, unlisted == QLatin1String("hidden") ? FileMark::Hidden : FileMark::System));
     }
     startWindow();
     QCOMPARE(m_window.buttonStates(), buttons);
@@ -555,6 +568,8 @@ void tst_Form1::deleteFailureKeepsFile_data()
         << FileFault::ReadOnlyFileSystem << QStringLiteral("読み取り専用のディスクです");
     QTest::newRow("file that cannot be removed")
         << FileFault::ImmutableFile << QStringLiteral("この操作は許可されていません");
+    QTest::newRow("file held open by the match program")
+        << FileFault::HeldByAnotherProcess << QStringLiteral("使用中です");
 }
 
 void tst_Form1::deleteFailureKeepsFile()

@@ -236,6 +236,8 @@ void tst_Form1::framesDrawTheirCaptionInTheBorder()
         }
         QVERIFY2(!lineRows.isEmpty(), qPrintable(frame->objectName()));
         QCOMPARE(lineRows.first(), border.top());
+        QVERIFY2(caption.top() < lineRows.first() && lineRows.last() < caption.bottom(),
+                 qPrintable(frame->objectName()));
 
         const QList<QWidget *> controls
             = frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
@@ -503,6 +505,12 @@ void tst_Form1::saveFailureKeepsButtons_data()
         << FileFault::ReadOnlyFileSystem << true << notWritable;
     QTest::newRow("file that cannot be replaced")
         << FileFault::ImmutableFile << true << notWritable;
+#ifdef Q_OS_UNIX
+    QTest::newRow("sync finds no space, earlier file")
+        << FileFault::SyncNoSpace << true << QStringLiteral("ディスクに空きがありません");
+    QTest::newRow("sync meets an input/output error, earlier file")
+        << FileFault::SyncIoError << true << QStringLiteral("入出力エラーが起きました");
+#endif
 }
 
 void tst_Form1::saveFailureKeepsButtons()

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -18,6 +19,9 @@ namespace {
 constexpr rlim_t smallFileLimit = 16; // bytes: less than any player data file
 
 const char *const fillerName = "filler";
+
+// Read by FailingFsync.cpp.
+const char *const failingSyncVariable = "KELMI_FAILING_FSYNC";
 
 QString systemReason()
 {
@@ -90,6 +94,14 @@ InjectedFileFault::InjectedFileFault(FileFault fault)
             m_skipReason = QStringLiteral("marking a file immutable needs root");
         }
         break;
+    case FileFault::SyncNoSpace:
+    case FileFault::SyncIoError:
+        if (!::dlsym(RTLD_DEFAULT, "kelmi_failing_fsync_loaded")) {
+            m_skipReason
+                = QStringLiteral("a failing fsync needs LD_PRELOAD=libkelmi_failing_fsync.so,"
+                                 " which ctest sets");
+        }
+        break;
     case FileFault::DirectoryInName:
     case FileFault::FileSizeLimit:
         break;
@@ -153,6 +165,11 @@ bool InjectedFileFault::inject(const QString &name)
     case FileFault::ImmutableFile:
         ok = setImmutable(name, true);
         break;
+    case FileFault::SyncNoSpace:
+    case FileFault::SyncIoError:
+        ok = qputenv(failingSyncVariable,
+                     QByteArray::number(m_fault == FileFault::SyncNoSpace ? ENOSPC : EIO));
+        break;
     }
     m_injected = ok;
     return ok || fail(QStringLiteral("cannot inject the fault"));
@@ -177,6 +194,10 @@ bool InjectedFileFault::lift()
         break;
     case FileFault::ImmutableFile:
         ok = setImmutable(m_name, false);
+        break;
+    case FileFault::SyncNoSpace:
+    case FileFault::SyncIoError:
+        ok = qunsetenv(failingSyncVariable);
         break;
     }
     m_injected = !ok;

@@ -204,8 +204,8 @@ void tst_Form1::listRows()
     QCOMPARE(m_form->findChildren<FixedList *>().size(), 8);
 }
 
-// The border line, where the frame's style reports it and where it is drawn, lies above every
-// control of the frame, and the caption clears them.
+// The border line, where the frame's style reports it and where it is drawn, runs through the
+// caption and lies above every control of the frame, and the caption clears them.
 void tst_Form1::framesDrawTheirCaptionInTheBorder()
 {
     startWindow();
@@ -542,6 +542,7 @@ void tst_Form1::saveFailureKeepsButtons()
     QVERIFY(shown);
     QCOMPARE(shown->text, QStringLiteral("player1.dat を保存できませんでした。\n") + reason);
     QCOMPARE(shown->title, QStringLiteral("ケルミ"));
+    QCOMPARE(shown->icon, QMessageBox::Warning);
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
     // Nothing half-written: no temporary file, an earlier file exactly as it was.
     QCOMPARE(QDir::current().entryList(QDir::AllEntries | QDir::Hidden), before);

@@ -511,7 +511,8 @@ void TestSerialReception::portOpenedByAnotherUser_data()
     QTest::addColumn<int>("mode"); // of the device file
     QTest::addColumn<QByteArray>("group"); // of the device file
     // "exclusive": another program holds the device without a lock file; "console": this test
-    // holds it as root through the console's own serial line, lock file and all; empty: nobody
+    // holds it as root through the console's own serial line, lock file and all ("console,
+    // umask 077": a lock file that others may not read); empty: nobody
     QTest::addColumn<QString>("holder");
     // A lock file that a program of root wrote, {pid} standing for this test's PID; empty: none
     QTest::addColumn<QByteArray>("lockText");
@@ -545,6 +546,10 @@ void TestSerialReception::portOpenedByAnotherUser_data()
         << QStringLiteral(
                "ポート２は他のプログラムが使用中です: %1（tst_serialreception、PID {pid}）")
         << QStringLiteral("もう一度「ポート２」を押してください。");
+    QTest::newRow("port 1, held by a console of another user with umask 077")
+        << 1 << 0666 << QByteArray("tty") << QStringLiteral("console, umask 077") << QByteArray()
+        << QStringLiteral("ポート１は他のプログラムが使用中です: %1")
+        << QStringLiteral("もう一度「ポート１」を押してください。");
     // minicom pads the PID and names no program.
     QTest::newRow("port 1, held by another user's program that gives its PID alone")
         << 1 << 0666 << QByteArray("tty") << QString() << QByteArray("      {pid}\n")
@@ -580,8 +585,13 @@ void TestSerialReception::portOpenedByAnotherUser()
         exclusiveHolder = ::open(device.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
         QVERIFY(exclusiveHolder >= 0);
         QCOMPARE(::ioctl(exclusiveHolder, TIOCEXCL), 0);
-    } else if (holder == QLatin1String("console")) {
-        QVERIFY2(rootsLine.open(path), qPrintable(rootsLine.error().text));
+    } else if (holder.startsWith(QLatin1String("console"))) {
+        // Run with umask 077, the console leaves a lock file that no other user may read.
+        const mode_t previousMask
+            = ::umask(holder.endsWith(QLatin1String("umask 077")) ? 077 : 022);
+        const bool opened = rootsLine.open(path);
+        ::umask(previousMask);
+        QVERIFY2(opened, qPrintable(rootsLine.error().text));
     }
 
     // As another serial program names its lock: "LCK.." and the device's name below /dev.

@@ -506,6 +506,8 @@ void tst_Form1::saveFailureKeepsButtons_data()
     QTest::newRow("file that cannot be replaced")
         << FileFault::ImmutableFile << true << notWritable;
 #ifdef Q_OS_UNIX
+    QTest::newRow("folder of another user")
+        << FileFault::FolderOfAnotherUser << false << QStringLiteral("アクセスが拒否されました");
     QTest::newRow("sync finds no space, earlier file")
         << FileFault::SyncNoSpace << true << QStringLiteral("ディスクに空きがありません");
     QTest::newRow("sync meets an input/output error, earlier file")
@@ -564,6 +566,10 @@ void tst_Form1::deleteFailureKeepsFile_data()
         << FileFault::ReadOnlyFileSystem << QStringLiteral("読み取り専用のディスクです");
     QTest::newRow("file that cannot be removed")
         << FileFault::ImmutableFile << QStringLiteral("この操作は許可されていません");
+#ifdef Q_OS_UNIX
+    QTest::newRow("folder of another user")
+        << FileFault::FolderOfAnotherUser << QStringLiteral("アクセスが拒否されました");
+#endif
 }
 
 void tst_Form1::deleteFailureKeepsFile()

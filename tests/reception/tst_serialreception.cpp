@@ -431,6 +431,7 @@ void TestSerialReception::portThatCannotBeOpened_data()
                     "は他のプログラムが使用中です: {device}（kelmi-test-child、PID {pid}）")
             << again;
     }
+#ifdef Q_OS_UNIX
     // A device name with a file where a folder should be, such as a stray trailing slash.
     QTest::newRow("port 1, a name below a file")
         << 1 << QStringLiteral("under a file")
@@ -441,6 +442,7 @@ void TestSerialReception::portThatCannotBeOpened_data()
         << QStringLiteral(
                "ポート２は他のプログラムが使用中です: {device}（tst_serialreception、PID {pid}）")
         << QStringLiteral("もう一度「ポート２」を押してください。");
+#endif
 }
 
 void TestSerialReception::portThatCannotBeOpened()
@@ -527,15 +529,6 @@ void TestSerialReception::portOpenedByAnotherUser_data()
         << 2 << 0660 << QByteArray("dialout") << QString() << QByteArray()
         << QStringLiteral("ポート２を開く権限がありません: %1")
         << QStringLiteral("ユーザーをグループ dialout に加えて、ログインし直してください。");
-    QTest::newRow("port 1, group dialout may only read it")
-        << 1 << 0640 << QByteArray("dialout") << QString() << QByteArray()
-        << QStringLiteral("ポート１を開く権限がありません: %1")
-        << QStringLiteral("グループ dialout にも読み書きの権限がありません。");
-    // Made on another system, or the group was removed since.
-    QTest::newRow("port 2, a group without a name may open it")
-        << 2 << 0660 << QByteArray("4242424") << QString() << QByteArray()
-        << QStringLiteral("ポート２を開く権限がありません: %1")
-        << QStringLiteral("ユーザーをグループ 4242424 に加えて、ログインし直してください。");
     QTest::newRow("port 1, held exclusively by a program without a lock file")
         << 1 << 0666 << QByteArray("tty") << QStringLiteral("exclusive") << QByteArray()
         << QStringLiteral("ポート１は他のプログラムが使用中です: %1")
@@ -545,6 +538,16 @@ void TestSerialReception::portOpenedByAnotherUser_data()
         << 2 << 0666 << QByteArray("tty") << QString() << QByteArray("4194999\nminicom\n")
         << QStringLiteral("ポート２を開けません: %1: 古いロックファイル {lock} が残っています")
         << QStringLiteral("管理者にこのファイルを削除してもらってください。");
+#ifdef Q_OS_UNIX
+    QTest::newRow("port 1, group dialout may only read it")
+        << 1 << 0640 << QByteArray("dialout") << QString() << QByteArray()
+        << QStringLiteral("ポート１を開く権限がありません: %1")
+        << QStringLiteral("グループ dialout にも読み書きの権限がありません。");
+    // Made on another system, or the group was removed since.
+    QTest::newRow("port 2, a group without a name may open it")
+        << 2 << 0660 << QByteArray("4242424") << QString() << QByteArray()
+        << QStringLiteral("ポート２を開く権限がありません: %1")
+        << QStringLiteral("ユーザーをグループ 4242424 に加えて、ログインし直してください。");
     // The console may not signal root's process (EPERM), yet it runs.
     QTest::newRow("port 2, held by a console of another user")
         << 2 << 0666 << QByteArray("tty") << QStringLiteral("console") << QByteArray()
@@ -560,6 +563,7 @@ void TestSerialReception::portOpenedByAnotherUser_data()
         << 1 << 0666 << QByteArray("tty") << QString() << QByteArray("      {pid}\n")
         << QStringLiteral("ポート１は他のプログラムが使用中です: %1（PID {pid}）")
         << QStringLiteral("もう一度「ポート１」を押してください。");
+#endif
 }
 
 void TestSerialReception::portOpenedByAnotherUser()

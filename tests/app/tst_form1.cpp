@@ -238,6 +238,8 @@ void tst_Form1::framesDrawTheirCaptionInTheBorder()
         QCOMPARE(lineRows.first(), border.top());
         QVERIFY2(caption.top() < lineRows.first() && lineRows.last() < caption.bottom(),
                  qPrintable(frame->objectName()));
+        // ...with a gap for it: no line behind the caption's trailing space.
+        QCOMPARE(drawn.pixel(caption.right(), lineRows.first()), background);
 
         const QList<QWidget *> controls
             = frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);

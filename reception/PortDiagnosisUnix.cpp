@@ -18,7 +18,7 @@ namespace {
 struct LockHolder
 {
     QString lockFile;
-    qint64 pid = 0;
+    qint64 pid = 0; // 0 when this user may not read the lock file
     QString program; // empty when the lock file does not say
     bool alive = false; // false: the lock is stale, its process gone
 };
@@ -31,7 +31,10 @@ std::optional<LockHolder> lockHolder(const QString &path)
     for (const QString &lockFile : serialLockFiles(path)) {
         QFile lock(lockFile);
         if (!lock.open(QIODevice::ReadOnly)) {
-            continue;
+            // Written by a program of another user run with umask 077. A program removes its
+            // lock when it closes the device, so a lock is far more often held than stale.
+            found = LockHolder {lockFile, 0, QString(), true};
+            break;
         }
         const QList<QByteArray> lines = lock.read(4096).split('\n');
         bool isNumber = false;
@@ -46,6 +49,16 @@ std::optional<LockHolder> lockHolder(const QString &path)
         }
     }
     return found;
+}
+
+// "minicom、PID 1234", "PID 1234", or nothing when the lock file could not be read.
+QString holderName(const LockHolder &holder)
+{
+    if (holder.pid == 0) {
+        return QString();
+    }
+    const QString pid = QStringLiteral("PID ") + QString::number(holder.pid);
+    return holder.program.isEmpty() ? pid : holder.program + u'、' + pid;
 }
 
 // The system's own answer to opening the device: 0 when it opens, otherwise errno.
@@ -103,9 +116,7 @@ QString openFailureMessage(int portNumber, const QString &path, const SystemErro
     }
     const std::optional<LockHolder> holder = lockHolder(path);
     if (holder && holder->alive) {
-        const QString pid = QStringLiteral("PID ") + QString::number(holder->pid);
-        return PortMessage::held(portNumber, path,
-                                 holder->program.isEmpty() ? pid : holder->program + u'、' + pid);
+        return PortMessage::held(portNumber, path, holderName(*holder));
     }
     if (holder) {
         // The port could not take over a stale lock: it belongs to another user.

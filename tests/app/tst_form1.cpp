@@ -204,8 +204,8 @@ void tst_Form1::listRows()
     QCOMPARE(m_form->findChildren<FixedList *>().size(), 8);
 }
 
-// The border line, where the frame's style reports it and where it is drawn, lies above every
-// control of the frame, and the caption clears them.
+// The border line, where the frame's style reports it and where it is drawn, runs through the
+// caption and lies above every control of the frame, and the caption clears them.
 void tst_Form1::framesDrawTheirCaptionInTheBorder()
 {
     startWindow();
@@ -236,6 +236,10 @@ void tst_Form1::framesDrawTheirCaptionInTheBorder()
         }
         QVERIFY2(!lineRows.isEmpty(), qPrintable(frame->objectName()));
         QCOMPARE(lineRows.first(), border.top());
+        QVERIFY2(caption.top() < lineRows.first() && lineRows.last() < caption.bottom(),
+                 qPrintable(frame->objectName()));
+        // ...with a gap for it: no line behind the caption's trailing space.
+        QCOMPARE(drawn.pixel(caption.right(), lineRows.first()), background);
 
         const QList<QWidget *> controls
             = frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
@@ -516,6 +520,14 @@ void tst_Form1::saveFailureKeepsButtons_data()
         << FileFault::ReadOnlyFileSystem << true << notWritable;
     QTest::newRow("file that cannot be replaced")
         << FileFault::ImmutableFile << true << notWritable;
+#ifdef Q_OS_UNIX
+    QTest::newRow("folder of another user")
+        << FileFault::FolderOfAnotherUser << false << QStringLiteral("アクセスが拒否されました");
+    QTest::newRow("sync finds no space, earlier file")
+        << FileFault::SyncNoSpace << true << QStringLiteral("ディスクに空きがありません");
+    QTest::newRow("sync meets an input/output error, earlier file")
+        << FileFault::SyncIoError << true << QStringLiteral("入出力エラーが起きました");
+#endif
 }
 
 void tst_Form1::saveFailureKeepsButtons()
@@ -547,6 +559,7 @@ void tst_Form1::saveFailureKeepsButtons()
     QVERIFY(shown);
     QCOMPARE(shown->text, QStringLiteral("player1.dat を保存できませんでした。\n") + reason);
     QCOMPARE(shown->title, QStringLiteral("ケルミ"));
+    QCOMPARE(shown->icon, QMessageBox::Warning);
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
     // Nothing half-written: no temporary file, an earlier file exactly as it was.
     QCOMPARE(QDir::current().entryList(QDir::AllEntries | QDir::Hidden), before);
@@ -570,6 +583,10 @@ void tst_Form1::deleteFailureKeepsFile_data()
         << FileFault::ImmutableFile << QStringLiteral("この操作は許可されていません");
     QTest::newRow("file held open by the match program")
         << FileFault::HeldByAnotherProcess << QStringLiteral("使用中です");
+#ifdef Q_OS_UNIX
+    QTest::newRow("folder of another user")
+        << FileFault::FolderOfAnotherUser << QStringLiteral("アクセスが拒否されました");
+#endif
 }
 
 void tst_Form1::deleteFailureKeepsFile()

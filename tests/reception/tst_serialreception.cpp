@@ -415,9 +415,10 @@ void TestSerialReception::destroyedDuringWait()
 void TestSerialReception::portThatCannotBeOpened_data()
 {
     QTest::addColumn<int>("portNumber");
-    // "missing" (on Windows COM99), "directory" or "file" under a fresh temporary directory;
-    // "held here": the player's line, open in another port object of this process; "held by a
-    // console": open in a second console process
+    // "missing" (COM99 on Windows), "directory", "file" or "under a file" (a name below a
+    // file) in a fresh temporary directory; "held here": the player's line, open in another
+    // port object of this process, "held here, through a link" named by a link outside /dev;
+    // "held by a console": open in a second console process
     QTest::addColumn<QString>("place");
     // The status line's first line, with {device} and the {pid} of the process that holds
     // the device.
@@ -461,6 +462,18 @@ void TestSerialReception::portThatCannotBeOpened_data()
             << name + QStringLiteral("は他のプログラムが使用中です: {device}") + heldByConsole
             << again;
     }
+#ifdef Q_OS_UNIX
+    // A device name with a file where a folder should be, such as a stray trailing slash.
+    QTest::newRow("port 1, a name below a file")
+        << 1 << QStringLiteral("under a file")
+        << QStringLiteral("ポート１が見つかりません: {device}")
+        << QStringLiteral("KELMI_PORT1 の設定を確かめてください。");
+    QTest::newRow("port 2, held in this process, named by a link")
+        << 2 << QStringLiteral("held here, through a link")
+        << QStringLiteral(
+               "ポート２は他のプログラムが使用中です: {device}（tst_serialreception、PID {pid}）")
+        << QStringLiteral("もう一度「ポート２」を押してください。");
+#endif
 }
 
 void TestSerialReception::portThatCannotBeOpened()
@@ -476,7 +489,13 @@ void TestSerialReception::portThatCannotBeOpened()
     ChildConsole holderConsole;
     QString path = line(portNumber).slavePath();
     qint64 holder = QCoreApplication::applicationPid();
-    if (place == QLatin1String("held here")) {
+    if (place.startsWith(QLatin1String("held here"))) {
+        if (place.endsWith(QLatin1String("link"))) {
+            // As a rehearsal names its pseudo-terminal: socat's link, outside /dev.
+            const QString link = temporary.filePath(QStringLiteral("kelmi-console"));
+            QVERIFY(QFile::link(path, link));
+            path = link;
+        }
         QVERIFY2(holderHere.open(path), qPrintable(holderHere.error().text));
     } else if (place == QLatin1String("held by a console")) {
         const QByteArray started
@@ -485,16 +504,18 @@ void TestSerialReception::portThatCannotBeOpened()
         holder = holderConsole.pid();
     } else if (place == QLatin1String("missing") && path.startsWith(QLatin1String("COM"))) {
         path = QStringLiteral("COM99");
-        qputenv(portNumber == 2 ? "KELMI_PORT2" : "KELMI_PORT1", path.toLocal8Bit());
     } else {
         path = QDir::toNativeSeparators(temporary.filePath(QStringLiteral("ttyUSB9")));
         if (place == QLatin1String("directory")) {
             QVERIFY(QDir().mkdir(path));
-        } else if (place == QLatin1String("file")) {
+        } else if (place != QLatin1String("missing")) {
             QVERIFY(QFile(path).open(QIODevice::WriteOnly));
         }
-        qputenv(portNumber == 2 ? "KELMI_PORT2" : "KELMI_PORT1", path.toLocal8Bit());
+        if (place == QLatin1String("under a file")) {
+            path += QStringLiteral("/ttyUSB0");
+        }
     }
+    qputenv(portNumber == 2 ? "KELMI_PORT2" : "KELMI_PORT1", path.toLocal8Bit());
 #ifdef Q_OS_WIN
     if (place.startsWith(QLatin1String("held")) && SerialLine().open(path)) {
         QSKIP("Wine lets a second program open a COM port that another holds; Windows refuses "
@@ -530,28 +551,59 @@ void TestSerialReception::portOpenedByAnotherUser_data()
 {
     QTest::addColumn<int>("portNumber");
     QTest::addColumn<int>("mode"); // of the device file
-    QTest::addColumn<QByteArray>("group"); // of the device file
-    QTest::addColumn<bool>("exclusive"); // another program holds it, without a lock file
-    QTest::addColumn<bool>("staleLock"); // root's program left a lock file and ended
-    QTest::addColumn<QString>("expectedFirstLine"); // %1: the device
+    QTest::addColumn<QByteArray>("group"); // of the device file: a name, or a number without one
+    // "exclusive": another program holds the device without a lock file; "console": this test
+    // holds it as root through the console's own serial line, lock file and all ("console,
+    // umask 077": a lock file that others may not read); empty: nobody
+    QTest::addColumn<QString>("holder");
+    // A lock file that a program of root wrote, {pid} standing for this test's PID; empty: none
+    QTest::addColumn<QByteArray>("lockText");
+    QTest::addColumn<QString>("expectedFirstLine"); // %1: the device; {lock}; {pid}
     QTest::addColumn<QString>("expectedHint");
 
     QTest::newRow("port 1, only its owner may open it")
-        << 1 << 0600 << QByteArray("tty") << false << false
+        << 1 << 0600 << QByteArray("tty") << QString() << QByteArray()
         << QStringLiteral("ポート１を開く権限がありません: %1")
         << QStringLiteral("グループ tty にも読み書きの権限がありません。");
     QTest::newRow("port 2, group dialout may open it")
-        << 2 << 0660 << QByteArray("dialout") << false << false
+        << 2 << 0660 << QByteArray("dialout") << QString() << QByteArray()
         << QStringLiteral("ポート２を開く権限がありません: %1")
         << QStringLiteral("ユーザーをグループ dialout に加えて、ログインし直してください。");
     QTest::newRow("port 1, held exclusively by a program without a lock file")
-        << 1 << 0666 << QByteArray("tty") << true << false
+        << 1 << 0666 << QByteArray("tty") << QStringLiteral("exclusive") << QByteArray()
         << QStringLiteral("ポート１は他のプログラムが使用中です: %1")
         << QStringLiteral("もう一度「ポート１」を押してください。");
+    // A PID that no process has: Linux keeps PIDs below 2^22.
     QTest::newRow("port 2, a stale lock of another user")
-        << 2 << 0666 << QByteArray("tty") << false << true
+        << 2 << 0666 << QByteArray("tty") << QString() << QByteArray("4194999\nminicom\n")
         << QStringLiteral("ポート２を開けません: %1: 古いロックファイル {lock} が残っています")
         << QStringLiteral("管理者にこのファイルを削除してもらってください。");
+#ifdef Q_OS_UNIX
+    QTest::newRow("port 1, group dialout may only read it")
+        << 1 << 0640 << QByteArray("dialout") << QString() << QByteArray()
+        << QStringLiteral("ポート１を開く権限がありません: %1")
+        << QStringLiteral("グループ dialout にも読み書きの権限がありません。");
+    // Made on another system, or the group was removed since.
+    QTest::newRow("port 2, a group without a name may open it")
+        << 2 << 0660 << QByteArray("4242424") << QString() << QByteArray()
+        << QStringLiteral("ポート２を開く権限がありません: %1")
+        << QStringLiteral("ユーザーをグループ 4242424 に加えて、ログインし直してください。");
+    // The console may not signal root's process (EPERM), yet it runs.
+    QTest::newRow("port 2, held by a console of another user")
+        << 2 << 0666 << QByteArray("tty") << QStringLiteral("console") << QByteArray()
+        << QStringLiteral(
+               "ポート２は他のプログラムが使用中です: %1（tst_serialreception、PID {pid}）")
+        << QStringLiteral("もう一度「ポート２」を押してください。");
+    QTest::newRow("port 1, held by a console of another user with umask 077")
+        << 1 << 0666 << QByteArray("tty") << QStringLiteral("console, umask 077") << QByteArray()
+        << QStringLiteral("ポート１は他のプログラムが使用中です: %1")
+        << QStringLiteral("もう一度「ポート１」を押してください。");
+    // minicom pads the PID and names no program.
+    QTest::newRow("port 1, held by another user's program that gives its PID alone")
+        << 1 << 0666 << QByteArray("tty") << QString() << QByteArray("      {pid}\n")
+        << QStringLiteral("ポート１は他のプログラムが使用中です: %1（PID {pid}）")
+        << QStringLiteral("もう一度「ポート１」を押してください。");
+#endif
 }
 
 void TestSerialReception::portOpenedByAnotherUser()
@@ -559,8 +611,8 @@ void TestSerialReception::portOpenedByAnotherUser()
     QFETCH(int, portNumber);
     QFETCH(int, mode);
     QFETCH(QByteArray, group);
-    QFETCH(bool, exclusive);
-    QFETCH(bool, staleLock);
+    QFETCH(QString, holder);
+    QFETCH(QByteArray, lockText);
     QFETCH(QString, expectedFirstLine);
     QFETCH(QString, expectedHint);
 
@@ -571,26 +623,38 @@ void TestSerialReception::portOpenedByAnotherUser()
     const QString path = line(portNumber).slavePath();
     const QByteArray device = QFile::encodeName(path);
     QCOMPARE(::chmod(device.constData(), mode_t(mode)), 0);
+    bool byNumber = false; // a group that this system knows by its number only
     const ::group *entry = ::getgrnam(group.constData());
-    if (!entry) {
-        QSKIP("this system has no such group");
+    const gid_t gid = entry ? entry->gr_gid : group.toUInt(&byNumber);
+    if (!entry && (!byNumber || ::getgrgid(gid))) {
+        QSKIP("this system has no such group, or a name for that number");
     }
-    QCOMPARE(::chown(device.constData(), 0, entry->gr_gid), 0);
+    QCOMPARE(::chown(device.constData(), 0, gid), 0);
     int exclusiveHolder = -1;
-    if (exclusive) {
+    SerialLine rootsLine;
+    if (holder == QLatin1String("exclusive")) {
         exclusiveHolder = ::open(device.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
         QVERIFY(exclusiveHolder >= 0);
         QCOMPARE(::ioctl(exclusiveHolder, TIOCEXCL), 0);
+    } else if (holder.startsWith(QLatin1String("console"))) {
+        // Run with umask 077, the console leaves a lock file that no other user may read.
+        const mode_t previousMask
+            = ::umask(holder.endsWith(QLatin1String("umask 077")) ? 077 : 022);
+        const bool opened = rootsLine.open(path);
+        ::umask(previousMask);
+        QVERIFY2(opened, qPrintable(rootsLine.error().text));
     }
 
     // As another serial program names its lock: "LCK.." and the device's name below /dev.
     const QString lock = QStringLiteral("/var/lock/LCK..") + path.mid(5).replace(u'/', u'_');
-    if (staleLock) {
-        // A PID that no process has: Linux keeps PIDs below 2^22.
-        QFile stale(lock);
-        QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write("4194999\nminicom\n") > 0);
-        expectedFirstLine.replace(QLatin1String("{lock}"), QFileInfo(lock).canonicalFilePath());
+    const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
+    if (!lockText.isEmpty()) {
+        QFile written(lock);
+        QVERIFY(written.open(QIODevice::WriteOnly)
+                && written.write(lockText.replace("{pid}", pid)) > 0);
     }
+    expectedFirstLine.replace(QLatin1String("{lock}"), QFileInfo(lock).canonicalFilePath())
+        .replace(QLatin1String("{pid}"), QLatin1String(pid));
 
     ChildConsole console;
     const QByteArray outcome = console.start(
@@ -600,7 +664,7 @@ void TestSerialReception::portOpenedByAnotherUser()
         ::close(exclusiveHolder);
     }
 
-    if (staleLock) {
+    if (!lockText.isEmpty()) {
         QVERIFY(QFile::remove(lock));
     }
 

@@ -12,6 +12,12 @@ enum class FileFault {
     ReadOnlyFileSystem,
     ImmutableFile, // the file can be neither replaced nor removed (chattr +i)
     HeldByAnotherProcess, // another program has the file open without sharing it (Windows)
+    FolderOfAnotherUser, // the console's user may not write the working folder
+    // A written file's data cannot reach the disk: fsync fails for want of space (as on a
+    // thinly provisioned or network disk) or with an input/output error (a failing disk).
+    // Takes the test run with the library FailingFsync.cpp preloaded, as ctest does.
+    SyncNoSpace,
+    SyncIoError,
 };
 
 // One fault, injected the way it really happens on this platform (FileFaultsUnix.cpp,

@@ -7,11 +7,14 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <sys/fsuid.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -19,6 +22,11 @@ namespace {
 constexpr rlim_t smallFileLimit = 16; // bytes: less than any player data file
 
 const char *const fillerName = "filler";
+
+constexpr uid_t nobody = 65534;
+
+// Read by FailingFsync.cpp.
+const char *const failingSyncVariable = "KELMI_FAILING_FSYNC";
 
 QString systemReason()
 {
@@ -41,6 +49,14 @@ bool setImmutable(const QString &name, bool immutable)
     ::close(fd);
     errno = saved;
     return ok;
+}
+
+// Makes the system check file access as this user (the process stays root, so it can turn
+// back); true once it does.
+bool checkFilesAs(uid_t user)
+{
+    ::setfsuid(user);
+    return uid_t(::setfsuid(uid_t(-1))) == user;
 }
 
 // Sets the soft limit on file sizes; `previous` receives the one it replaces.
@@ -99,6 +115,19 @@ InjectedFileFault::InjectedFileFault(FileFault fault)
     case FileFault::ImmutableFile:
         if (::geteuid() != 0) {
             m_skipReason = QStringLiteral("marking a file immutable needs root");
+        }
+        break;
+    case FileFault::FolderOfAnotherUser:
+        if (::geteuid() != 0) {
+            m_skipReason = QStringLiteral("checking files as another user needs root");
+        }
+        break;
+    case FileFault::SyncNoSpace:
+    case FileFault::SyncIoError:
+        if (!::dlsym(RTLD_DEFAULT, "kelmi_failing_fsync_loaded")) {
+            m_skipReason
+                = QStringLiteral("a failing fsync needs LD_PRELOAD=libkelmi_failing_fsync.so,"
+                                 " which ctest sets");
         }
         break;
     case FileFault::DirectoryInName:
@@ -168,6 +197,15 @@ bool InjectedFileFault::inject(const QString &name)
     case FileFault::ImmutableFile:
         ok = setImmutable(name, true);
         break;
+    case FileFault::FolderOfAnotherUser:
+        // Root's folder, open to all but writable by root alone; the console is nobody now.
+        ok = ::chmod(".", 0755) == 0 && checkFilesAs(nobody);
+        break;
+    case FileFault::SyncNoSpace:
+    case FileFault::SyncIoError:
+        ok = qputenv(failingSyncVariable,
+                     QByteArray::number(m_fault == FileFault::SyncNoSpace ? ENOSPC : EIO));
+        break;
     case FileFault::HeldByAnotherProcess:
         break;
     }
@@ -194,6 +232,13 @@ bool InjectedFileFault::lift()
         break;
     case FileFault::ImmutableFile:
         ok = setImmutable(m_name, false);
+        break;
+    case FileFault::FolderOfAnotherUser:
+        ok = checkFilesAs(0);
+        break;
+    case FileFault::SyncNoSpace:
+    case FileFault::SyncIoError:
+        ok = qunsetenv(failingSyncVariable);
         break;
     case FileFault::HeldByAnotherProcess:
         break;

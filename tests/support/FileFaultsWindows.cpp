@@ -21,6 +21,9 @@ InjectedFileFault::InjectedFileFault(FileFault fault)
     case FileFault::FullFileSystem:
     case FileFault::ReadOnlyFileSystem:
     case FileFault::ImmutableFile:
+    case FileFault::FolderOfAnotherUser:
+    case FileFault::SyncNoSpace:
+    case FileFault::SyncIoError:
         m_skipReason = QStringLiteral("this fault is injected on Linux only");
         break;
     }

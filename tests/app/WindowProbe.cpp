@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpontaneKeyEvent>
 #include <QTest>
 #include <QTimer>
 
@@ -32,6 +33,23 @@ QString WindowProbe::buttonStates() const
         states += button(n)->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
     }
     return states;
+}
+
+void turnWheel(QWidget *widget, QPoint position, int notches)
+{
+    QWidget *under = widget->childAt(position);
+    QWidget *receiver = under ? under : widget;
+    const QPointF local = receiver->mapFrom(widget, QPointF(position));
+    const QPointF global = widget->mapToGlobal(QPointF(position));
+    // One event per notch, as a mouse wheel sends them.
+    for (int i = 0; i < std::abs(notches); ++i) {
+        QWheelEvent wheel(local, global, QPoint(), QPoint(0, notches > 0 ? 120 : -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        // Only the windowing system's events go on to the parents and move the focus by
+        // policy; sendEvent() would make it an application's.
+        QSpontaneKeyEvent::setSpontaneous(&wheel);
+        QApplication::instance()->notify(receiver, &wheel);
+    }
 }
 
 std::optional<ShownMessage> clickAndAnswer(QPushButton *button)

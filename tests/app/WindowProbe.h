@@ -22,6 +22,10 @@ struct WindowProbe
     QString buttonStates() const;
 };
 
+// Turns the mouse wheel by notches (positive: away from the operator) over position in
+// widget, delivered like the windowing system's to the control under that point.
+void turnWheel(QWidget *widget, QPoint position, int notches);
+
 // What a message box showed before the test answered it.
 struct ShownMessage
 {

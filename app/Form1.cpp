@@ -7,6 +7,7 @@
 #include "ReceivedText.h"
 #include "SerialPortNames.h"
 #include "SerialReception.h"
+#include "StatusLine.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -107,16 +108,7 @@ void Form1::createControls()
     Command3->setEnabled(false);
     Command1->setToolTip(serialPortName(1));
     Command2->setToolTip(serialPortName(2));
-    Label7 = label(Frame1, "Label7", QString(), twips(360, 960, 3855, 255));
-    // Received bytes are shown as they came, never interpreted as markup.
-    Label7->setTextFormat(Qt::PlainText);
-    Label7->setAutoFillBackground(true);
-    QPalette status = Label7->palette();
-    // The application-workspace colour behind highlighted-text coloured letters;
-    // Qt draws workspaces (QMdiArea) in the Dark role.
-    status.setColor(QPalette::Window, status.color(QPalette::Dark));
-    status.setColor(QPalette::WindowText, status.color(QPalette::HighlightedText));
-    Label7->setPalette(status);
+    Label7 = place(new StatusLine(Frame1), "Label7", twips(360, 960, 3855, 255));
 
     Frame2 = frame(this, "Frame2", QStringLiteral("プレイヤー１"), twips(360, 1560, 2175, 4695),
                    frameStyle);
@@ -217,7 +209,7 @@ void Form1::Command3_Click()
 {
     m_reception->abort();
     enablePortButtons(true);
-    showStatus(QStringLiteral("受信中断"));
+    Label7->showMessage(QStringLiteral("受信中断"));
 }
 
 void Form1::Command4_Click()
@@ -247,7 +239,7 @@ void Form1::receive(int portNumber, SlotLists lists, const QString &waitingMessa
     lists.character->setListIndex(-1);
     lists.strength->setListIndex(-1);
     enablePortButtons(false);
-    showStatus(waitingMessage);
+    Label7->showMessage(waitingMessage);
 
     // Every other handler, the abort among them, runs inside this call.
     const SerialReception::Outcome outcome = m_reception->receive(portNumber);
@@ -256,13 +248,13 @@ void Form1::receive(int portNumber, SlotLists lists, const QString &waitingMessa
         return; // the abort has already restored the buttons and the label
     case SerialReception::Outcome::Failed:
         enablePortButtons(true);
-        showStatus(outcome.message);
+        Label7->showMessage(outcome.message);
         return;
     case SerialReception::Outcome::Received:
         break;
     }
     enablePortButtons(true);
-    showStatus(receivedText(outcome.bytes));
+    Label7->showReceived(receivedText(outcome.bytes));
 
     // Only the lists the transmission sets change; the others keep what the operator typed.
     const ListSettings decoded = decodeTransmission(outcome.bytes, lists.strength->listIndex());
@@ -273,13 +265,6 @@ void Form1::receive(int portNumber, SlotLists lists, const QString &waitingMessa
     if (decoded.strength) {
         lists.strength->setListIndex(*decoded.strength);
     }
-}
-
-void Form1::showStatus(const QString &text)
-{
-    Label7->setText(text);
-    // A long failure reason or transmission is cut at the label's edge; the tip shows it whole.
-    Label7->setToolTip(text);
 }
 
 void Form1::enablePortButtons(bool enabled)

@@ -6,9 +6,9 @@
 
 class FixedList;
 class QGroupBox;
-class QLabel;
 class QPushButton;
 class SerialReception;
+class StatusLine;
 
 // The console's one window: the reception frame across the top and one frame per
 // player below. Controls carry their design names; handlers are named after the
@@ -44,7 +44,6 @@ private:
         FixedList *strength;
     };
     void receive(int portNumber, SlotLists lists, const QString &waitingMessage);
-    void showStatus(const QString &text);
     void enablePortButtons(bool enabled);
     void save(PlayerSlot slot, const QList<FixedList *> &recordLists, QPushButton *saveButton,
               QPushButton *deleteButton);
@@ -70,6 +69,6 @@ private:
     FixedList *Combo6 = nullptr;
     FixedList *Combo7 = nullptr;
     FixedList *Combo8 = nullptr;
-    QLabel *Label7 = nullptr;
+    StatusLine *Label7 = nullptr;
     SerialReception *m_reception = nullptr; // owns the serial port MSComm1
 };

@@ -35,6 +35,31 @@ QString WindowProbe::buttonStates() const
     return states;
 }
 
+QString WindowProbe::statusProblem() const
+{
+    const QLabel *status = label(7);
+    const QString text = status->text();
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line
+            || c.category() == QChar::Separator_Paragraph) {
+            return QStringLiteral("U+%1 in \"%2\"")
+                .arg(c.unicode(), 4, 16, QLatin1Char('0'))
+                .arg(text);
+        }
+    }
+    const int width = status->fontMetrics().horizontalAdvance(text);
+    if (width > status->contentsRect().width()) {
+        return QStringLiteral("\"%1\" is %2 pixels wide").arg(text).arg(width);
+    }
+    // The tooltip's first line, whole or cut with "…".
+    const QString firstLine = status->toolTip().section(u'\n', 0, 0);
+    if (text != firstLine && !(text.endsWith(u'…') && firstLine.startsWith(text.chopped(1)))) {
+        return QStringLiteral("\"%1\" is not the first line of \"%2\"")
+            .arg(text, status->toolTip());
+    }
+    return QString();
+}
+
 void turnWheel(QWidget *widget, QPoint position, int notches)
 {
     QWidget *under = widget->childAt(position);

@@ -20,6 +20,10 @@ struct WindowProbe
     QLabel *label(int n) const;
     // The enabled flags of Command1..Command7 as a string of 0s and 1s, e.g. "1101100".
     QString buttonStates() const;
+    // What keeps the status line from reading cleanly: a second line, a control character,
+    // a text wider than the label, or one that is not its tooltip's first line (whole or
+    // cut with "…"); empty when there is nothing.
+    QString statusProblem() const;
 };
 
 // Turns the mouse wheel by notches (positive: away from the operator) over position in

@@ -130,16 +130,26 @@ void tst_Form1Reception::exactly17Bytes_data()
     QTest::addColumn<int>("portButton");
     QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<QList<int>>("lists"); // Combo1..Combo8 afterwards
+    QTest::addColumn<QString>("shown"); // in the status line and its tooltip
 
-    QTest::newRow("port 1, kind 0") << 1 << kind0Text << QList<int> {0, 1, 5, -1, -1, -1, -1, -1};
-    QTest::newRow("port 2, kind 0") << 2 << kind0Text << QList<int> {-1, -1, -1, 5, 1, 0, -1, -1};
-    QTest::newRow("port 1, kind 1")
-        << 1 << QByteArray("20D01000000000000") << QList<int> {1, 13, -1, -1, -1, -1, -1, -1};
-    QTest::newRow("port 2, kind 2")
-        << 2 << QByteArray("30A00000062000000") << QList<int> {-1, -1, -1, 10, 7, 2, -1, -1};
+    const auto row
+        = [](const char *name, int port, const QByteArray &sent, const QList<int> &lists) {
+              QTest::newRow(name) << port << sent << lists << QString::fromLatin1(sent);
+          };
+    row("port 1, kind 0", 1, kind0Text, {0, 1, 5, -1, -1, -1, -1, -1});
+    row("port 2, kind 0", 2, kind0Text, {-1, -1, -1, 5, 1, 0, -1, -1});
+    row("port 1, kind 1", 1, "20D01000000000000", {1, 13, -1, -1, -1, -1, -1, -1});
+    row("port 2, kind 2", 2, "30A00000062000000", {-1, -1, -1, 10, 7, 2, -1, -1});
+    // Plain text: markup stays visible, katakana from code page 932, anything else as a
+    // replacement mark.
     QTest::newRow("port 1, markup and katakana")
         << 1 << QByteArray("4<b>x</b>\xB1\xB2\xDF\xE0\x80zzz")
-        << QList<int> {3, -1, -1, -1, -1, -1, -1, -1};
+        << QList<int> {3, -1, -1, -1, -1, -1, -1, -1}
+        << QStringLiteral("4<b>x</b>ｱｲﾟ\uFFFD\uFFFDzzz");
+    // Control characters as symbols, so that the line stays one line.
+    QTest::newRow("port 2, CR, LF and NUL")
+        << 2 << QByteArray("1C5\r\n\0000000000000\x7f", 17)
+        << QList<int> {-1, -1, -1, 5, 1, 0, -1, -1} << QStringLiteral("1C5␍␊␀0000000000␡");
 }
 
 void tst_Form1Reception::exactly17Bytes()
@@ -147,6 +157,7 @@ void tst_Form1Reception::exactly17Bytes()
     QFETCH(int, portButton);
     QFETCH(QByteArray, sent);
     QFETCH(QList<int>, lists);
+    QFETCH(QString, shown);
 
     PseudoTerminal *line = portButton == 1 ? m_line1 : m_line2;
     bool waited = false;
@@ -160,13 +171,9 @@ void tst_Form1Reception::exactly17Bytes()
     QCOMPARE(indexes(), lists);
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
     QVERIFY(!port()->isOpen());
-    if (sent.startsWith('4')) {
-        // Shown as plain text: markup stays visible, katakana from code page 932,
-        // anything else as a replacement mark.
-        QCOMPARE(m_window.label(7)->text(), QStringLiteral("4<b>x</b>ｱｲﾟ\uFFFD\uFFFDzzz"));
-    } else {
-        QCOMPARE(m_window.label(7)->text(), QString::fromLatin1(sent));
-    }
+    QCOMPARE(m_window.label(7)->text(), shown);
+    QCOMPARE(m_window.label(7)->toolTip(), shown);
+    QVERIFY2(m_window.statusProblem().isEmpty(), qPrintable(m_window.statusProblem()));
 }
 
 void tst_Form1Reception::typedTextKeptWhereNothingIsSet_data()
@@ -398,10 +405,11 @@ void tst_Form1Reception::portThatCannotOpen()
     selectAll(1);
     QTest::mouseClick(m_window.button(1), Qt::LeftButton);
 
-    const QString label = m_window.label(7)->text();
-    QVERIFY2(label.startsWith(expectedStart.arg(device).arg(QCoreApplication::applicationPid())),
-             qPrintable(label));
-    QCOMPARE(m_window.label(7)->toolTip(), label);
+    // The whole message in the tooltip, its first line in the label.
+    const QString message = m_window.label(7)->toolTip();
+    QVERIFY2(message.startsWith(expectedStart.arg(device).arg(QCoreApplication::applicationPid())),
+             qPrintable(message));
+    QVERIFY2(m_window.statusProblem().isEmpty(), qPrintable(m_window.statusProblem()));
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
     QCOMPARE(indexes(), (QList<int> {-1, -1, -1, 1, 1, 1, 1, 1}));
     QVERIFY(!port()->isOpen());
@@ -417,8 +425,10 @@ void tst_Form1Reception::lineHungUpDuringWait()
             }});
     QTest::mouseClick(m_window.button(1), Qt::LeftButton);
 
-    const QString label = m_window.label(7)->text();
-    QVERIFY2(label.startsWith(QStringLiteral("ポート１の受信が途切れました: ")), qPrintable(label));
+    const QString message = m_window.label(7)->toolTip();
+    QVERIFY2(message.startsWith(QStringLiteral("ポート１の受信が途切れました: ")),
+             qPrintable(message));
+    QVERIFY2(m_window.statusProblem().isEmpty(), qPrintable(m_window.statusProblem()));
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
     QVERIFY(!port()->isOpen());
     QCOMPARE(indexes().first(), -1);

@@ -316,5 +316,11 @@ void Form1::showMessage(const QString &text, bool failure)
     QMessageBox box(failure ? QMessageBox::Warning : QMessageBox::NoIcon, windowTitle(), text,
                     QMessageBox::Ok, this);
     box.setWindowModality(Qt::ApplicationModal);
+    // A dialog is a window of its own and takes the application's font, not this window's.
+    box.setFont(font());
+    // Some platform themes put icons on dialog buttons; this window's buttons have none.
+    for (QAbstractButton *button : box.buttons()) {
+        button->setIcon(QIcon());
+    }
     box.exec();
 }

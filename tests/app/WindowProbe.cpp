@@ -88,8 +88,15 @@ std::optional<ShownMessage> clickAndAnswer(QPushButton *button)
         if (!box) {
             return;
         }
-        shown = ShownMessage {box->windowTitle(), box->text(), box->icon(),
-                              int(box->buttons().size())};
+        const QList<QAbstractButton *> buttons = box->buttons();
+        shown = ShownMessage {
+            box->windowTitle(),
+            box->text(),
+            box->icon(),
+            int(buttons.size()),
+            box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))->font(),
+            std::any_of(buttons.begin(), buttons.end(),
+                        [](const QAbstractButton *b) { return !b->icon().isNull(); })};
         box->button(QMessageBox::Ok)->click();
     });
     answer.start();

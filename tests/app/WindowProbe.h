@@ -37,6 +37,8 @@ struct ShownMessage
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     int buttonCount = 0;
+    QFont font; // of the text
+    bool buttonIcons = false; // any button shows an icon
 };
 
 // Clicks the button and answers (OK) the message box it opens, if any.

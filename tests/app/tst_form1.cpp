@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QStyleOptionGroupBox>
 #include <QTest>
@@ -28,6 +29,7 @@ class tst_Form1 : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -65,7 +67,25 @@ QString accessibleName(QWidget *widget)
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
     return accessible ? accessible->text(QAccessible::Name) : QString();
 }
+
+// Dialog buttons with icons, as some desktops' platform themes have them.
+class ButtonIconsStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        return hint == SH_DialogButtonBox_ButtonsHaveIcons
+            ? 1
+            : QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 } // namespace
+
+void tst_Form1::initTestCase()
+{
+    QApplication::setStyle(new ButtonIconsStyle);
+}
 
 void tst_Form1::init()
 {
@@ -420,6 +440,8 @@ void tst_Form1::saveNeedsEverySelection()
     QCOMPARE(shown->title, QStringLiteral("ケルミ"));
     QCOMPARE(shown->icon, QMessageBox::NoIcon);
     QCOMPARE(shown->buttonCount, 1);
+    QVERIFY(!shown->buttonIcons);
+    QCOMPARE(shown->font, m_form->font());
     QCOMPARE(m_window.buttonStates(), before);
     QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden), QStringList());
 }
@@ -530,6 +552,8 @@ void tst_Form1::saveFailureKeepsButtons()
     QVERIFY2(shown->text.startsWith(heading), qPrintable(shown->text));
     QVERIFY2(shown->text.size() > heading.size(), "the system's reason follows");
     QCOMPARE(shown->title, QStringLiteral("ケルミ"));
+    QVERIFY(!shown->buttonIcons);
+    QCOMPARE(shown->font, m_form->font());
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
     // Nothing half-written: no temporary file, an earlier file exactly as it was.
     QCOMPARE(QDir::current().entryList(QDir::AllEntries | QDir::Hidden), before);

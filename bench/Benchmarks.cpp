@@ -53,6 +53,21 @@ ResultTable::Row row(const QString &figure, const Samples &samples, bool higherI
     return row;
 }
 
+// Times `count` receptions of the series on a console (a ConsoleDriver or a ConsoleProcess);
+// returns the error of the first that failed, if any.
+template<class Console> QString timeSeries(Console &console, int count, Samples *times)
+{
+    for (int i = 0; i < count; ++i) {
+        const SeriesReception next = seriesReception(i);
+        const ConsoleDriver::Timing reception = console.receive(next.slot, next.sent);
+        if (!reception.error.isEmpty()) {
+            return reception.error;
+        }
+        times->add(reception.ms);
+    }
+    return QString();
+}
+
 double mib(double kib)
 {
     return kib / 1024.0;
@@ -192,14 +207,8 @@ bool Benchmarks::measureLatency()
         return fail(console.error());
     }
     Samples latency;
-    const int count = runs(240);
-    for (int i = 0; i < count; ++i) {
-        const SeriesReception next = seriesReception(i);
-        const ConsoleDriver::Timing reception = console.receive(next.slot, next.sent);
-        if (!reception.error.isEmpty()) {
-            return fail(reception.error);
-        }
-        latency.add(reception.ms);
+    if (const QString error = timeSeries(console, runs(240), &latency); !error.isEmpty()) {
+        return fail(error);
     }
     ResultTable::Row figure
         = row(QStringLiteral("reception latency, last byte to rows set (ms)"), latency, true, 3);
@@ -217,13 +226,8 @@ bool Benchmarks::measureOutsideLatency()
         return fail(console.error());
     }
     Samples latency;
-    for (int i = 0; i < count; ++i) {
-        const SeriesReception next = seriesReception(i);
-        const ConsoleDriver::Timing reception = console.receive(next.slot, next.sent);
-        if (!reception.error.isEmpty()) {
-            return fail(reception.error);
-        }
-        latency.add(reception.ms);
+    if (const QString error = timeSeries(console, count, &latency); !error.isEmpty()) {
+        return fail(error);
     }
     if (!console.finish()) {
         return fail(console.error());

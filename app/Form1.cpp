@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "ButtonKeys.h"
 #include "Decoding.h"
 #include "FixedList.h"
 #include "FrameStyle.h"
@@ -62,6 +63,15 @@ FixedList *list(QWidget *parent, const char *name, const QStringList &rows, cons
     FixedList *list = place(new FixedList(rows, parent), name, geometry);
     caption->setBuddy(list);
     return list;
+}
+
+// Qt hands the focus of a control that gets disabled to the next enabled control in tab
+// order, which can be the other player's delete button; `to` takes it instead.
+void passFocus(QWidget *from, QWidget *to)
+{
+    if (from->window()->focusWidget() == from) {
+        to->setFocus();
+    }
 }
 
 // Tells the operator which file a save or delete button acts on; the working directory is
@@ -155,6 +165,12 @@ void Form1::createControls()
     Command6->setFont(bold);
     Command7->setFont(bold);
 
+    auto *keys = new ButtonKeys(this);
+    for (QPushButton *button :
+         {Command1, Command2, Command3, Command4, Command5, Command6, Command7}) {
+        button->installEventFilter(keys);
+    }
+
     m_reception = new SerialReception(this);
 }
 
@@ -197,12 +213,12 @@ void Form1::Form_Load()
 
 void Form1::Command1_Click()
 {
-    receive(1, {Combo1, Combo2, Combo3}, QStringLiteral("プレイヤー１受信中"));
+    receive(1, Command1, {Combo1, Combo2, Combo3}, QStringLiteral("プレイヤー１受信中"));
 }
 
 void Form1::Command2_Click()
 {
-    receive(2, {Combo6, Combo5, Combo4}, QStringLiteral("プレイヤー２受信中"));
+    receive(2, Command2, {Combo6, Combo5, Combo4}, QStringLiteral("プレイヤー２受信中"));
 }
 
 void Form1::Command3_Click()
@@ -225,19 +241,21 @@ void Form1::Command5_Click()
 
 void Form1::Command6_Click()
 {
-    remove(PlayerSlot::One, Command4, Command6);
+    remove(PlayerSlot::One, Command4, Command6, Combo1);
 }
 
 void Form1::Command7_Click()
 {
-    remove(PlayerSlot::Two, Command5, Command7);
+    remove(PlayerSlot::Two, Command5, Command7, Combo6);
 }
 
-void Form1::receive(int portNumber, SlotLists lists, const QString &waitingMessage)
+void Form1::receive(int portNumber, QPushButton *portButton, SlotLists lists,
+                    const QString &waitingMessage)
 {
     lists.deviceKind->setListIndex(-1);
     lists.character->setListIndex(-1);
     lists.strength->setListIndex(-1);
+    m_portButton = portButton;
     enablePortButtons(false);
     Label7->showMessage(waitingMessage);
 
@@ -267,11 +285,21 @@ void Form1::receive(int portNumber, SlotLists lists, const QString &waitingMessa
     }
 }
 
+// The focus goes with the enabled side: to 「中断」 for the wait, so that no keypress reaches
+// a list meanwhile, and back to the port button that started the wait.
 void Form1::enablePortButtons(bool enabled)
 {
-    Command1->setEnabled(enabled);
-    Command2->setEnabled(enabled);
-    Command3->setEnabled(!enabled);
+    if (enabled) {
+        Command1->setEnabled(true);
+        Command2->setEnabled(true);
+        passFocus(Command3, m_portButton);
+        Command3->setEnabled(false);
+        return;
+    }
+    Command3->setEnabled(true);
+    Command3->setFocus();
+    Command1->setEnabled(false);
+    Command2->setEnabled(false);
 }
 
 void Form1::save(PlayerSlot slot, const QList<FixedList *> &recordLists, QPushButton *saveButton,
@@ -289,16 +317,21 @@ void Form1::save(PlayerSlot slot, const QList<FixedList *> &recordLists, QPushBu
         showMessage(*error, true);
         return;
     }
+    // Never the delete button that the save enables: a second Space would undo the save.
+    passFocus(saveButton, recordLists.first());
     saveButton->setEnabled(false);
     deleteButton->setEnabled(true);
 }
 
-void Form1::remove(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton)
+void Form1::remove(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton,
+                   FixedList *focusAfter)
 {
     if (const auto error = removePlayerFile(slot)) {
         showMessage(*error, true);
         return;
     }
+    // Not the save button that the delete enables: a second Space would save again.
+    passFocus(deleteButton, focusAfter);
     deleteButton->setEnabled(false);
     saveButton->setEnabled(true);
 }

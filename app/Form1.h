@@ -43,11 +43,14 @@ private:
         FixedList *character;
         FixedList *strength;
     };
-    void receive(int portNumber, SlotLists lists, const QString &waitingMessage);
+    void receive(int portNumber, QPushButton *portButton, SlotLists lists,
+                 const QString &waitingMessage);
     void enablePortButtons(bool enabled);
+    // The first of recordLists takes the focus from a save button that the save disables.
     void save(PlayerSlot slot, const QList<FixedList *> &recordLists, QPushButton *saveButton,
               QPushButton *deleteButton);
-    void remove(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton);
+    void remove(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton,
+                FixedList *focusAfter);
     void showFileState(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton);
     void showMessage(const QString &text, bool failure);
 
@@ -71,4 +74,5 @@ private:
     FixedList *Combo8 = nullptr;
     StatusLine *Label7 = nullptr;
     SerialReception *m_reception = nullptr; // owns the serial port MSComm1
+    QPushButton *m_portButton = nullptr; // the one that started the latest reception
 };

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpontaneKeyEvent>
+#include <QStyleOption>
 #include <QTest>
 #include <QTimer>
 
@@ -33,6 +34,19 @@ QString WindowProbe::buttonStates() const
         states += button(n)->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
     }
     return states;
+}
+
+QString WindowProbe::focus() const
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus) {
+        return QString();
+    }
+    QStyleOption option;
+    option.initFrom(focus);
+    const bool drawn
+        = option.state.testFlags(QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange);
+    return focus->objectName() + (drawn ? QStringLiteral("*") : QString());
 }
 
 QString WindowProbe::statusProblem() const

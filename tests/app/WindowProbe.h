@@ -20,6 +20,9 @@ struct WindowProbe
     QLabel *label(int n) const;
     // The enabled flags of Command1..Command7 as a string of 0s and 1s, e.g. "1101100".
     QString buttonStates() const;
+    // The name of the control with the keyboard focus, followed by "*" when the style draws
+    // the focus (after a move by keyboard); empty when nothing has the focus.
+    QString focus() const;
     // What keeps the status line from reading cleanly: a second line, a control character,
     // a text wider than the label, or one that is not its tooltip's first line (whole or
     // cut with "…"); empty when there is nothing.

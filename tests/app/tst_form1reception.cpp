@@ -46,6 +46,8 @@ private Q_SLOTS:
     void portThatCannotOpen();
     void lineHungUpDuringWait();
     void windowClosedDuringWait();
+    void focusDuringReception_data();
+    void focusDuringReception();
 
 private:
     // Runs steps one after another from inside the wait, each once the previous has run.
@@ -451,6 +453,77 @@ void tst_Form1Reception::windowClosedDuringWait()
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(!m_form->isVisible());
     QVERIFY(!port()->isOpen());
+}
+
+void tst_Form1Reception::focusDuringReception_data()
+{
+    QTest::addColumn<int>("portButton");
+    QTest::addColumn<int>("key"); // that presses it; 0: a mouse click
+    QTest::addColumn<QString>("ending"); // "received", "Enter" or "click" on 中断, "hang-up"
+    QTest::addColumn<QString>("focusDuring"); // WindowProbe::focus
+    QTest::addColumn<QString>("focusAfter");
+
+    const auto row = [](const char *name, int port, int key, const char *ending, const char *during,
+                        const char *after) {
+        QTest::newRow(name) << port << key << QString::fromLatin1(ending)
+                            << QString::fromLatin1(during) << QString::fromLatin1(after);
+    };
+    const int space = Qt::Key_Space;
+    row("port 1 by click, received", 1, 0, "received", "Command3", "Command1");
+    row("port 2 by Space, received", 2, space, "received", "Command3*", "Command2*");
+    row("port 1 by Enter, Enter on 中断", 1, Qt::Key_Return, "Enter", "Command3*", "Command1*");
+    row("port 2 by click, Enter on 中断", 2, 0, "Enter", "Command3", "Command2*");
+    row("port 2 by keypad Enter, click on 中断", 2, Qt::Key_Enter, "click", "Command3*",
+        "Command2*");
+    row("port 1 by click, hang-up", 1, 0, "hang-up", "Command3", "Command1");
+    row("port 2 by Space, hang-up", 2, space, "hang-up", "Command3*", "Command2*");
+}
+
+// The wait holds the focus on 中断, where a stray key changes nothing, and gives it back to
+// the port button however it ends.
+void tst_Form1Reception::focusDuringReception()
+{
+    QFETCH(int, portButton);
+    QFETCH(int, key);
+    QFETCH(QString, ending);
+    QFETCH(QString, focusDuring);
+    QFETCH(QString, focusAfter);
+
+    selectAll(1);
+    const auto fields = [this] {
+        QStringList texts;
+        for (int n = 1; n <= 8; ++n) {
+            texts += m_window.list(n)->currentText();
+        }
+        return texts;
+    };
+    PseudoTerminal *line = portButton == 1 ? m_line1 : m_line2;
+    QString focusSeen;
+    during({[&] {
+        focusSeen = m_window.focus();
+        const QStringList before = fields();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
+        QCOMPARE(fields(), before);
+        if (ending == QLatin1String("received")) {
+            QVERIFY(line->deliver(kind0Text));
+        } else if (ending == QLatin1String("Enter")) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        } else if (ending == QLatin1String("click")) {
+            QTest::mouseClick(m_window.button(3), Qt::LeftButton);
+        } else {
+            line->closeMaster();
+        }
+    }});
+    if (key) {
+        m_window.button(portButton)->setFocus();
+        QTest::keyClick(m_window.button(portButton), Qt::Key(key));
+    } else {
+        QTest::mouseClick(m_window.button(portButton), Qt::LeftButton);
+    }
+
+    QCOMPARE(focusSeen, focusDuring);
+    QCOMPARE(m_window.focus(), focusAfter);
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
 }
 
 QTEST_MAIN(tst_Form1Reception)

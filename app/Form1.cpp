@@ -81,12 +81,14 @@ QString fileTip(const QString &what, PlayerSlot slot)
     return what + QDir::current().absoluteFilePath(playerFileName(slot));
 }
 
-// The window's font family. Linux has no font of that family, so it is mapped to the
-// IPA font with the same metrics.
+// The window's font family, which Windows has. Linux has no font of that family, so it is
+// mapped to the IPA font with the same metrics.
 QString windowFontFamily()
 {
     const QString family = QStringLiteral("ＭＳ Ｐゴシック");
+#ifndef Q_OS_WIN
     QFont::insertSubstitution(family, QStringLiteral("IPAPGothic"));
+#endif
     return family;
 }
 

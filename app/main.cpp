@@ -28,6 +28,17 @@ void reportReadiness()
     });
 }
 
+// The icon theme's picture where the system has one (the installed Linux package), else the
+// same pictures built into the program.
+QIcon applicationIcon()
+{
+    QIcon builtIn;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        builtIn.addFile(QStringLiteral(":/icons/%1x%1/io.github.kelmi.Console.png").arg(size));
+    }
+    return QIcon::fromTheme(QStringLiteral("io.github.kelmi.Console"), builtIn);
+}
+
 } // namespace
 
 int main(int, char *argv[])
@@ -45,7 +56,7 @@ int main(int, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("ケルミ"));
     // The menu entry's and icon's name, so that docks and task bars show the console's icon.
     QApplication::setDesktopFileName(QStringLiteral("io.github.kelmi.Console"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.kelmi.Console")));
+    QApplication::setWindowIcon(applicationIcon());
     Form1 form;
     form.show();
     reportReadiness();

@@ -5,12 +5,12 @@
 #include "PlayerLines.h"
 #include "SampleTransmissions.h"
 #include "ScratchDirectory.h"
+#include "SerialLine.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
-#include <QSerialPort>
 #include <QTest>
 #include <QTimer>
 
@@ -75,16 +75,16 @@ ConsoleDriver::~ConsoleDriver()
     m_form.reset();
 }
 
-QSerialPort *ConsoleDriver::port() const
+SerialLine *ConsoleDriver::port() const
 {
-    return m_form->findChild<QSerialPort *>(QStringLiteral("MSComm1"));
+    return m_form->findChild<SerialLine *>(QStringLiteral("MSComm1"));
 }
 
 ConsoleDriver::Timing ConsoleDriver::receive(int slot, const SampleTransmission &sent)
 {
     Timing timing;
     PseudoTerminal *line = &m_lines->line(slot);
-    QSerialPort *serial = port();
+    SerialLine *serial = port();
     Clock::time_point lastWrite;
     bool written = false;
 

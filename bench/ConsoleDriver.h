@@ -9,7 +9,7 @@
 
 class Form1;
 class PlayerLines;
-class QSerialPort;
+class SerialLine;
 class ScratchDirectory;
 struct SampleTransmission;
 
@@ -56,7 +56,7 @@ public:
     Timing remove(int slot);
 
 private:
-    QSerialPort *port() const;
+    SerialLine *port() const;
     // Aborts a reception still waiting after a while, so that a fault shows as an error,
     // not a hang; the timer dies with steps.
     void abortLater(QObject *steps);

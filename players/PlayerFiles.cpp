@@ -1,15 +1,12 @@
 #include "PlayerFiles.h"
 
+#include "FileSystem.h"
+#include "SystemError.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -17,9 +14,9 @@ namespace {
 // so they are spelled out rather than converted at run time.
 constexpr char endLine[] = "\x83\x5F\x83\x7E\x81\x5B\x83\x66\x81\x5B\x83\x5E\r\n";
 
-QString failure(PlayerSlot slot, const QString &what, const QString &reason)
+QString failure(PlayerSlot slot, const QString &what, const SystemError &error)
 {
-    return what.arg(playerFileName(slot)) + QLatin1Char('\n') + reason;
+    return what.arg(playerFileName(slot)) + QLatin1Char('\n') + operatorReason(error);
 }
 
 // Writes all of bytes or fails. A full disk or a file-size limit can take part of a write
@@ -35,40 +32,6 @@ bool writeAll(QSaveFile &file, const QByteArray &bytes)
         done += written;
     }
     return true;
-}
-
-// Puts the temporary file's bytes on the disk before it replaces the player's file. On a
-// full disk the system may accept the write and fail only here; QSaveFile ignores that.
-bool syncToDisk(QSaveFile &file, QString *reason)
-{
-#ifdef Q_OS_UNIX
-    int result;
-    do {
-        result = ::fsync(file.handle());
-    } while (result != 0 && errno == EINTR);
-    if (result != 0) {
-        *reason = qt_error_string(errno);
-        return false;
-    }
-#else
-    Q_UNUSED(file);
-    Q_UNUSED(reason);
-#endif
-    return true;
-}
-
-// After a rename or removal, the directory entry itself must reach the disk, or a power cut
-// right after the click can bring back the old state. A directory that cannot be synced
-// (some file systems refuse) leaves the file operation done all the same.
-void syncWorkingDirectory()
-{
-#ifdef Q_OS_UNIX
-    const int directory = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (directory >= 0) {
-        ::fsync(directory);
-        ::close(directory);
-    }
-#endif
 }
 
 } // namespace
@@ -91,13 +54,14 @@ std::optional<QString> writePlayerFile(PlayerSlot slot, const PlayerRecord &reco
     // Unbuffered, so that each write reports its own failure: a buffered QSaveFile writes
     // only inside commit() and does not report a failure there.
     QSaveFile file(playerFileName(slot));
-    QString reason;
+    SystemError syncError;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
-        || !writeAll(file, playerFileBytes(record)) || !syncToDisk(file, &reason)
+        || !writeAll(file, playerFileBytes(record)) || !flushToDisk(file, &syncError)
         || !file.commit()) {
         // Leaving `file` uncommitted removes the temporary file; the old file stays as it was.
         return failure(slot, QStringLiteral("%1 を保存できませんでした。"),
-                       reason.isEmpty() ? file.errorString() : reason);
+                       syncError.text.isEmpty() ? SystemError::fromText(file.errorString())
+                                                : syncError);
     }
     syncWorkingDirectory();
     return std::nullopt;
@@ -109,7 +73,8 @@ std::optional<QString> removePlayerFile(PlayerSlot slot)
     // A file that is already gone (say the match program took it) leaves the operator's
     // goal met, so only a file that is still there counts as a failure.
     if (!file.remove() && QFileInfo(file.fileName()).exists()) {
-        return failure(slot, QStringLiteral("%1 を削除できませんでした。"), file.errorString());
+        return failure(slot, QStringLiteral("%1 を削除できませんでした。"),
+                       SystemError::fromText(file.errorString()));
     }
     syncWorkingDirectory();
     return std::nullopt;
@@ -121,5 +86,5 @@ bool playerFilePresent(PlayerSlot slot)
     // name exactly, so another letter case counts as absent on any file system.
     const QString name = playerFileName(slot);
     const QStringList listed = QDir::current().entryList({name}, QDir::Files);
-    return listed.contains(name, Qt::CaseSensitive);
+    return listed.contains(name, Qt::CaseSensitive) && !isSystemFile(name);
 }

@@ -1,6 +1,7 @@
 #include "SerialReception.h"
 
 #include "PortMessages.h"
+#include "SerialLine.h"
 #include "SerialPortNames.h"
 
 #include <QCoreApplication>
@@ -8,29 +9,10 @@
 
 #include <utility>
 
-#ifdef Q_OS_UNIX
-#include <poll.h>
-#include <sys/ioctl.h>
-#endif
-
 namespace {
 
 // A device's transmission is at least this long; the wait ends once this many are buffered.
 constexpr qint64 transmissionLength = 17;
-
-// Why the port failed, for the operator. A line that hung up (cable or adapter pulled,
-// far end gone) reads as end of file, and the system's error text then is a stale one
-// from some earlier call, so it is named for what it is instead.
-QString failureReason(QSerialPort *port)
-{
-#ifdef Q_OS_UNIX
-    pollfd descriptor {int(port->handle()), POLLIN, 0};
-    if (descriptor.fd >= 0 && ::poll(&descriptor, 1, 0) == 1 && (descriptor.revents & POLLHUP)) {
-        return QStringLiteral("回線が切断されました");
-    }
-#endif
-    return port->errorString();
-}
 
 SerialReception::Outcome failure(const QString &message)
 {
@@ -44,10 +26,10 @@ SerialReception::Outcome failure(const QString &message)
 
 SerialReception::SerialReception(QObject *parent)
     : QObject(parent)
-    , m_port(new QSerialPort(this))
+    , m_line(new SerialLine(this))
 {
-    m_port->setObjectName(QStringLiteral("MSComm1"));
-    connect(m_port, &QSerialPort::errorOccurred, this, &SerialReception::MSComm1_OnComm);
+    m_line->setObjectName(QStringLiteral("MSComm1"));
+    connect(m_line, &SerialLine::failed, this, &SerialReception::MSComm1_OnComm);
 }
 
 SerialReception::~SerialReception()
@@ -56,8 +38,8 @@ SerialReception::~SerialReception()
     if (Wait *wait = std::exchange(m_waiting, nullptr)) {
         wait->aborted = true;
     }
-    disconnect(m_port, nullptr, this, nullptr);
-    closePort();
+    disconnect(m_line, nullptr, this, nullptr);
+    m_line->close();
 }
 
 SerialReception::Outcome SerialReception::receive(int portNumber)
@@ -66,34 +48,17 @@ SerialReception::Outcome SerialReception::receive(int portNumber)
     abort();
 
     const QString portName = serialPortName(portNumber);
-    m_port->setPortName(portName);
-    m_port->setBaudRate(QSerialPort::Baud9600);
-    m_port->setDataBits(QSerialPort::Data8);
-    m_port->setParity(QSerialPort::NoParity);
-    m_port->setStopBits(QSerialPort::OneStop);
-    m_port->setFlowControl(QSerialPort::NoFlowControl);
-    if (!m_port->open(QIODevice::ReadWrite)) {
-        return failure(openFailureMessage(portNumber, portName, m_port->errorString()));
+    if (!m_line->open(portName)) {
+        return failure(openFailureMessage(portNumber, portName, m_line->error()));
     }
-#ifdef Q_OS_UNIX
-    // QSerialPort also makes the device exclusive (TIOCEXCL) until it closes it. A console
-    // that is killed never closes it, and while anything else keeps the device open (the
-    // other end of a rehearsal's socat) the flag stays and the next console, run by the
-    // same user, is refused. The lock file QSerialPort writes keeps other consoles out as
-    // well, and a killed console's lock is taken over as stale.
-    ::ioctl(int(m_port->handle()), TIOCNXCL);
-#endif
 
     Wait wait;
     wait.portNumber = portNumber;
     m_waiting = &wait;
 
-    // Whatever the line delivered before the open belongs to no transmission of ours.
-    m_port->clear(QSerialPort::Input);
     const QByteArray greeting = deviceGreeting(portNumber);
     if (!greeting.isEmpty()) {
-        m_port->write(greeting);
-        m_port->flush(); // on the line before the first poll
+        m_line->write(greeting); // a line that fails here ends the wait below
     }
     if (wait.failed) {
         return failure(wait.message);
@@ -112,17 +77,16 @@ SerialReception::Outcome SerialReception::receive(int portNumber)
         if (wait.failed) {
             return failure(wait.message);
         }
-        const qint64 buffered = m_port->bytesAvailable();
-        if (buffered >= transmissionLength) {
+        if (m_line->bytesAvailable() >= transmissionLength) {
             break;
         }
     }
 
     Outcome outcome;
     outcome.kind = Outcome::Received;
-    outcome.bytes = m_port->readAll();
+    outcome.bytes = m_line->readAll();
     m_waiting = nullptr;
-    closePort();
+    m_line->close();
     return outcome;
 }
 
@@ -130,7 +94,7 @@ void SerialReception::abort()
 {
     if (Wait *wait = std::exchange(m_waiting, nullptr)) {
         wait->aborted = true;
-        closePort();
+        m_line->close();
     }
 }
 
@@ -139,22 +103,11 @@ bool SerialReception::isWaiting() const
     return m_waiting != nullptr;
 }
 
-void SerialReception::MSComm1_OnComm(QSerialPort::SerialPortError error)
+void SerialReception::MSComm1_OnComm()
 {
-    if (error == QSerialPort::NoError || !m_waiting) {
-        return;
-    }
-    // The first real error ends the wait; a dead line keeps reporting errors until closed.
-    Wait *wait = std::exchange(m_waiting, nullptr);
-    wait->failed = true;
-    wait->message = lineLostMessage(wait->portNumber, failureReason(m_port));
-    closePort();
-}
-
-void SerialReception::closePort()
-{
-    // Closing a closed port would itself report an error.
-    if (m_port->isOpen()) {
-        m_port->close();
+    // The line has closed itself.
+    if (Wait *wait = std::exchange(m_waiting, nullptr)) {
+        wait->failed = true;
+        wait->message = lineLostMessage(wait->portNumber, m_line->error());
     }
 }

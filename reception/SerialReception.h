@@ -2,8 +2,9 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QSerialPort>
 #include <QString>
+
+class SerialLine;
 
 // One player's serial port as the console uses it: open at 9600 8N1, (port 2) greet
 // the device with "AT" CR, wait for a transmission of at least 17 bytes while the
@@ -35,9 +36,8 @@ public:
     bool isWaiting() const;
 
 private Q_SLOTS:
-    // The port's error notification. Ordinary notifications (NoError after every open)
-    // are ignored; any real error during a wait ends that wait as Failed.
-    void MSComm1_OnComm(QSerialPort::SerialPortError error);
+    // The line failed: a wait ends as Failed.
+    void MSComm1_OnComm();
 
 private:
     // What one call of receive() learns while it yields; it lives on that call's stack.
@@ -49,9 +49,7 @@ private:
         QString message;
     };
 
-    void closePort();
-
-    QSerialPort *m_port = nullptr; // MSComm1, shared by both player slots
+    SerialLine *m_line = nullptr; // MSComm1, shared by both player slots
     // The reception that currently waits, or none. An aborted or failed reception is
     // detached at once, so a reception started inside its yield never touches it.
     Wait *m_waiting = nullptr;

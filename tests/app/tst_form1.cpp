@@ -372,7 +372,9 @@ void tst_Form1::tabOrder()
 void tst_Form1::startUp_data()
 {
     QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QString>("directory");
+    // A player1.dat that no listing of ordinary files shows: "directory", or a file marked
+    // "hidden" or "system" (Windows)
+    QTest::addColumn<QString>("unlisted");
     QTest::addColumn<QString>("buttons"); // Command1..Command7 enabled
 
     QTest::newRow("no file") << QStringList() << QString() << QStringLiteral("1101100");
@@ -382,22 +384,33 @@ void tst_Form1::startUp_data()
                                                 QStringLiteral("player2.dat")}
                                 << QString() << QStringLiteral("1100011");
     QTest::newRow("directory named player1.dat")
-        << QStringList() << QStringLiteral("player1.dat") << QStringLiteral("1101100");
+        << QStringList() << QStringLiteral("directory") << QStringLiteral("1101100");
     QTest::newRow("PLAYER1.DAT") << QStringList {QStringLiteral("PLAYER1.DAT")} << QString()
                                  << QStringLiteral("1101100");
+#ifdef Q_OS_WIN
+    QTest::newRow("hidden player1.dat") << QStringList {QStringLiteral("player2.dat")}
+                                        << QStringLiteral("hidden") << QStringLiteral("1101001");
+    QTest::newRow("system player1.dat") << QStringList {QStringLiteral("player2.dat")}
+                                        << QStringLiteral("system") << QStringLiteral("1101001");
+#endif
 }
 
 void tst_Form1::startUp()
 {
     QFETCH(QStringList, files);
-    QFETCH(QString, directory);
+    QFETCH(QString, unlisted);
     QFETCH(QString, buttons);
 
     for (const QString &name : files) {
         QVERIFY(touch(name));
     }
-    if (!directory.isEmpty()) {
-        QVERIFY(QDir().mkdir(directory));
+    const QString player1 = QStringLiteral("player1.dat");
+    if (unlisted == QLatin1String("directory")) {
+        QVERIFY(QDir().mkdir(player1));
+    } else if (!unlisted.isEmpty()) {
+        QVERIFY(touch(player1));
+        QVERIFY(markFile(
+            player1, unlisted == QLatin1String("hidden") ? FileMark::Hidden : FileMark::System));
     }
     startWindow();
     QCOMPARE(m_window.buttonStates(), buttons);
@@ -513,21 +526,37 @@ void tst_Form1::saveFailureKeepsButtons_data()
 {
     QTest::addColumn<FileFault>("fault");
     QTest::addColumn<bool>("earlierFile"); // an earlier player1.dat that must stay as it was
+    QTest::addColumn<QString>("reason"); // the message's second line
 
-    QTest::newRow("directory in the name") << FileFault::DirectoryInName << false;
-    QTest::newRow("file-size limit") << FileFault::FileSizeLimit << false;
-    QTest::newRow("file-size limit, earlier file") << FileFault::FileSizeLimit << true;
-    QTest::newRow("full file system") << FileFault::FullFileSystem << false;
-    QTest::newRow("full file system, earlier file") << FileFault::FullFileSystem << true;
-    QTest::newRow("read-only file system, earlier file") << FileFault::ReadOnlyFileSystem << true;
-    QTest::newRow("file that cannot be replaced") << FileFault::ImmutableFile << true;
+    // Qt's own texts, which the console shows in Japanese.
+    const QString notWritable
+        = QStringLiteral("既存のファイル player1.dat は書き込み可能ではありません");
+    QTest::newRow("directory in the name")
+        << FileFault::DirectoryInName << false
+        << QStringLiteral("ファイルではなくディレクトリを参照しています");
+    QTest::newRow("file-size limit")
+        << FileFault::FileSizeLimit << false << QStringLiteral("ファイルが大きすぎます");
+    QTest::newRow("file-size limit, earlier file")
+        << FileFault::FileSizeLimit << true << QStringLiteral("ファイルが大きすぎます");
+    QTest::newRow("full file system")
+        << FileFault::FullFileSystem << false << QStringLiteral("ディスクに空きがありません");
+    QTest::newRow("full file system, earlier file")
+        << FileFault::FullFileSystem << true << QStringLiteral("ディスクに空きがありません");
+    QTest::newRow("read-only file system, earlier file")
+        << FileFault::ReadOnlyFileSystem << true << notWritable;
+    QTest::newRow("file that cannot be replaced")
+        << FileFault::ImmutableFile << true << notWritable;
 }
 
 void tst_Form1::saveFailureKeepsButtons()
 {
     QFETCH(FileFault, fault);
     QFETCH(bool, earlierFile);
+    QFETCH(QString, reason);
 
+    // Some reasons are Qt's own texts, in Japanese as in the console.
+    QObject translations;
+    QVERIFY(installQtTranslations(&translations));
     InjectedFileFault injected(fault);
     if (!injected.skipReason().isEmpty()) {
         QSKIP(qPrintable(injected.skipReason()));
@@ -546,9 +575,7 @@ void tst_Form1::saveFailureKeepsButtons()
 
     const std::optional<ShownMessage> shown = clickAndAnswer(m_window.button(4));
     QVERIFY(shown);
-    const QString heading = QStringLiteral("player1.dat を保存できませんでした。\n");
-    QVERIFY2(shown->text.startsWith(heading), qPrintable(shown->text));
-    QVERIFY2(shown->text.size() > heading.size(), "the system's reason follows");
+    QCOMPARE(shown->text, QStringLiteral("player1.dat を保存できませんでした。\n") + reason);
     QCOMPARE(shown->title, QStringLiteral("ケルミ"));
     QVERIFY(!shown->buttonIcons);
     QCOMPARE(shown->font, m_form->font());
@@ -568,14 +595,23 @@ void tst_Form1::saveFailureKeepsButtons()
 void tst_Form1::deleteFailureKeepsFile_data()
 {
     QTest::addColumn<FileFault>("fault");
-    QTest::newRow("read-only file system") << FileFault::ReadOnlyFileSystem;
-    QTest::newRow("file that cannot be removed") << FileFault::ImmutableFile;
+    QTest::addColumn<QString>("reason"); // the message's second line
+    QTest::newRow("read-only file system")
+        << FileFault::ReadOnlyFileSystem << QStringLiteral("読み取り専用のディスクです");
+    QTest::newRow("file that cannot be removed")
+        << FileFault::ImmutableFile << QStringLiteral("この操作は許可されていません");
+    QTest::newRow("file held open by the match program")
+        << FileFault::HeldByAnotherProcess << QStringLiteral("使用中です");
 }
 
 void tst_Form1::deleteFailureKeepsFile()
 {
     QFETCH(FileFault, fault);
+    QFETCH(QString, reason);
 
+    // Some reasons are Qt's own texts, in Japanese as in the console.
+    QObject translations;
+    QVERIFY(installQtTranslations(&translations));
     InjectedFileFault injected(fault);
     if (!injected.skipReason().isEmpty()) {
         QSKIP(qPrintable(injected.skipReason()));
@@ -588,8 +624,7 @@ void tst_Form1::deleteFailureKeepsFile()
 
     const std::optional<ShownMessage> shown = clickAndAnswer(m_window.button(7));
     QVERIFY(shown);
-    QVERIFY2(shown->text.startsWith(QStringLiteral("player2.dat を削除できませんでした。\n")),
-             qPrintable(shown->text));
+    QCOMPARE(shown->text, QStringLiteral("player2.dat を削除できませんでした。\n") + reason);
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
     QCOMPARE(readFile(name), playerFileBytes({1, 2, 3}));
 

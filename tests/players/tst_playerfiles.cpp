@@ -6,10 +6,9 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
+#include <QThread>
 
 #include <optional>
-
-#include <unistd.h>
 
 class tst_PlayerFiles : public QObject
 {
@@ -141,7 +140,11 @@ void tst_PlayerFiles::saveKilledAtAnyMoment()
         = {playerFileBytes({3, 21, 60, 2, 1}), playerFileBytes({1, 2, 3, 0, 0})};
     const QString name = playerFileName(PlayerSlot::One);
     QRandomGenerator random(QRandomGenerator::global()->generate());
+#ifdef Q_OS_WIN
+    constexpr int rounds = 10; // a program takes half a second to start under Wine
+#else
     constexpr int rounds = 100;
+#endif
     int newRecords = 0;
     for (int round = 0; round < rounds; ++round) {
         QFile::remove(name);
@@ -152,7 +155,7 @@ void tst_PlayerFiles::saveKilledAtAnyMoment()
         QCOMPARE(child.start(QStringList {QStringLiteral("save")} + records),
                  QByteArray("started"));
         QTest::qSleep(0); // yield the core, so the child starts saving
-        ::usleep(random.bounded(8000));
+        QThread::usleep(random.bounded(8000));
         child.kill();
 
         if (!QFile::exists(name)) {
@@ -199,28 +202,40 @@ void tst_PlayerFiles::presence_data()
 {
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QStringList>("directories");
+    QTest::addColumn<QStringList>("hidden"); // files marked hidden (Windows)
+    QTest::addColumn<QStringList>("system"); // files marked as system files (Windows)
     QTest::addColumn<bool>("player1");
     QTest::addColumn<bool>("player2");
+    const QStringList none;
 
-    QTest::newRow("none") << QStringList() << QStringList() << false << false;
+    QTest::newRow("none") << none << none << none << none << false << false;
     QTest::newRow("only player2.dat")
-        << QStringList {QStringLiteral("player2.dat")} << QStringList() << false << true;
+        << QStringList {QStringLiteral("player2.dat")} << none << none << none << false << true;
     QTest::newRow("both") << QStringList {QStringLiteral("player1.dat"),
                                           QStringLiteral("player2.dat")}
-                          << QStringList() << true << true;
+                          << none << none << none << true << true;
     QTest::newRow("directory named player1.dat")
-        << QStringList() << QStringList {QStringLiteral("player1.dat")} << false << false;
+        << none << QStringList {QStringLiteral("player1.dat")} << none << none << false << false;
     QTest::newRow("PLAYER1.DAT in capitals")
-        << QStringList {QStringLiteral("PLAYER1.DAT")} << QStringList() << false << false;
+        << QStringList {QStringLiteral("PLAYER1.DAT")} << none << none << none << false << false;
     QTest::newRow("similar names")
-        << QStringList {QStringLiteral("player1.dat.bak"), QStringLiteral("xplayer2.dat")}
-        << QStringList() << false << false;
+        << QStringList {QStringLiteral("player1.dat.bak"), QStringLiteral("xplayer2.dat")} << none
+        << none << none << false << false;
+#ifdef Q_OS_WIN
+    const QStringList both {QStringLiteral("player1.dat"), QStringLiteral("player2.dat")};
+    QTest::newRow("hidden player1.dat")
+        << both << none << QStringList {QStringLiteral("player1.dat")} << none << false << true;
+    QTest::newRow("system player2.dat")
+        << both << none << none << QStringList {QStringLiteral("player2.dat")} << true << false;
+#endif
 }
 
 void tst_PlayerFiles::presence()
 {
     QFETCH(QStringList, files);
     QFETCH(QStringList, directories);
+    QFETCH(QStringList, hidden);
+    QFETCH(QStringList, system);
     QFETCH(bool, player1);
     QFETCH(bool, player2);
 
@@ -229,6 +244,12 @@ void tst_PlayerFiles::presence()
     }
     for (const QString &name : directories) {
         QVERIFY(QDir().mkdir(name));
+    }
+    for (const QString &name : hidden) {
+        QVERIFY(markFile(name, FileMark::Hidden));
+    }
+    for (const QString &name : system) {
+        QVERIFY(markFile(name, FileMark::System));
     }
     QCOMPARE(playerFilePresent(PlayerSlot::One), player1);
     QCOMPARE(playerFilePresent(PlayerSlot::Two), player2);

@@ -4,6 +4,7 @@
 #include "PlayerLines.h"
 #include "ProcessStatus.h"
 #include "ScratchDirectory.h"
+#include "SerialLine.h"
 #include "TransmissionMaker.h"
 #include "WindowProbe.h"
 
@@ -15,7 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QSerialPort>
 #include <QTest>
 #include <QTimer>
 
@@ -484,7 +484,7 @@ bool tst_Soak::checkIdle(const QString &after)
     if (!check(after)) {
         return false;
     }
-    if (m_form->findChild<QSerialPort *>(QStringLiteral("MSComm1"))->isOpen()) {
+    if (m_form->findChild<SerialLine *>(QStringLiteral("MSComm1"))->isOpen()) {
         return fail(QStringLiteral("the port is still open after %1").arg(after));
     }
     // Port 2 greets its device once per reception; port 1 sends nothing.

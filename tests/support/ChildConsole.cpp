@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
 
 ChildConsole::~ChildConsole()
 {
@@ -33,7 +35,11 @@ QString childForNobody()
 
 bool ChildConsole::canRunAsNobody()
 {
+#ifdef Q_OS_UNIX
     return ::geteuid() == 0;
+#else
+    return false;
+#endif
 }
 
 QByteArray ChildConsole::start(const QStringList &arguments, User user)

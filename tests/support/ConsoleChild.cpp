@@ -2,6 +2,8 @@
 //   kelmi-test-child save R1 R2      saves player1.dat over and over, records R1 and R2 in
 //                                    turn (values joined by commas), until it is killed
 //   kelmi-test-child receive N       runs one reception on port N and prints its outcome
+//   kelmi-test-child hold FILE       (Windows) keeps FILE open without sharing it, as the
+//                                    match program may, until it is killed
 // Each says "started" on standard output once it is at work.
 #include "PlayerFiles.h"
 #include "SerialReception.h"
@@ -10,6 +12,10 @@
 #include <QTimer>
 
 #include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -56,6 +62,22 @@ int receiveOnce(int portNumber)
     return 1;
 }
 
+#ifdef Q_OS_WIN
+int holdForever(const QString &file)
+{
+    const HANDLE handle = ::CreateFileW(reinterpret_cast<const wchar_t *>(file.utf16()),
+                                        GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        say("failed " + qt_error_string(int(::GetLastError())).toUtf8().toPercentEncoding());
+        return 1;
+    }
+    say("started");
+    for (;;) {
+        ::Sleep(INFINITE);
+    }
+}
+#endif
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -68,6 +90,11 @@ int main(int argc, char *argv[])
     if (mode == "receive" && argc == 3) {
         return receiveOnce(QByteArray(argv[2]).toInt());
     }
-    std::fputs("usage: kelmi-test-child save R1 R2 | receive N\n", stderr);
+#ifdef Q_OS_WIN
+    if (mode == "hold" && argc == 3) {
+        return holdForever(QString::fromLocal8Bit(argv[2]));
+    }
+#endif
+    std::fputs("usage: kelmi-test-child save R1 R2 | receive N | hold FILE\n", stderr);
     return 2;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QTemporaryDir>
 
 #include <memory>
 
@@ -12,12 +11,14 @@ enum class FileFault {
     FullFileSystem, // no space left
     ReadOnlyFileSystem,
     ImmutableFile, // the file can be neither replaced nor removed (chattr +i)
+    HeldByAnotherProcess, // another program has the file open without sharing it (Windows)
 };
 
-// One fault, injected the way it really happens. The file-system faults need a small file
-// system of their own: constructing the fault mounts one (root only) and makes a folder on
-// it the working directory until the fault goes. skipReason() tells why a fault cannot be
-// injected here; a test then skips.
+// One fault, injected the way it really happens on this platform (FileFaultsUnix.cpp,
+// FileFaultsWindows.cpp). The Linux file-system faults need a small file system of their
+// own: constructing the fault mounts one (root only) and makes a folder on it the working
+// directory until the fault goes. skipReason() tells why a fault cannot be injected here,
+// on this platform or without root; a test then skips.
 class InjectedFileFault
 {
 public:
@@ -35,15 +36,13 @@ public:
     bool lift();
 
 private:
-    bool mountSmallFileSystem();
     bool fail(const QString &what);
 
+    struct Private; // what the platform needs to keep while the fault is there
     FileFault m_fault;
     QString m_skipReason;
     QString m_errorString;
     QString m_name; // the file the fault is on, while injected
     bool m_injected = false;
-    std::unique_ptr<QTemporaryDir> m_mountPoint;
-    QString m_previousDirectory;
-    long long m_previousLimit = -1;
+    std::unique_ptr<Private> d;
 };

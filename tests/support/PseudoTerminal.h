@@ -3,14 +3,20 @@
 #include <QByteArray>
 #include <QString>
 
-// A pseudo-terminal pair in raw mode that plays the far end of a serial line in tests.
-// The console opens slavePath() as its serial port; the test writes the device's bytes
-// to the master and reads back what the console sent. closeMaster() hangs up the line,
-// as a pulled cable or adapter does.
+#include <memory>
+
+// A serial line whose far end a test plays. The console opens slavePath() as its serial
+// port; the test writes the device's bytes to the master and reads back what the console
+// sent. closeMaster() hangs up the line, as a pulled cable or adapter does.
 //
-// The helper keeps a descriptor of the slave open (and never reads it), so the line stays
+// The helper keeps the console's end open as well (and never reads it), so the line stays
 // up while the console's port is closed: bytes written then wait on the line, and what the
 // console sent stays readable after it closed its port.
+//
+// On Linux it is a pseudo-terminal pair of its own (PseudoTerminalUnix.cpp). Under Wine it
+// is one of the COM port pairs that scripts/test-windows joins with socat, and the test
+// plays the device through the Win32 calls of the console's own serial line
+// (PseudoTerminalWindows.cpp).
 class PseudoTerminal
 {
 public:
@@ -41,10 +47,6 @@ public:
     void closeMaster();
 
 private:
-    bool fail(const char *what);
-
-    int m_master = -1;
-    int m_slave = -1;
-    QString m_slavePath;
-    QString m_errorString;
+    struct Private;
+    std::unique_ptr<Private> d;
 };

@@ -27,3 +27,9 @@ QByteArray readFile(const QString &name);
 
 // Creates an empty file; false when it cannot.
 bool touch(const QString &name);
+
+// The marks Windows puts on files that a listing of ordinary files leaves out.
+enum class FileMark { Hidden, System };
+
+// Marks a file as attrib +h or +s does; false where the platform has no such marks.
+bool markFile(const QString &name, FileMark mark);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <cerrno>
 #include <csignal>
@@ -77,13 +78,23 @@ bool fillFileSystem(const QString &path)
 
 } // namespace
 
+struct InjectedFileFault::Private
+{
+    bool mountSmallFileSystem(QString *skipReason);
+
+    std::unique_ptr<QTemporaryDir> mountPoint;
+    QString previousDirectory;
+    long long previousLimit = -1;
+};
+
 InjectedFileFault::InjectedFileFault(FileFault fault)
     : m_fault(fault)
+    , d(std::make_unique<Private>())
 {
     switch (fault) {
     case FileFault::FullFileSystem:
     case FileFault::ReadOnlyFileSystem:
-        mountSmallFileSystem();
+        d->mountSmallFileSystem(&m_skipReason);
         break;
     case FileFault::ImmutableFile:
         if (::geteuid() != 0) {
@@ -93,6 +104,10 @@ InjectedFileFault::InjectedFileFault(FileFault fault)
     case FileFault::DirectoryInName:
     case FileFault::FileSizeLimit:
         break;
+    case FileFault::HeldByAnotherProcess:
+        m_skipReason = QStringLiteral("Linux lets a program replace or remove a file that "
+                                      "another program has open");
+        break;
     }
 }
 
@@ -101,31 +116,31 @@ InjectedFileFault::~InjectedFileFault()
     if (m_injected) {
         lift();
     }
-    if (m_mountPoint) {
-        QDir::setCurrent(m_previousDirectory);
-        ::umount2(QFile::encodeName(m_mountPoint->path()).constData(), MNT_DETACH);
+    if (d->mountPoint) {
+        QDir::setCurrent(d->previousDirectory);
+        ::umount2(QFile::encodeName(d->mountPoint->path()).constData(), MNT_DETACH);
     }
 }
 
-bool InjectedFileFault::mountSmallFileSystem()
+bool InjectedFileFault::Private::mountSmallFileSystem(QString *skipReason)
 {
     if (::geteuid() != 0) {
-        m_skipReason = QStringLiteral("mounting a small file system needs root");
+        *skipReason = QStringLiteral("mounting a small file system needs root");
         return false;
     }
-    m_mountPoint = std::make_unique<QTemporaryDir>();
-    const QByteArray path = QFile::encodeName(m_mountPoint->path());
-    if (!m_mountPoint->isValid()
+    mountPoint = std::make_unique<QTemporaryDir>();
+    const QByteArray path = QFile::encodeName(mountPoint->path());
+    if (!mountPoint->isValid()
         || ::mount("kelmi-test", path.constData(), "tmpfs", 0, "size=64k,mode=0755") != 0) {
-        m_skipReason = QStringLiteral("cannot mount a small tmpfs here: ") + systemReason();
-        m_mountPoint.reset();
+        *skipReason = QStringLiteral("cannot mount a small tmpfs here: ") + systemReason();
+        mountPoint.reset();
         return false;
     }
     // The working directory is a folder on it, so the filler stays out of the players' way.
-    m_previousDirectory = QDir::currentPath();
-    const QString match = m_mountPoint->filePath(QStringLiteral("match"));
+    previousDirectory = QDir::currentPath();
+    const QString match = mountPoint->filePath(QStringLiteral("match"));
     if (!QDir().mkdir(match) || !QDir::setCurrent(match)) {
-        m_skipReason = QStringLiteral("cannot enter the small file system");
+        *skipReason = QStringLiteral("cannot enter the small file system");
         return false;
     }
     return true;
@@ -142,16 +157,18 @@ bool InjectedFileFault::inject(const QString &name)
     case FileFault::FileSizeLimit:
         // The system would end the process with SIGXFSZ; ignored, the write fails with EFBIG.
         std::signal(SIGXFSZ, SIG_IGN);
-        ok = setFileSizeLimit(smallFileLimit, &m_previousLimit);
+        ok = setFileSizeLimit(smallFileLimit, &d->previousLimit);
         break;
     case FileFault::FullFileSystem:
-        ok = fillFileSystem(m_mountPoint->filePath(QLatin1String(fillerName)));
+        ok = fillFileSystem(d->mountPoint->filePath(QLatin1String(fillerName)));
         break;
     case FileFault::ReadOnlyFileSystem:
-        ok = remount(m_mountPoint->path(), MS_RDONLY);
+        ok = remount(d->mountPoint->path(), MS_RDONLY);
         break;
     case FileFault::ImmutableFile:
         ok = setImmutable(name, true);
+        break;
+    case FileFault::HeldByAnotherProcess:
         break;
     }
     m_injected = ok;
@@ -166,17 +183,19 @@ bool InjectedFileFault::lift()
         ok = QDir().rmdir(m_name);
         break;
     case FileFault::FileSizeLimit:
-        ok = setFileSizeLimit(static_cast<rlim_t>(m_previousLimit), nullptr);
+        ok = setFileSizeLimit(static_cast<rlim_t>(d->previousLimit), nullptr);
         std::signal(SIGXFSZ, SIG_DFL);
         break;
     case FileFault::FullFileSystem:
-        ok = QFile::remove(m_mountPoint->filePath(QLatin1String(fillerName)));
+        ok = QFile::remove(d->mountPoint->filePath(QLatin1String(fillerName)));
         break;
     case FileFault::ReadOnlyFileSystem:
-        ok = remount(m_mountPoint->path(), 0);
+        ok = remount(d->mountPoint->path(), 0);
         break;
     case FileFault::ImmutableFile:
         ok = setImmutable(m_name, false);
+        break;
+    case FileFault::HeldByAnotherProcess:
         break;
     }
     m_injected = !ok;

@@ -2,6 +2,8 @@
 
 #include <QDeadlineTimer>
 
+#include <utility>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -11,74 +13,93 @@
 #include <termios.h>
 #include <unistd.h>
 
-PseudoTerminal::PseudoTerminal()
+struct PseudoTerminal::Private
 {
-    m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (m_master < 0) {
-        fail("posix_openpt");
+    int master = -1;
+    int slave = -1;
+    QString slavePath;
+    QString errorString;
+
+    bool fail(const char *what)
+    {
+        errorString = QString::fromLocal8Bit(what) + QStringLiteral(": ")
+            + QString::fromLocal8Bit(std::strerror(errno));
+        if (master >= 0) {
+            ::close(std::exchange(master, -1));
+        }
+        return false;
+    }
+};
+
+PseudoTerminal::PseudoTerminal()
+    : d(std::make_unique<Private>())
+{
+    d->master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (d->master < 0) {
+        d->fail("posix_openpt");
         return;
     }
-    if (::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) {
-        fail("grantpt/unlockpt");
+    if (::grantpt(d->master) != 0 || ::unlockpt(d->master) != 0) {
+        d->fail("grantpt/unlockpt");
         return;
     }
-    const char *name = ::ptsname(m_master);
+    const char *name = ::ptsname(d->master);
     if (!name) {
-        fail("ptsname");
+        d->fail("ptsname");
         return;
     }
-    m_slavePath = QString::fromLocal8Bit(name);
+    d->slavePath = QString::fromLocal8Bit(name);
 
     // Raw both ways: no echo of the device's bytes, no line editing, no CR/LF mapping.
     termios settings {};
-    if (::tcgetattr(m_master, &settings) != 0) {
-        fail("tcgetattr");
+    if (::tcgetattr(d->master, &settings) != 0) {
+        d->fail("tcgetattr");
         return;
     }
     ::cfmakeraw(&settings);
-    if (::tcsetattr(m_master, TCSANOW, &settings) != 0) {
-        fail("tcsetattr");
+    if (::tcsetattr(d->master, TCSANOW, &settings) != 0) {
+        d->fail("tcsetattr");
         return;
     }
-    m_slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (m_slave < 0) {
-        fail("open slave");
+    d->slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (d->slave < 0) {
+        d->fail("open slave");
         return;
     }
     // The slave's own settings are what the console's port finds and restores on close.
-    ::tcgetattr(m_slave, &settings);
+    ::tcgetattr(d->slave, &settings);
     ::cfmakeraw(&settings);
-    ::tcsetattr(m_slave, TCSANOW, &settings);
+    ::tcsetattr(d->slave, TCSANOW, &settings);
 }
 
 PseudoTerminal::~PseudoTerminal()
 {
     closeMaster();
-    if (m_slave >= 0) {
-        ::close(m_slave);
+    if (d->slave >= 0) {
+        ::close(d->slave);
     }
 }
 
 bool PseudoTerminal::isOpen() const
 {
-    return m_master >= 0 && m_slave >= 0;
+    return d->master >= 0 && d->slave >= 0;
 }
 
 QString PseudoTerminal::errorString() const
 {
-    return m_errorString;
+    return d->errorString;
 }
 
 QString PseudoTerminal::slavePath() const
 {
-    return m_slavePath;
+    return d->slavePath;
 }
 
 bool PseudoTerminal::write(const QByteArray &bytes)
 {
     qsizetype done = 0;
-    while (m_master >= 0 && done < bytes.size()) {
-        const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
+    while (d->master >= 0 && done < bytes.size()) {
+        const ssize_t n = ::write(d->master, bytes.constData() + done, size_t(bytes.size() - done));
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -87,7 +108,7 @@ bool PseudoTerminal::write(const QByteArray &bytes)
         }
         done += n;
     }
-    return m_master >= 0;
+    return d->master >= 0;
 }
 
 bool PseudoTerminal::deliver(const QByteArray &bytes)
@@ -107,7 +128,7 @@ bool PseudoTerminal::deliver(const QByteArray &bytes)
 qsizetype PseudoTerminal::pendingOnLine() const
 {
     int count = 0;
-    if (m_master < 0 || m_slave < 0 || ::ioctl(m_slave, FIONREAD, &count) != 0) {
+    if (d->master < 0 || d->slave < 0 || ::ioctl(d->slave, FIONREAD, &count) != 0) {
         return -1;
     }
     return count;
@@ -122,8 +143,8 @@ QByteArray PseudoTerminal::waitForBytes(qsizetype count, int timeoutMs)
 {
     QByteArray received;
     QDeadlineTimer deadline(timeoutMs);
-    while (m_master >= 0) {
-        pollfd descriptor {m_master, POLLIN, 0};
+    while (d->master >= 0) {
+        pollfd descriptor {d->master, POLLIN, 0};
         const int ready = ::poll(&descriptor, 1, int(deadline.remainingTime()));
         if (ready < 0 && errno == EINTR) {
             continue;
@@ -132,7 +153,7 @@ QByteArray PseudoTerminal::waitForBytes(qsizetype count, int timeoutMs)
             break;
         }
         char chunk[256];
-        const ssize_t n = ::read(m_master, chunk, sizeof chunk);
+        const ssize_t n = ::read(d->master, chunk, sizeof chunk);
         if (n <= 0) {
             break;
         }
@@ -146,16 +167,8 @@ QByteArray PseudoTerminal::waitForBytes(qsizetype count, int timeoutMs)
 
 void PseudoTerminal::closeMaster()
 {
-    if (m_master >= 0) {
-        ::close(m_master);
-        m_master = -1;
+    if (d->master >= 0) {
+        ::close(d->master);
+        d->master = -1;
     }
-}
-
-bool PseudoTerminal::fail(const char *what)
-{
-    m_errorString = QString::fromLocal8Bit(what) + QStringLiteral(": ")
-        + QString::fromLocal8Bit(std::strerror(errno));
-    closeMaster();
-    return false;
 }

@@ -1,0 +1,35 @@
+#include "KnownFailures.h"
+
+#include <windows.h>
+
+namespace {
+
+constexpr KnownFailure failures[] = {
+    {ERROR_FILE_NOT_FOUND, u"見つかりません"},
+    {ERROR_PATH_NOT_FOUND, u"見つかりません"},
+    {ERROR_ACCESS_DENIED, u"アクセスが拒否されました"},
+    {ERROR_SHARING_VIOLATION, u"使用中です"},
+    {ERROR_LOCK_VIOLATION, u"使用中です"},
+    {ERROR_BUSY, u"使用中です"},
+    {ERROR_GEN_FAILURE, u"入出力エラーが起きました"},
+    {ERROR_IO_DEVICE, u"入出力エラーが起きました"},
+    {ERROR_DISK_FULL, u"ディスクに空きがありません"},
+    {ERROR_HANDLE_DISK_FULL, u"ディスクに空きがありません"},
+    {ERROR_WRITE_PROTECT, u"読み取り専用のディスクです"},
+    // What a COM port answers once its adapter is pulled or its far end has gone.
+    {ERROR_NOT_READY, u"回線が切断されました"},
+    {ERROR_BAD_COMMAND, u"回線が切断されました"},
+    {ERROR_DEVICE_NOT_CONNECTED, u"回線が切断されました"},
+    {ERROR_DEVICE_REMOVED, u"回線が切断されました"},
+    {ERROR_OPERATION_ABORTED, u"回線が切断されました"},
+    // A device that takes no line settings is no serial port.
+    {ERROR_INVALID_FUNCTION, u"シリアルポートではありません"},
+    {ERROR_NOT_SUPPORTED, u"シリアルポートではありません"},
+};
+
+} // namespace
+
+std::span<const KnownFailure> knownFailures()
+{
+    return failures;
+}

@@ -1,0 +1,123 @@
+#include "PortMessages.h"
+#include "SerialLocks.h"
+
+#include <QFile>
+
+#include <optional>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// What a lock file of the device says of its holder.
+struct LockHolder
+{
+    QString lockFile;
+    qint64 pid = 0;
+    QString program; // empty when the lock file does not say
+    bool alive = false; // false: the lock is stale, its process gone
+};
+
+// Qt writes the holder's PID and program name in the lock file, other programs at least the
+// PID. A live holder comes first; a stale lock is one this user could not take over.
+std::optional<LockHolder> lockHolder(const QString &path)
+{
+    std::optional<LockHolder> found;
+    for (const QString &lockFile : serialLockFiles(path)) {
+        QFile lock(lockFile);
+        if (!lock.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QList<QByteArray> lines = lock.read(4096).split('\n');
+        bool isNumber = false;
+        const qint64 pid = lines.value(0).trimmed().toLongLong(&isNumber);
+        const bool alive = isNumber && pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+        if (alive || !found) {
+            found = LockHolder {lockFile, pid, QString::fromLocal8Bit(lines.value(1).trimmed()),
+                                alive};
+        }
+        if (alive) {
+            break;
+        }
+    }
+    return found;
+}
+
+// The system's own answer to opening the device: 0 when it opens, otherwise errno.
+int openError(const QString &path)
+{
+    const int fd
+        = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    ::close(fd);
+    return 0;
+}
+
+QString groupName(gid_t gid)
+{
+    const group *entry = ::getgrgid(gid);
+    return entry ? QString::fromLocal8Bit(entry->gr_name) : QString::number(gid);
+}
+
+QString staleLockMessage(const QString &port, const QString &path, const QString &lockFile)
+{
+    // Left by a program of another user that ended without closing the device; a lock
+    // directory that is sticky lets only that user (or root) remove it.
+    return QStringLiteral("%1を開けません: %2: 古いロックファイル %3 が残っています\n")
+               .arg(port, path, lockFile)
+        + QStringLiteral("管理者にこのファイルを削除してもらってください。");
+}
+
+QString notPermittedMessage(const QString &port, const QString &path, const struct stat &device)
+{
+    // Serial devices are usually open to one group (dialout on Debian); joining it helps
+    // only when that group may read and write the device.
+    const QString group = groupName(device.st_gid);
+    const bool groupMayUse = (device.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    return QStringLiteral("%1を開く権限がありません: %2\n").arg(port, path)
+        + (groupMayUse
+               ? QStringLiteral("ユーザーをグループ %1 に加えて、ログインし直してください。")
+                     .arg(group)
+               : QStringLiteral("グループ %1 にも読み書きの権限がありません。"
+                                "デバイスの権限を管理者に設定してもらってください。")
+                     .arg(group));
+}
+
+} // namespace
+
+QString openFailureMessage(int portNumber, const QString &path, const SystemError &error)
+{
+    const QString port = portLabel(portNumber);
+    struct stat device = {};
+    if (::stat(QFile::encodeName(path).constData(), &device) != 0
+        && (errno == ENOENT || errno == ENOTDIR)) {
+        return PortMessage::missing(portNumber, path,
+                                    QStringLiteral("KELMI_PORT%1 の設定").arg(portNumber));
+    }
+    const std::optional<LockHolder> holder = lockHolder(path);
+    if (holder && holder->alive) {
+        const QString pid = QStringLiteral("PID ") + QString::number(holder->pid);
+        return PortMessage::held(portNumber, path,
+                                 holder->program.isEmpty() ? pid : holder->program + u'、' + pid);
+    }
+    if (holder) {
+        // The port could not take over a stale lock: it belongs to another user.
+        return staleLockMessage(port, path, holder->lockFile);
+    }
+    switch (openError(path)) {
+    case EBUSY:
+        return PortMessage::held(portNumber, path);
+    case EACCES:
+    case EPERM:
+        return notPermittedMessage(port, path, device);
+    default:
+        return PortMessage::notOpened(portNumber, path, error);
+    }
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "SystemError.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+// One serial port the way a reception uses it, on the platform's own facility: QSerialPort
+// on Linux (SerialLineQt.cpp), the Win32 communications API on Windows
+// (SerialLineWindows.cpp). The wait for a device is the caller's: it lets the event loop
+// run and asks bytesAvailable() after every event. An open line makes sure an event comes
+// when bytes arrive or the line fails.
+class SerialLine : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SerialLine(QObject *parent = nullptr);
+    ~SerialLine() override;
+
+    // Opens the device ("/dev/ttyS0", "COM1") at 9600 baud, 8 data bits, no parity and
+    // 1 stop bit without flow control, and drops what the line delivered before.
+    // False when it cannot; error() tells why.
+    bool open(const QString &name);
+    bool isOpen() const;
+    // Sends the bytes; they are on the line when it returns.
+    bool write(const QByteArray &bytes);
+    // Bytes received and not read yet.
+    qint64 bytesAvailable();
+    // Takes every byte received so far.
+    QByteArray readAll();
+    // Bytes not read are dropped. Closing a closed line does nothing.
+    void close();
+
+    // Why the last open failed, or why the line failed.
+    SystemError error() const;
+
+Q_SIGNALS:
+    // The open line failed (its far end hung up, its adapter was pulled): error() tells how.
+    // Once only: the line is closed by then.
+    void failed();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};

@@ -1,0 +1,105 @@
+#include "SerialLine.h"
+
+#include <QSerialPort>
+
+#include <cerrno>
+#include <poll.h>
+#include <sys/ioctl.h>
+
+struct SerialLine::Private
+{
+    QSerialPort port;
+    SystemError error;
+};
+
+namespace {
+
+// Why the open port failed. A line that hung up (cable or adapter pulled, far end gone)
+// reads as end of file, and the port's error text then is a stale one from some earlier
+// call, so it is named for what it is instead.
+SystemError lineFailure(QSerialPort &port)
+{
+    pollfd descriptor {int(port.handle()), POLLIN, 0};
+    if (descriptor.fd >= 0 && ::poll(&descriptor, 1, 0) == 1 && (descriptor.revents & POLLHUP)) {
+        return SystemError::fromCode(EPIPE);
+    }
+    return SystemError::fromText(port.errorString());
+}
+
+} // namespace
+
+SerialLine::SerialLine(QObject *parent)
+    : QObject(parent)
+    , d(std::make_unique<Private>())
+{
+    connect(&d->port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
+        // Every open reports NoError; a dead line keeps reporting errors until it is closed.
+        if (e == QSerialPort::NoError || !d->port.isOpen()) {
+            return;
+        }
+        d->error = lineFailure(d->port);
+        d->port.close();
+        Q_EMIT failed();
+    });
+}
+
+SerialLine::~SerialLine()
+{
+    // The port closes without reporting anything to a half-destroyed line.
+    d->port.disconnect(this);
+}
+
+bool SerialLine::open(const QString &name)
+{
+    d->port.setPortName(name);
+    d->port.setBaudRate(QSerialPort::Baud9600);
+    d->port.setDataBits(QSerialPort::Data8);
+    d->port.setParity(QSerialPort::NoParity);
+    d->port.setStopBits(QSerialPort::OneStop);
+    d->port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!d->port.open(QIODevice::ReadWrite)) {
+        d->error = SystemError::fromText(d->port.errorString());
+        return false;
+    }
+    // QSerialPort also makes the device exclusive (TIOCEXCL) until it closes it. A console
+    // that is killed never closes it, and while anything else keeps the device open (the
+    // other end of a rehearsal's socat) the flag stays and the next console, run by the
+    // same user, is refused. The lock file QSerialPort writes keeps other consoles out as
+    // well, and a killed console's lock is taken over as stale.
+    ::ioctl(int(d->port.handle()), TIOCNXCL);
+    d->port.clear(QSerialPort::Input);
+    return true;
+}
+
+bool SerialLine::isOpen() const
+{
+    return d->port.isOpen();
+}
+
+bool SerialLine::write(const QByteArray &bytes)
+{
+    return d->port.write(bytes) == bytes.size() && d->port.flush();
+}
+
+qint64 SerialLine::bytesAvailable()
+{
+    return d->port.bytesAvailable();
+}
+
+QByteArray SerialLine::readAll()
+{
+    return d->port.readAll();
+}
+
+void SerialLine::close()
+{
+    // Closing a closed port would itself report an error.
+    if (d->port.isOpen()) {
+        d->port.close();
+    }
+}
+
+SystemError SerialLine::error() const
+{
+    return d->error;
+}

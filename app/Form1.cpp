@@ -319,7 +319,8 @@ void Form1::save(PlayerSlot slot, const QList<FixedList *> &recordLists, QPushBu
         showMessage(*error, true);
         return;
     }
-    // Never the delete button that the save enables: a second Space would undo the save.
+    // A list of the slot, not the next button in tab order, which can be a delete button
+    // (the other player's too): a second Space must change no file.
     passFocus(saveButton, recordLists.first());
     saveButton->setEnabled(false);
     deleteButton->setEnabled(true);
@@ -332,7 +333,7 @@ void Form1::remove(PlayerSlot slot, QPushButton *saveButton, QPushButton *delete
         showMessage(*error, true);
         return;
     }
-    // Not the save button that the delete enables: a second Space would save again.
+    // A list of the slot, not its save button: a second Space would save the file again.
     passFocus(deleteButton, focusAfter);
     deleteButton->setEnabled(false);
     saveButton->setEnabled(true);

@@ -1,6 +1,7 @@
 #include "FixedList.h"
 
 #include <QLineEdit>
+#include <QWheelEvent>
 
 FixedList::FixedList(const QStringList &rows, QWidget *parent)
     : QComboBox(parent)
@@ -14,6 +15,8 @@ FixedList::FixedList(const QStringList &rows, QWidget *parent)
     disconnect(lineEdit(), &QLineEdit::returnPressed, this, nullptr);
     disconnect(lineEdit(), &QLineEdit::editingFinished, this, nullptr);
     connect(lineEdit(), &QLineEdit::textEdited, this, &FixedList::dropSelectionKeepingText);
+    // A list's own policy lets the wheel take the focus; clicks and Tab still do.
+    setFocusPolicy(Qt::StrongFocus);
 
     addItems(rows);
     setListIndex(-1);
@@ -29,6 +32,15 @@ void FixedList::setListIndex(int index)
         // Setting -1 over -1 leaves typed text in place; the field must be empty.
         lineEdit()->clear();
     }
+}
+
+void FixedList::wheelEvent(QWheelEvent *event)
+{
+    if (!hasFocus()) {
+        event->ignore(); // on to the frame and the window, which scroll nothing
+        return;
+    }
+    QComboBox::wheelEvent(event);
 }
 
 void FixedList::dropSelectionKeepingText(const QString &text)

@@ -7,6 +7,8 @@
 // removes the selection (index -1) even when the typed text equals a row, and nothing
 // typed ever becomes a row. QComboBox alone selects row 0 when filled, appends typed
 // text on Enter and selects a row whose text was typed; this class undoes all three.
+// The mouse wheel turns the rows only while the list has the keyboard focus, so that
+// scrolling past a list neither changes its row nor takes the focus.
 class FixedList : public QComboBox
 {
     Q_OBJECT
@@ -19,6 +21,9 @@ public:
     // Picks row index and shows its text; -1 (or any index outside the rows) removes
     // the selection and empties the field, also when the operator had typed into it.
     void setListIndex(int index);
+
+protected:
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     void dropSelectionKeepingText(const QString &text);

@@ -1,5 +1,6 @@
 #include "Form1.h"
 
+#include "ButtonKeys.h"
 #include "Decoding.h"
 #include "FixedList.h"
 #include "FrameStyle.h"
@@ -7,6 +8,7 @@
 #include "ReceivedText.h"
 #include "SerialPortNames.h"
 #include "SerialReception.h"
+#include "StatusLine.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -63,6 +65,15 @@ FixedList *list(QWidget *parent, const char *name, const QStringList &rows, cons
     return list;
 }
 
+// Qt hands the focus of a control that gets disabled to the next enabled control in tab
+// order, which can be the other player's delete button; `to` takes it instead.
+void passFocus(QWidget *from, QWidget *to)
+{
+    if (from->window()->focusWidget() == from) {
+        to->setFocus();
+    }
+}
+
 // Tells the operator which file a save or delete button acts on; the working directory is
 // the console's for the whole run.
 QString fileTip(const QString &what, PlayerSlot slot)
@@ -109,16 +120,7 @@ void Form1::createControls()
     Command3->setEnabled(false);
     Command1->setToolTip(serialPortName(1));
     Command2->setToolTip(serialPortName(2));
-    Label7 = label(Frame1, "Label7", QString(), twips(360, 960, 3855, 255));
-    // Received bytes are shown as they came, never interpreted as markup.
-    Label7->setTextFormat(Qt::PlainText);
-    Label7->setAutoFillBackground(true);
-    QPalette status = Label7->palette();
-    // The application-workspace colour behind highlighted-text coloured letters;
-    // Qt draws workspaces (QMdiArea) in the Dark role.
-    status.setColor(QPalette::Window, status.color(QPalette::Dark));
-    status.setColor(QPalette::WindowText, status.color(QPalette::HighlightedText));
-    Label7->setPalette(status);
+    Label7 = place(new StatusLine(Frame1), "Label7", twips(360, 960, 3855, 255));
 
     Frame2 = frame(this, "Frame2", QStringLiteral("プレイヤー１"), twips(360, 1560, 2175, 4695),
                    frameStyle);
@@ -165,6 +167,12 @@ void Form1::createControls()
     Command6->setFont(bold);
     Command7->setFont(bold);
 
+    auto *keys = new ButtonKeys(this);
+    for (QPushButton *button :
+         {Command1, Command2, Command3, Command4, Command5, Command6, Command7}) {
+        button->installEventFilter(keys);
+    }
+
     m_reception = new SerialReception(this);
 }
 
@@ -207,19 +215,19 @@ void Form1::Form_Load()
 
 void Form1::Command1_Click()
 {
-    receive(1, {Combo1, Combo2, Combo3}, QStringLiteral("プレイヤー１受信中"));
+    receive(1, Command1, {Combo1, Combo2, Combo3}, QStringLiteral("プレイヤー１受信中"));
 }
 
 void Form1::Command2_Click()
 {
-    receive(2, {Combo6, Combo5, Combo4}, QStringLiteral("プレイヤー２受信中"));
+    receive(2, Command2, {Combo6, Combo5, Combo4}, QStringLiteral("プレイヤー２受信中"));
 }
 
 void Form1::Command3_Click()
 {
     m_reception->abort();
     enablePortButtons(true);
-    showStatus(QStringLiteral("受信中断"));
+    Label7->showMessage(QStringLiteral("受信中断"));
 }
 
 void Form1::Command4_Click()
@@ -235,21 +243,23 @@ void Form1::Command5_Click()
 
 void Form1::Command6_Click()
 {
-    remove(PlayerSlot::One, Command4, Command6);
+    remove(PlayerSlot::One, Command4, Command6, Combo1);
 }
 
 void Form1::Command7_Click()
 {
-    remove(PlayerSlot::Two, Command5, Command7);
+    remove(PlayerSlot::Two, Command5, Command7, Combo6);
 }
 
-void Form1::receive(int portNumber, SlotLists lists, const QString &waitingMessage)
+void Form1::receive(int portNumber, QPushButton *portButton, SlotLists lists,
+                    const QString &waitingMessage)
 {
     lists.deviceKind->setListIndex(-1);
     lists.character->setListIndex(-1);
     lists.strength->setListIndex(-1);
+    m_portButton = portButton;
     enablePortButtons(false);
-    showStatus(waitingMessage);
+    Label7->showMessage(waitingMessage);
 
     // Every other handler, the abort among them, runs inside this call.
     const SerialReception::Outcome outcome = m_reception->receive(portNumber);
@@ -258,13 +268,13 @@ void Form1::receive(int portNumber, SlotLists lists, const QString &waitingMessa
         return; // the abort has already restored the buttons and the label
     case SerialReception::Outcome::Failed:
         enablePortButtons(true);
-        showStatus(outcome.message);
+        Label7->showMessage(outcome.message);
         return;
     case SerialReception::Outcome::Received:
         break;
     }
     enablePortButtons(true);
-    showStatus(receivedText(outcome.bytes));
+    Label7->showReceived(receivedText(outcome.bytes));
 
     // Only the lists the transmission sets change; the others keep what the operator typed.
     const ListSettings decoded = decodeTransmission(outcome.bytes, lists.strength->listIndex());
@@ -277,18 +287,21 @@ void Form1::receive(int portNumber, SlotLists lists, const QString &waitingMessa
     }
 }
 
-void Form1::showStatus(const QString &text)
-{
-    Label7->setText(text);
-    // A long failure reason or transmission is cut at the label's edge; the tip shows it whole.
-    Label7->setToolTip(text);
-}
-
+// The focus goes with the enabled side: to 「中断」 for the wait, so that no keypress reaches
+// a list meanwhile, and back to the port button that started the wait.
 void Form1::enablePortButtons(bool enabled)
 {
-    Command1->setEnabled(enabled);
-    Command2->setEnabled(enabled);
-    Command3->setEnabled(!enabled);
+    if (enabled) {
+        Command1->setEnabled(true);
+        Command2->setEnabled(true);
+        passFocus(Command3, m_portButton);
+        Command3->setEnabled(false);
+        return;
+    }
+    Command3->setEnabled(true);
+    Command3->setFocus();
+    Command1->setEnabled(false);
+    Command2->setEnabled(false);
 }
 
 void Form1::save(PlayerSlot slot, const QList<FixedList *> &recordLists, QPushButton *saveButton,
@@ -306,16 +319,22 @@ void Form1::save(PlayerSlot slot, const QList<FixedList *> &recordLists, QPushBu
         showMessage(*error, true);
         return;
     }
+    // A list of the slot, not the next button in tab order, which can be a delete button
+    // (the other player's too): a second Space must change no file.
+    passFocus(saveButton, recordLists.first());
     saveButton->setEnabled(false);
     deleteButton->setEnabled(true);
 }
 
-void Form1::remove(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton)
+void Form1::remove(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton,
+                   FixedList *focusAfter)
 {
     if (const auto error = removePlayerFile(slot)) {
         showMessage(*error, true);
         return;
     }
+    // A list of the slot, not its save button: a second Space would save the file again.
+    passFocus(deleteButton, focusAfter);
     deleteButton->setEnabled(false);
     saveButton->setEnabled(true);
 }
@@ -333,5 +352,11 @@ void Form1::showMessage(const QString &text, bool failure)
     QMessageBox box(failure ? QMessageBox::Warning : QMessageBox::NoIcon, windowTitle(), text,
                     QMessageBox::Ok, this);
     box.setWindowModality(Qt::ApplicationModal);
+    // A dialog is a window of its own and takes the application's font, not this window's.
+    box.setFont(font());
+    // Some platform themes put icons on dialog buttons; this window's buttons have none.
+    for (QAbstractButton *button : box.buttons()) {
+        button->setIcon(QIcon());
+    }
     box.exec();
 }

@@ -6,9 +6,9 @@
 
 class FixedList;
 class QGroupBox;
-class QLabel;
 class QPushButton;
 class SerialReception;
+class StatusLine;
 
 // The console's one window: the reception frame across the top and one frame per
 // player below. Controls carry their design names; handlers are named after the
@@ -43,12 +43,14 @@ private:
         FixedList *character;
         FixedList *strength;
     };
-    void receive(int portNumber, SlotLists lists, const QString &waitingMessage);
-    void showStatus(const QString &text);
+    void receive(int portNumber, QPushButton *portButton, SlotLists lists,
+                 const QString &waitingMessage);
     void enablePortButtons(bool enabled);
+    // The first of recordLists takes the focus from a save button that the save disables.
     void save(PlayerSlot slot, const QList<FixedList *> &recordLists, QPushButton *saveButton,
               QPushButton *deleteButton);
-    void remove(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton);
+    void remove(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton,
+                FixedList *focusAfter);
     void showFileState(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton);
     void showMessage(const QString &text, bool failure);
 
@@ -70,6 +72,7 @@ private:
     FixedList *Combo6 = nullptr;
     FixedList *Combo7 = nullptr;
     FixedList *Combo8 = nullptr;
-    QLabel *Label7 = nullptr;
+    StatusLine *Label7 = nullptr;
     SerialReception *m_reception = nullptr; // owns the serial port MSComm1
+    QPushButton *m_portButton = nullptr; // the one that started the latest reception
 };

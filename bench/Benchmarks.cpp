@@ -2,6 +2,7 @@
 
 #include "ConsoleDriver.h"
 #include "ConsoleLaunch.h"
+#include "ConsoleProcess.h"
 #include "DecodingThroughput.h"
 #include "SampleTransmissions.h"
 #include "Samples.h"
@@ -52,6 +53,21 @@ ResultTable::Row row(const QString &figure, const Samples &samples, bool higherI
     return row;
 }
 
+// Times `count` receptions of the series on a console (a ConsoleDriver or a ConsoleProcess);
+// returns the error of the first that failed, if any.
+template<class Console> QString timeSeries(Console &console, int count, Samples *times)
+{
+    for (int i = 0; i < count; ++i) {
+        const SeriesReception next = seriesReception(i);
+        const ConsoleDriver::Timing reception = console.receive(next.slot, next.sent);
+        if (!reception.error.isEmpty()) {
+            return reception.error;
+        }
+        times->add(reception.ms);
+    }
+    return QString();
+}
+
 double mib(double kib)
 {
     return kib / 1024.0;
@@ -72,8 +88,8 @@ bool Benchmarks::fail(const QString &error)
 bool Benchmarks::run()
 {
     describeMachine();
-    return measureStartUp() && measureMemory() && measureLatency() && measureIdleCpu()
-        && measureSaveAndDelete() && measureDecoding();
+    return measureStartUp() && measureMemory() && measureLatency() && measureOutsideLatency()
+        && measureIdleCpu() && measureSaveAndDelete() && measureDecoding();
 }
 
 void Benchmarks::describeMachine()
@@ -190,23 +206,36 @@ bool Benchmarks::measureLatency()
     if (!console.error().isEmpty()) {
         return fail(console.error());
     }
-    const QList<SampleTransmission> transmissions = validTransmissions();
     Samples latency;
-    const int count = runs(240);
-    for (int i = 0; i < count; ++i) {
-        const int slot = 1 + i % 2;
-        const ConsoleDriver::Timing reception
-            = console.receive(slot, transmissions[(i / 2) % transmissions.size()]);
-        if (!reception.error.isEmpty()) {
-            return fail(reception.error);
-        }
-        latency.add(reception.ms);
+    if (const QString error = timeSeries(console, runs(240), &latency); !error.isEmpty()) {
+        return fail(error);
     }
     ResultTable::Row figure
         = row(QStringLiteral("reception latency, last byte to rows set (ms)"), latency, true, 3);
     figure.target = QStringLiteral("median <= 1, worst <= 10");
     figure.met = figure.median <= 1 && figure.worst <= 10;
     m_table.addRow(figure);
+    return true;
+}
+
+bool Benchmarks::measureOutsideLatency()
+{
+    const int count = runs(240);
+    ConsoleProcess console(count);
+    if (!console.error().isEmpty()) {
+        return fail(console.error());
+    }
+    Samples latency;
+    if (const QString error = timeSeries(console, count, &latency); !error.isEmpty()) {
+        return fail(error);
+    }
+    if (!console.finish()) {
+        return fail(console.error());
+    }
+    // The wait, the read and the close as the device end sees them; no target of its own,
+    // it shows a slower wait or close that the figure inside the process would not.
+    m_table.addRow(row(QStringLiteral("last byte to port closed, from another process (ms)"),
+                       latency, true, 3));
     return true;
 }
 

@@ -23,6 +23,7 @@ private:
     bool measureStartUp();
     bool measureMemory();
     bool measureLatency();
+    bool measureOutsideLatency();
     bool measureIdleCpu();
     bool measureSaveAndDelete();
 

@@ -8,6 +8,12 @@
 
 namespace {
 
+void say(const char *line)
+{
+    std::printf("%s\n", line);
+    std::fflush(stdout);
+}
+
 void report(int receptions)
 {
     std::printf("%d %lld %lld\n", receptions, processStatusKiB(0, "VmHWM"),
@@ -26,20 +32,36 @@ int runConsoleChild(const QList<int> &checkpoints)
     }
     report(0);
 
-    const QList<SampleTransmission> transmissions = validTransmissions();
     int done = 0;
     for (int checkpoint : checkpoints) {
         for (; done < checkpoint; ++done) {
-            // Both slots, every device kind.
-            const int slot = 1 + done % 2;
-            const ConsoleDriver::Timing reception
-                = console.receive(slot, transmissions[(done / 2) % transmissions.size()]);
+            const SeriesReception next = seriesReception(done);
+            const ConsoleDriver::Timing reception = console.receive(next.slot, next.sent);
             if (!reception.error.isEmpty()) {
                 std::fprintf(stderr, "reception %d: %s\n", done + 1, qPrintable(reception.error));
                 return 1;
             }
         }
         report(done);
+    }
+    return 0;
+}
+
+int runReceivingChild(int receptions)
+{
+    ConsoleDriver console(ConsoleDriver::Devices::PlayedByParent);
+    if (!console.error().isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(console.error()));
+        return 1;
+    }
+    for (int done = 0; done < receptions; ++done) {
+        const SeriesReception next = seriesReception(done);
+        const QString error
+            = console.receiveFromParent(next.slot, next.sent, [] { say("waiting"); });
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "reception %d: %s\n", done + 1, qPrintable(error));
+            return 1;
+        }
     }
     return 0;
 }

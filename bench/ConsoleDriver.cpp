@@ -47,15 +47,17 @@ QString fileName(int slot)
 
 } // namespace
 
-ConsoleDriver::ConsoleDriver()
+ConsoleDriver::ConsoleDriver(Devices devices)
     : m_directory(std::make_unique<ScratchDirectory>())
-    , m_lines(std::make_unique<PlayerLines>())
 {
     if (!m_directory->isValid()) {
         m_error = QStringLiteral("no scratch working directory");
         return;
     }
-    if (!m_lines->isOpen()) {
+    if (devices == Devices::PlayedHere) {
+        m_lines = std::make_unique<PlayerLines>();
+    }
+    if (m_lines && !m_lines->isOpen()) {
         m_error = QStringLiteral("no pseudo-terminal: ") + m_lines->errorString();
         return;
     }
@@ -115,13 +117,7 @@ ConsoleDriver::Timing ConsoleDriver::receive(int slot, const SampleTransmission 
         }
         afterSixteen->start();
     });
-    // A timer object of the steps, not a single-shot timer: a pending single shot outlives
-    // its context in Qt 6.4, and thousands of them would count as the console's memory.
-    auto *watchdog = new QTimer(&steps);
-    watchdog->setSingleShot(true);
-    QObject::connect(watchdog, &QTimer::timeout, &steps,
-                     [this] { QTest::mouseClick(m_window.button(3), Qt::LeftButton); });
-    watchdog->start(watchdogMs);
+    abortLater(&steps);
 
     QTest::mouseClick(m_window.button(slot), Qt::LeftButton);
     const Clock::time_point done = Clock::now();
@@ -134,20 +130,47 @@ ConsoleDriver::Timing ConsoleDriver::receive(int slot, const SampleTransmission 
         return timing;
     }
     timing.ms = msBetween(lastWrite, done);
+    timing.error = shownError(slot, sent);
+    return timing;
+}
+
+QString ConsoleDriver::receiveFromParent(int slot, const SampleTransmission &sent,
+                                         const std::function<void()> &waiting)
+{
+    QObject steps;
+    QTimer::singleShot(0, &steps, waiting);
+    abortLater(&steps);
+    QTest::mouseClick(m_window.button(slot), Qt::LeftButton);
+    return shownError(slot, sent);
+}
+
+void ConsoleDriver::abortLater(QObject *steps)
+{
+    // A timer object of the steps, not a single-shot timer: a pending single shot outlives
+    // its context in Qt 6.4, and thousands of them would count as the console's memory.
+    auto *watchdog = new QTimer(steps);
+    watchdog->setSingleShot(true);
+    QObject::connect(watchdog, &QTimer::timeout, steps,
+                     [this] { QTest::mouseClick(m_window.button(3), Qt::LeftButton); });
+    watchdog->start(watchdogMs);
+}
+
+QString ConsoleDriver::shownError(int slot, const SampleTransmission &sent) const
+{
     const QList<int> lists = slot == 1 ? QList<int> {1, 2, 3} : QList<int> {6, 5, 4};
     const QList<int> shown
         = {m_window.list(lists[0])->listIndex(), m_window.list(lists[1])->listIndex(),
            m_window.list(lists[2])->listIndex()};
     const QList<int> expected = {sent.deviceKind, sent.character, sent.strength};
-    if (shown != expected || m_window.label(7)->text() != QString::fromLatin1(sent.bytes)) {
-        timing.error = QStringLiteral("port %1 received %2 and showed \"%3\" with rows %4,%5,%6")
-                           .arg(slot)
-                           .arg(QString::fromLatin1(sent.bytes), m_window.label(7)->text())
-                           .arg(shown[0])
-                           .arg(shown[1])
-                           .arg(shown[2]);
+    if (shown == expected && m_window.label(7)->text() == QString::fromLatin1(sent.bytes)) {
+        return QString();
     }
-    return timing;
+    return QStringLiteral("port %1 received %2 and showed \"%3\" with rows %4,%5,%6")
+        .arg(slot)
+        .arg(QString::fromLatin1(sent.bytes), m_window.label(7)->text())
+        .arg(shown[0])
+        .arg(shown[1])
+        .arg(shown[2]);
 }
 
 ConsoleDriver::Timing ConsoleDriver::idleWait(int waitMs, double *cpuPercent)

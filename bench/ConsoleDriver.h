@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class Form1;
@@ -13,12 +14,15 @@ class ScratchDirectory;
 struct SampleTransmission;
 
 // The real console window in this process, in a working directory of its own, with its
-// two serial ports on pseudo-terminals that this driver plays the devices on. Every
-// action is a QTest click on the window's buttons, as the operator makes it.
+// two serial ports on pseudo-terminals that this driver plays the devices on, or that
+// the parent process named in KELMI_PORT1 and KELMI_PORT2 and plays. Every action is a
+// QTest click on the window's buttons, as the operator makes it.
 class ConsoleDriver
 {
 public:
-    ConsoleDriver();
+    enum class Devices { PlayedHere, PlayedByParent };
+
+    explicit ConsoleDriver(Devices devices = Devices::PlayedHere);
     ~ConsoleDriver();
     ConsoleDriver(const ConsoleDriver &) = delete;
     ConsoleDriver &operator=(const ConsoleDriver &) = delete;
@@ -36,6 +40,12 @@ public:
     // return of that last write() to the click handler's return, and checks the rows.
     Timing receive(int slot, const SampleTransmission &sent);
 
+    // One reception on the slot's port button with the device played by the parent:
+    // waiting runs once inside the wait, to tell the parent to send. Returns what went
+    // wrong, empty when the rows and the status line show what was sent.
+    QString receiveFromParent(int slot, const SampleTransmission &sent,
+                              const std::function<void()> &waiting);
+
     // A reception on port 1 that receives nothing and is aborted after waitMs; the share of
     // one core (in %) that this process used meanwhile (user + system time / wall time).
     Timing idleWait(int waitMs, double *cpuPercent);
@@ -47,6 +57,11 @@ public:
 
 private:
     SerialLine *port() const;
+    // Aborts a reception still waiting after a while, so that a fault shows as an error,
+    // not a hang; the timer dies with steps.
+    void abortLater(QObject *steps);
+    // What differs between what was sent and what the slot's lists and the status line show.
+    QString shownError(int slot, const SampleTransmission &sent) const;
 
     QString m_error;
     std::unique_ptr<ScratchDirectory> m_directory;

@@ -34,6 +34,12 @@ QList<SampleTransmission> validTransmissions()
     };
 }
 
+SeriesReception seriesReception(int n)
+{
+    static const QList<SampleTransmission> transmissions = validTransmissions();
+    return {1 + n % 2, transmissions[(n / 2) % transmissions.size()]};
+}
+
 QList<QByteArray> variedTransmissions()
 {
     QList<QByteArray> all;

@@ -17,6 +17,15 @@ struct SampleTransmission
 // from the decoding tables.
 QList<SampleTransmission> validTransmissions();
 
+// The n-th (from 0) of a series of receptions that alternates both ports, port 1 first,
+// and goes through every valid transmission on each.
+struct SeriesReception
+{
+    int slot = 1;
+    SampleTransmission sent;
+};
+SeriesReception seriesReception(int n);
+
 // A fixed, varied mix for throughput: the valid ones, near misses, bytes outside ASCII
 // and longer bursts. The same bytes on every run.
 QList<QByteArray> variedTransmissions();

@@ -8,6 +8,8 @@
 // kelmi-bench [--quick]: measures the console and prints one table of figures.
 // kelmi-bench --console-child N...: the console window driven through receptions, in a
 // process of its own (started by the benchmark for the memory figures).
+// kelmi-bench --receiving-child N: the console window through N receptions whose devices
+// the benchmark plays from outside (for the latency seen from another process).
 int main(int argc, char *argv[])
 {
     // Headless, like the console under test.
@@ -22,6 +24,9 @@ int main(int argc, char *argv[])
             checkpoints.append(argument.toInt());
         }
         return runConsoleChild(checkpoints);
+    }
+    if (arguments.value(0) == QLatin1String("--receiving-child")) {
+        return runReceivingChild(arguments.value(1).toInt());
     }
 
     Benchmarks benchmarks(arguments.contains(QLatin1String("--quick")));

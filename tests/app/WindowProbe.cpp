@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpontaneKeyEvent>
+#include <QStyleOption>
 #include <QTest>
 #include <QTimer>
 
@@ -34,6 +36,61 @@ QString WindowProbe::buttonStates() const
     return states;
 }
 
+QString WindowProbe::focus() const
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus) {
+        return QString();
+    }
+    QStyleOption option;
+    option.initFrom(focus);
+    const bool drawn
+        = option.state.testFlags(QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange);
+    return focus->objectName() + (drawn ? QStringLiteral("*") : QString());
+}
+
+QString WindowProbe::statusProblem() const
+{
+    const QLabel *status = label(7);
+    const QString text = status->text();
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line
+            || c.category() == QChar::Separator_Paragraph) {
+            return QStringLiteral("U+%1 in \"%2\"")
+                .arg(c.unicode(), 4, 16, QLatin1Char('0'))
+                .arg(text);
+        }
+    }
+    const int width = status->fontMetrics().horizontalAdvance(text);
+    if (width > status->contentsRect().width()) {
+        return QStringLiteral("\"%1\" is %2 pixels wide").arg(text).arg(width);
+    }
+    // The tooltip's first line, whole or cut with "…".
+    const QString firstLine = status->toolTip().section(u'\n', 0, 0);
+    if (text != firstLine && !(text.endsWith(u'…') && firstLine.startsWith(text.chopped(1)))) {
+        return QStringLiteral("\"%1\" is not the first line of \"%2\"")
+            .arg(text, status->toolTip());
+    }
+    return QString();
+}
+
+void turnWheel(QWidget *widget, QPoint position, int notches)
+{
+    QWidget *under = widget->childAt(position);
+    QWidget *receiver = under ? under : widget;
+    const QPointF local = receiver->mapFrom(widget, QPointF(position));
+    const QPointF global = widget->mapToGlobal(QPointF(position));
+    // One event per notch, as a mouse wheel sends them.
+    for (int i = 0; i < std::abs(notches); ++i) {
+        QWheelEvent wheel(local, global, QPoint(), QPoint(0, notches > 0 ? 120 : -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        // Only the windowing system's events go on to the parents and move the focus by
+        // policy; sendEvent() would make it an application's.
+        QSpontaneKeyEvent::setSpontaneous(&wheel);
+        QApplication::instance()->notify(receiver, &wheel);
+    }
+}
+
 std::optional<ShownMessage> clickAndAnswer(QPushButton *button)
 {
     std::optional<ShownMessage> shown;
@@ -45,8 +102,15 @@ std::optional<ShownMessage> clickAndAnswer(QPushButton *button)
         if (!box) {
             return;
         }
-        shown = ShownMessage {box->windowTitle(), box->text(), box->icon(),
-                              int(box->buttons().size())};
+        const QList<QAbstractButton *> buttons = box->buttons();
+        shown = ShownMessage {
+            box->windowTitle(),
+            box->text(),
+            box->icon(),
+            int(buttons.size()),
+            box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))->font(),
+            std::any_of(buttons.begin(), buttons.end(),
+                        [](const QAbstractButton *b) { return !b->icon().isNull(); })};
         box->button(QMessageBox::Ok)->click();
     });
     answer.start();

@@ -20,7 +20,18 @@ struct WindowProbe
     QLabel *label(int n) const;
     // The enabled flags of Command1..Command7 as a string of 0s and 1s, e.g. "1101100".
     QString buttonStates() const;
+    // The name of the control with the keyboard focus, followed by "*" when the style draws
+    // the focus (after a move by keyboard); empty when nothing has the focus.
+    QString focus() const;
+    // What keeps the status line from reading cleanly: a second line, a control character,
+    // a text wider than the label, or one that is not its tooltip's first line (whole or
+    // cut with "…"); empty when there is nothing.
+    QString statusProblem() const;
 };
+
+// Turns the mouse wheel by notches (positive: away from the operator) over position in
+// widget, delivered like the windowing system's to the control under that point.
+void turnWheel(QWidget *widget, QPoint position, int notches);
 
 // What a message box showed before the test answered it.
 struct ShownMessage
@@ -29,6 +40,8 @@ struct ShownMessage
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     int buttonCount = 0;
+    QFont font; // of the text
+    bool buttonIcons = false; // any button shows an icon
 };
 
 // Clicks the button and answers (OK) the message box it opens, if any.

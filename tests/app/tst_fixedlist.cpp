@@ -1,6 +1,8 @@
 #include "FixedList.h"
+#include "WindowProbe.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -21,11 +23,14 @@ private Q_SLOTS:
     void setIndexShowsRow_data();
     void setIndexShowsRow();
     void settingMinusOneEmptiesTypedField();
+    void wheelTurnsOnlyFocusedList_data();
+    void wheelTurnsOnlyFocusedList();
 
 private:
     static const QStringList rows;
     QWidget *m_window = nullptr;
     FixedList *m_list = nullptr;
+    QLineEdit *m_other = nullptr;
 };
 
 namespace {
@@ -47,8 +52,8 @@ void tst_FixedList::init()
     // A second control to move the focus to, as in the window.
     m_window = new QWidget;
     m_list = new FixedList(rows, m_window);
-    auto *other = new QLineEdit(m_window);
-    other->move(0, 40);
+    m_other = new QLineEdit(m_window);
+    m_other->move(0, 40);
     m_window->show();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window));
@@ -167,6 +172,37 @@ void tst_FixedList::settingMinusOneEmptiesTypedField()
     QCOMPARE(m_list->listIndex(), -1);
     m_list->setListIndex(-1);
     QCOMPARE(m_list->currentText(), QString());
+}
+
+void tst_FixedList::wheelTurnsOnlyFocusedList_data()
+{
+    QTest::addColumn<bool>("focused");
+    QTest::addColumn<bool>("overArrow"); // else over the field
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("notches"); // positive: up, to earlier rows
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("unfocused, empty, two down over the field") << false << false << -1 << -2 << -1;
+    QTest::newRow("unfocused, one up over the arrow") << false << true << 2 << 1 << 2;
+    QTest::newRow("focused, two down over the field") << true << false << -1 << -2 << 1;
+    QTest::newRow("focused, one up over the arrow") << true << true << 2 << 1 << 1;
+}
+
+void tst_FixedList::wheelTurnsOnlyFocusedList()
+{
+    QFETCH(bool, focused);
+    QFETCH(bool, overArrow);
+    QFETCH(int, index);
+    QFETCH(int, notches);
+    QFETCH(int, expected);
+
+    m_list->setListIndex(index);
+    QWidget *focus = focused ? static_cast<QWidget *>(m_list) : m_other;
+    focus->setFocus();
+    const int y = m_list->height() / 2;
+    turnWheel(m_list, QPoint(overArrow ? m_list->width() - 4 : 8, y), notches);
+    QCOMPARE(m_list->listIndex(), expected);
+    QCOMPARE(QApplication::focusWidget(), focus);
 }
 
 QTEST_MAIN(tst_FixedList)

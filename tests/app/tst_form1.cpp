@@ -9,13 +9,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QGlyphRun>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QStyleOptionGroupBox>
 #include <QTest>
+#include <QTextLayout>
 
 #include <optional>
 
@@ -26,6 +29,7 @@ class tst_Form1 : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -49,6 +53,8 @@ private Q_SLOTS:
     void deleteFailureKeepsFile_data();
     void deleteFailureKeepsFile();
     void deleteOfVanishedFile();
+    void keyboardStory_data();
+    void keyboardStory();
 
 private:
     void startWindow();
@@ -63,7 +69,25 @@ QString accessibleName(QWidget *widget)
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
     return accessible ? accessible->text(QAccessible::Name) : QString();
 }
+
+// Dialog buttons with icons, as some desktops' platform themes have them.
+class ButtonIconsStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        return hint == SH_DialogButtonBox_ButtonsHaveIcons
+            ? 1
+            : QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 } // namespace
+
+void tst_Form1::initTestCase()
+{
+    QApplication::setStyle(new ButtonIconsStyle);
+}
 
 void tst_Form1::init()
 {
@@ -268,11 +292,19 @@ void tst_Form1::fontsAndColours()
     const QLabel *status = m_window.label(7);
     QVERIFY(status->autoFillBackground());
     QCOMPARE(status->textFormat(), Qt::PlainText);
-    // A text with a line break or longer than the label shows its first line whole.
+    // Its one line at the top.
     QCOMPARE(status->alignment(), Qt::AlignLeft | Qt::AlignTop);
     QCOMPARE(status->palette().color(QPalette::Window), m_form->palette().color(QPalette::Dark));
     QCOMPARE(status->palette().color(QPalette::WindowText),
              m_form->palette().color(QPalette::HighlightedText));
+    // Some installed font draws the symbols it shows for control characters (glyph 0: none).
+    QTextLayout symbols(QStringLiteral("␍␊␀␡"), status->font());
+    symbols.beginLayout();
+    symbols.createLine();
+    symbols.endLayout();
+    for (const QGlyphRun &run : symbols.glyphRuns()) {
+        QVERIFY2(!run.glyphIndexes().contains(0), qPrintable(run.rawFont().familyName()));
+    }
 }
 
 void tst_Form1::toolTipsNameFilesAndDevices()
@@ -324,23 +356,19 @@ void tst_Form1::qtTextsInJapanese()
 void tst_Form1::tabOrder()
 {
     startWindow();
-    QCOMPARE(QApplication::focusWidget(), m_window.button(1));
+    QCOMPARE(m_window.focus(), QStringLiteral("Command1"));
 
     // Command3 is disabled at start-up; Command6 and Command7 too without player files.
+    // Moved by Tab, the focus is drawn.
     const QStringList expected {
-        QStringLiteral("Command2"), QStringLiteral("Combo1"),   QStringLiteral("Combo2"),
-        QStringLiteral("Combo3"),   QStringLiteral("Combo4"),   QStringLiteral("Combo5"),
-        QStringLiteral("Combo6"),   QStringLiteral("Command4"), QStringLiteral("Command5"),
-        QStringLiteral("Combo7"),   QStringLiteral("Combo8"),   QStringLiteral("Command1")};
+        QStringLiteral("Command2*"), QStringLiteral("Combo1*"),   QStringLiteral("Combo2*"),
+        QStringLiteral("Combo3*"),   QStringLiteral("Combo4*"),   QStringLiteral("Combo5*"),
+        QStringLiteral("Combo6*"),   QStringLiteral("Command4*"), QStringLiteral("Command5*"),
+        QStringLiteral("Combo7*"),   QStringLiteral("Combo8*"),   QStringLiteral("Command1*")};
     QStringList visited;
     for (qsizetype i = 0; i < expected.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QWidget *focus = QApplication::focusWidget();
-        // An editable list's field has the focus on its list's behalf.
-        while (focus && !focus->objectName().startsWith(QLatin1String("Co"))) {
-            focus = focus->parentWidget();
-        }
-        visited += focus ? focus->objectName() : QString();
+        visited += m_window.focus();
     }
     QCOMPARE(visited, expected);
 }
@@ -427,6 +455,8 @@ void tst_Form1::saveNeedsEverySelection()
     QCOMPARE(shown->title, QStringLiteral("ケルミ"));
     QCOMPARE(shown->icon, QMessageBox::NoIcon);
     QCOMPARE(shown->buttonCount, 1);
+    QVERIFY(!shown->buttonIcons);
+    QCOMPARE(shown->font, m_form->font());
     QCOMPARE(m_window.buttonStates(), before);
     QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden), QStringList());
 }
@@ -560,6 +590,8 @@ void tst_Form1::saveFailureKeepsButtons()
     QCOMPARE(shown->text, QStringLiteral("player1.dat を保存できませんでした。\n") + reason);
     QCOMPARE(shown->title, QStringLiteral("ケルミ"));
     QCOMPARE(shown->icon, QMessageBox::Warning);
+    QVERIFY(!shown->buttonIcons);
+    QCOMPARE(shown->font, m_form->font());
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
     // Nothing half-written: no temporary file, an earlier file exactly as it was.
     QCOMPARE(QDir::current().entryList(QDir::AllEntries | QDir::Hidden), before);
@@ -638,6 +670,85 @@ void tst_Form1::deleteOfVanishedFile()
     QVERIFY(shown);
     QVERIFY(shown->text.startsWith(QStringLiteral("player2.dat を削除できませんでした。\n")));
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+}
+
+void tst_Form1::keyboardStory_data()
+{
+    QTest::addColumn<QString>("saved"); // slots whose file is there at start
+    QTest::addColumn<int>("button"); // pressed first
+    QTest::addColumn<int>("key"); // that presses it; 0: a mouse click
+    QTest::addColumn<QList<int>>("laterKeys"); // pressed on whatever has the focus
+    QTest::addColumn<QStringList>("focus"); // after each press (WindowProbe::focus)
+    // player1.dat and player2.dat at the end: s saved from the lists, e as at start, - none
+    QTest::addColumn<QString>("files");
+
+    const int space = Qt::Key_Space;
+    const int enter = Qt::Key_Return;
+    const int keypadEnter = Qt::Key_Enter;
+    const auto focus = [](const char *name, int times) {
+        return QStringList(times, QString::fromLatin1(name));
+    };
+    QTest::newRow("click save 1, Space, Enter")
+        << "2" << 4 << 0 << QList {space, enter} << focus("Combo1", 3) << "se";
+    QTest::newRow("Space on save 1, Space, Enter")
+        << "2" << 4 << space << QList {space, enter} << focus("Combo1*", 3) << "se";
+    QTest::newRow("keypad Enter on save 1, Enter")
+        << "" << 4 << keypadEnter << QList {enter} << focus("Combo1*", 2) << "s-";
+    QTest::newRow("Enter on save 2, Enter, Space")
+        << "1" << 5 << enter << QList {enter, space} << focus("Combo6*", 3) << "es";
+    QTest::newRow("click delete 1, Space")
+        << "12" << 6 << 0 << QList {space} << focus("Combo1", 2) << "-e";
+    QTest::newRow("Enter on delete 1, Space, Enter")
+        << "12" << 6 << enter << QList {space, enter} << focus("Combo1*", 3) << "-e";
+    QTest::newRow("keypad Enter on delete 2, Enter")
+        << "12" << 7 << keypadEnter << QList {enter} << focus("Combo6*", 2) << "e-";
+}
+
+// A save or delete keeps the focus in its player's frame on a list, never on a button whose
+// press would change a file, so a second key changes no file.
+void tst_Form1::keyboardStory()
+{
+    QFETCH(QString, saved);
+    QFETCH(int, button);
+    QFETCH(int, key);
+    QFETCH(QList<int>, laterKeys);
+    QFETCH(QStringList, focus);
+    QFETCH(QString, files);
+
+    const auto record = [](int slot, int row) {
+        return PlayerRecord(slot == 1 ? 5 : 3, row);
+    };
+    for (const QChar slot : saved) {
+        const int n = slot.digitValue();
+        QCOMPARE(writePlayerFile(n == 1 ? PlayerSlot::One : PlayerSlot::Two, record(n, 2)),
+                 std::nullopt);
+    }
+    startWindow();
+    for (int n = 1; n <= 8; ++n) {
+        m_window.list(n)->setListIndex(1);
+    }
+    QStringList focused;
+    if (key) {
+        m_window.button(button)->setFocus();
+        QTest::keyClick(m_window.button(button), Qt::Key(key));
+    } else {
+        QTest::mouseClick(m_window.button(button), Qt::LeftButton);
+    }
+    focused += m_window.focus();
+    for (int later : laterKeys) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(later));
+        focused += m_window.focus();
+    }
+    QCOMPARE(focused, focus);
+
+    for (int n : {1, 2}) {
+        const QChar file = files.at(n - 1);
+        const QString name = QStringLiteral("player%1.dat").arg(n);
+        QCOMPARE(QFile::exists(name), file != u'-');
+        if (file != u'-') {
+            QCOMPARE(readFile(name), playerFileBytes(record(n, file == u's' ? 1 : 2)));
+        }
+    }
 }
 
 QTEST_MAIN(tst_Form1)

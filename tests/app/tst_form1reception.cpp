@@ -46,6 +46,8 @@ private Q_SLOTS:
     void portThatCannotOpen();
     void lineHungUpDuringWait();
     void windowClosedDuringWait();
+    void focusDuringReception_data();
+    void focusDuringReception();
 
 private:
     // Runs steps one after another from inside the wait, each once the previous has run.
@@ -127,16 +129,26 @@ void tst_Form1Reception::exactly17Bytes_data()
     QTest::addColumn<int>("portButton");
     QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<QList<int>>("lists"); // Combo1..Combo8 afterwards
+    QTest::addColumn<QString>("shown"); // in the status line and its tooltip
 
-    QTest::newRow("port 1, kind 0") << 1 << kind0Text << QList<int> {0, 1, 5, -1, -1, -1, -1, -1};
-    QTest::newRow("port 2, kind 0") << 2 << kind0Text << QList<int> {-1, -1, -1, 5, 1, 0, -1, -1};
-    QTest::newRow("port 1, kind 1")
-        << 1 << QByteArray("20D01000000000000") << QList<int> {1, 13, -1, -1, -1, -1, -1, -1};
-    QTest::newRow("port 2, kind 2")
-        << 2 << QByteArray("30A00000062000000") << QList<int> {-1, -1, -1, 10, 7, 2, -1, -1};
+    const auto row
+        = [](const char *name, int port, const QByteArray &sent, const QList<int> &lists) {
+              QTest::newRow(name) << port << sent << lists << QString::fromLatin1(sent);
+          };
+    row("port 1, kind 0", 1, kind0Text, {0, 1, 5, -1, -1, -1, -1, -1});
+    row("port 2, kind 0", 2, kind0Text, {-1, -1, -1, 5, 1, 0, -1, -1});
+    row("port 1, kind 1", 1, "20D01000000000000", {1, 13, -1, -1, -1, -1, -1, -1});
+    row("port 2, kind 2", 2, "30A00000062000000", {-1, -1, -1, 10, 7, 2, -1, -1});
+    // Plain text: markup stays visible, katakana from code page 932, anything else as a
+    // replacement mark.
     QTest::newRow("port 1, markup and katakana")
         << 1 << QByteArray("4<b>x</b>\xB1\xB2\xDF\xE0\x80zzz")
-        << QList<int> {3, -1, -1, -1, -1, -1, -1, -1};
+        << QList<int> {3, -1, -1, -1, -1, -1, -1, -1}
+        << QStringLiteral("4<b>x</b>ｱｲﾟ\uFFFD\uFFFDzzz");
+    // Control characters as symbols, so that the line stays one line.
+    QTest::newRow("port 2, CR, LF and NUL")
+        << 2 << QByteArray("1C5\r\n\0000000000000\x7f", 17)
+        << QList<int> {-1, -1, -1, 5, 1, 0, -1, -1} << QStringLiteral("1C5␍␊␀0000000000␡");
 }
 
 void tst_Form1Reception::exactly17Bytes()
@@ -144,6 +156,7 @@ void tst_Form1Reception::exactly17Bytes()
     QFETCH(int, portButton);
     QFETCH(QByteArray, sent);
     QFETCH(QList<int>, lists);
+    QFETCH(QString, shown);
 
     PseudoTerminal *line = portButton == 1 ? m_line1 : m_line2;
     bool waited = false;
@@ -157,13 +170,9 @@ void tst_Form1Reception::exactly17Bytes()
     QCOMPARE(indexes(), lists);
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
     QVERIFY(!port()->isOpen());
-    if (sent.startsWith('4')) {
-        // Shown as plain text: markup stays visible, katakana from code page 932,
-        // anything else as a replacement mark.
-        QCOMPARE(m_window.label(7)->text(), QStringLiteral("4<b>x</b>ｱｲﾟ\uFFFD\uFFFDzzz"));
-    } else {
-        QCOMPARE(m_window.label(7)->text(), QString::fromLatin1(sent));
-    }
+    QCOMPARE(m_window.label(7)->text(), shown);
+    QCOMPARE(m_window.label(7)->toolTip(), shown);
+    QVERIFY2(m_window.statusProblem().isEmpty(), qPrintable(m_window.statusProblem()));
 }
 
 void tst_Form1Reception::typedTextKeptWhereNothingIsSet_data()
@@ -406,10 +415,11 @@ void tst_Form1Reception::portThatCannotOpen()
     selectAll(1);
     QTest::mouseClick(m_window.button(1), Qt::LeftButton);
 
-    const QString label = m_window.label(7)->text();
-    QVERIFY2(label.startsWith(expectedStart.arg(device).arg(QCoreApplication::applicationPid())),
-             qPrintable(label));
-    QCOMPARE(m_window.label(7)->toolTip(), label);
+    // The whole message in the tooltip, its first line in the label.
+    const QString message = m_window.label(7)->toolTip();
+    QVERIFY2(message.startsWith(expectedStart.arg(device).arg(QCoreApplication::applicationPid())),
+             qPrintable(message));
+    QVERIFY2(m_window.statusProblem().isEmpty(), qPrintable(m_window.statusProblem()));
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
     QCOMPARE(indexes(), (QList<int> {-1, -1, -1, 1, 1, 1, 1, 1}));
     QVERIFY(!port()->isOpen());
@@ -425,8 +435,10 @@ void tst_Form1Reception::lineHungUpDuringWait()
             }});
     QTest::mouseClick(m_window.button(1), Qt::LeftButton);
 
-    const QString label = m_window.label(7)->text();
-    QVERIFY2(label.startsWith(QStringLiteral("ポート１の受信が途切れました: ")), qPrintable(label));
+    const QString message = m_window.label(7)->toolTip();
+    QVERIFY2(message.startsWith(QStringLiteral("ポート１の受信が途切れました: ")),
+             qPrintable(message));
+    QVERIFY2(m_window.statusProblem().isEmpty(), qPrintable(m_window.statusProblem()));
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
     QVERIFY(!port()->isOpen());
     QCOMPARE(indexes().first(), -1);
@@ -451,6 +463,77 @@ void tst_Form1Reception::windowClosedDuringWait()
     QVERIFY(m_window.label(7)->text() != QStringLiteral("受信中断"));
     QVERIFY(!m_form->isVisible());
     QVERIFY(!port()->isOpen());
+}
+
+void tst_Form1Reception::focusDuringReception_data()
+{
+    QTest::addColumn<int>("portButton");
+    QTest::addColumn<int>("key"); // that presses it; 0: a mouse click
+    QTest::addColumn<QString>("ending"); // "received", "Enter" or "click" on 中断, "hang-up"
+    QTest::addColumn<QString>("focusDuring"); // WindowProbe::focus
+    QTest::addColumn<QString>("focusAfter");
+
+    const auto row = [](const char *name, int port, int key, const char *ending, const char *during,
+                        const char *after) {
+        QTest::newRow(name) << port << key << QString::fromLatin1(ending)
+                            << QString::fromLatin1(during) << QString::fromLatin1(after);
+    };
+    const int space = Qt::Key_Space;
+    row("port 1 by click, received", 1, 0, "received", "Command3", "Command1");
+    row("port 2 by Space, received", 2, space, "received", "Command3*", "Command2*");
+    row("port 1 by Enter, Enter on 中断", 1, Qt::Key_Return, "Enter", "Command3*", "Command1*");
+    row("port 2 by click, Enter on 中断", 2, 0, "Enter", "Command3", "Command2*");
+    row("port 2 by keypad Enter, click on 中断", 2, Qt::Key_Enter, "click", "Command3*",
+        "Command2*");
+    row("port 1 by click, hang-up", 1, 0, "hang-up", "Command3", "Command1");
+    row("port 2 by Space, hang-up", 2, space, "hang-up", "Command3*", "Command2*");
+}
+
+// The wait holds the focus on 中断, where a stray key changes nothing, and gives it back to
+// the port button however it ends.
+void tst_Form1Reception::focusDuringReception()
+{
+    QFETCH(int, portButton);
+    QFETCH(int, key);
+    QFETCH(QString, ending);
+    QFETCH(QString, focusDuring);
+    QFETCH(QString, focusAfter);
+
+    selectAll(1);
+    const auto fields = [this] {
+        QStringList texts;
+        for (int n = 1; n <= 8; ++n) {
+            texts += m_window.list(n)->currentText();
+        }
+        return texts;
+    };
+    PseudoTerminal *line = portButton == 1 ? m_line1 : m_line2;
+    QString focusSeen;
+    during({[&] {
+        focusSeen = m_window.focus();
+        const QStringList before = fields();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
+        QCOMPARE(fields(), before);
+        if (ending == QLatin1String("received")) {
+            QVERIFY(line->deliver(kind0Text));
+        } else if (ending == QLatin1String("Enter")) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        } else if (ending == QLatin1String("click")) {
+            QTest::mouseClick(m_window.button(3), Qt::LeftButton);
+        } else {
+            line->closeMaster();
+        }
+    }});
+    if (key) {
+        m_window.button(portButton)->setFocus();
+        QTest::keyClick(m_window.button(portButton), Qt::Key(key));
+    } else {
+        QTest::mouseClick(m_window.button(portButton), Qt::LeftButton);
+    }
+
+    QCOMPARE(focusSeen, focusDuring);
+    QCOMPARE(m_window.focus(), focusAfter);
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
 }
 
 QTEST_MAIN(tst_Form1Reception)

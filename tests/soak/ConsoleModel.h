@@ -18,7 +18,7 @@ public:
     {
         std::array<int, 8> lists {-1, -1, -1, -1, -1, -1, -1, -1}; // Combo1..Combo8
         std::array<bool, 7> buttons {}; // Command1..Command7
-        QString label;
+        QString label; // whole, as its tooltip holds it
         std::array<std::optional<QByteArray>, 2> files; // player1.dat, player2.dat
 
         friend bool operator==(const State &, const State &) = default;

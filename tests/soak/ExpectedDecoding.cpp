@@ -102,7 +102,11 @@ QString shownText(const QByteArray &bytes)
     QString text;
     for (const char byte : bytes) {
         const auto value = static_cast<unsigned char>(byte);
-        if (value < 0x80) {
+        if (value < 0x20) {
+            text += QChar(char16_t(0x2400 + value));
+        } else if (value == 0x7F) {
+            text += QChar(0x2421);
+        } else if (value < 0x80) {
             text += QChar(value);
         } else if (value >= 0xA1 && value <= 0xDF) {
             // Half-width katakana: 0xA1 is U+FF61, and so on in order.

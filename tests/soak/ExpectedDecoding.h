@@ -43,7 +43,8 @@ using Rows = std::array<int, 3>;
 // The rows after decoding bytes into lists that showed `before`.
 Rows decoded(const QByteArray &bytes, Rows before);
 
-// The status label's text for the received bytes: one character per byte.
+// The status label's text for the received bytes: one character per byte, control
+// characters as their control pictures (U+2400 and on, U+2421 for DEL).
 QString shownText(const QByteArray &bytes);
 
 } // namespace ExpectedDecoding

@@ -450,7 +450,7 @@ ConsoleModel::State tst_Soak::consoleState() const
     for (int n = 1; n <= 7; ++n) {
         state.buttons[n - 1] = m_window.button(n)->isEnabled();
     }
-    state.label = m_window.label(7)->text();
+    state.label = m_window.label(7)->toolTip();
     for (int slot = 1; slot <= 2; ++slot) {
         QFile file(fileName(slot));
         if (QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly)) {
@@ -468,6 +468,9 @@ bool tst_Soak::check(const QString &after)
         return false;
     }
     const ConsoleModel::State shown = consoleState();
+    if (const QString problem = m_window.statusProblem(); !problem.isEmpty()) {
+        return fail(QStringLiteral("after %1 the status line shows %2").arg(after, problem));
+    }
     if (shown == m_model->state()) {
         return true;
     }

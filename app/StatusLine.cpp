@@ -1,0 +1,52 @@
+#include "StatusLine.h"
+
+namespace {
+
+// Unicode's control pictures (␀ ␍ ␊ … ␡) in place of control characters, which would
+// break the line, end it or show as nothing.
+QString withVisibleControls(QString text)
+{
+    for (QChar &c : text) {
+        if (c.unicode() < 0x20) {
+            c = QChar(char16_t(u'␀' + c.unicode()));
+        } else if (c.unicode() == 0x7F) {
+            c = QChar(u'␡');
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+StatusLine::StatusLine(QWidget *parent)
+    : QLabel(parent)
+{
+    // Received bytes are shown as they came, never interpreted as markup.
+    setTextFormat(Qt::PlainText);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setAutoFillBackground(true);
+    QPalette status = palette();
+    // The application-workspace colour behind highlighted-text coloured letters;
+    // Qt draws workspaces (QMdiArea) in the Dark role.
+    status.setColor(QPalette::Window, status.color(QPalette::Dark));
+    status.setColor(QPalette::WindowText, status.color(QPalette::HighlightedText));
+    setPalette(status);
+}
+
+void StatusLine::showMessage(const QString &message)
+{
+    showLine(withVisibleControls(message.section(u'\n', 0, 0)), message);
+}
+
+void StatusLine::showReceived(const QString &text)
+{
+    const QString shown = withVisibleControls(text);
+    showLine(shown, shown);
+}
+
+void StatusLine::showLine(const QString &line, const QString &whole)
+{
+    // The label's size and font are fixed for the run, so the cut is made once, here.
+    setText(fontMetrics().elidedText(line, Qt::ElideRight, contentsRect().width()));
+    setToolTip(whole);
+}

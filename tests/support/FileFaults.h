@@ -42,6 +42,9 @@ public:
     bool lift();
 
 private:
+    // This platform's faults (FileFaultsUnix.cpp, FileFaultsWindows.cpp).
+    bool injectHere(const QString &name);
+    bool liftHere();
     bool fail(const QString &what);
 
     struct Private; // what the platform needs to keep while the fault is there

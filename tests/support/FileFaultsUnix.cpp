@@ -175,14 +175,10 @@ bool InjectedFileFault::Private::mountSmallFileSystem(QString *skipReason)
     return true;
 }
 
-bool InjectedFileFault::inject(const QString &name)
+bool InjectedFileFault::injectHere(const QString &name)
 {
-    m_name = name;
     bool ok = false;
     switch (m_fault) {
-    case FileFault::DirectoryInName:
-        ok = QDir().mkdir(name);
-        break;
     case FileFault::FileSizeLimit:
         // The system would end the process with SIGXFSZ; ignored, the write fails with EFBIG.
         std::signal(SIGXFSZ, SIG_IGN);
@@ -206,20 +202,17 @@ bool InjectedFileFault::inject(const QString &name)
         ok = qputenv(failingSyncVariable,
                      QByteArray::number(m_fault == FileFault::SyncNoSpace ? ENOSPC : EIO));
         break;
+    case FileFault::DirectoryInName: // the same everywhere: FileFaults.cpp
     case FileFault::HeldByAnotherProcess:
         break;
     }
-    m_injected = ok;
-    return ok || fail(QStringLiteral("cannot inject the fault"));
+    return ok;
 }
 
-bool InjectedFileFault::lift()
+bool InjectedFileFault::liftHere()
 {
     bool ok = false;
     switch (m_fault) {
-    case FileFault::DirectoryInName:
-        ok = QDir().rmdir(m_name);
-        break;
     case FileFault::FileSizeLimit:
         ok = setFileSizeLimit(static_cast<rlim_t>(d->previousLimit), nullptr);
         std::signal(SIGXFSZ, SIG_DFL);
@@ -240,15 +233,9 @@ bool InjectedFileFault::lift()
     case FileFault::SyncIoError:
         ok = qunsetenv(failingSyncVariable);
         break;
+    case FileFault::DirectoryInName: // the same everywhere: FileFaults.cpp
     case FileFault::HeldByAnotherProcess:
         break;
     }
-    m_injected = !ok;
-    return ok || fail(QStringLiteral("cannot lift the fault"));
-}
-
-bool InjectedFileFault::fail(const QString &what)
-{
-    m_errorString = what + QStringLiteral(": ") + systemReason();
-    return false;
+    return ok;
 }

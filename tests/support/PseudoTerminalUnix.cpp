@@ -111,20 +111,6 @@ bool PseudoTerminal::write(const QByteArray &bytes)
     return d->master >= 0;
 }
 
-bool PseudoTerminal::deliver(const QByteArray &bytes)
-{
-    const qsizetype before = pendingOnLine();
-    if (before < 0 || !write(bytes)) {
-        return false;
-    }
-    // The kernel hands the bytes to the console's end a moment after the write.
-    const QDeadlineTimer deadline(1000);
-    while (pendingOnLine() < before + bytes.size() && !deadline.hasExpired()) {
-        ::usleep(200);
-    }
-    return pendingOnLine() >= before + bytes.size();
-}
-
 qsizetype PseudoTerminal::pendingOnLine() const
 {
     int count = 0;
@@ -132,11 +118,6 @@ qsizetype PseudoTerminal::pendingOnLine() const
         return -1;
     }
     return count;
-}
-
-QByteArray PseudoTerminal::readAvailable()
-{
-    return waitForBytes(0, 0);
 }
 
 QByteArray PseudoTerminal::waitForBytes(qsizetype count, int timeoutMs)

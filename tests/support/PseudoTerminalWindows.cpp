@@ -112,28 +112,9 @@ bool PseudoTerminal::write(const QByteArray &bytes)
     return d->device.isOpen() && d->device.write(bytes);
 }
 
-bool PseudoTerminal::deliver(const QByteArray &bytes)
-{
-    const qsizetype before = pendingOnLine();
-    if (before < 0 || !write(bytes)) {
-        return false;
-    }
-    // socat carries the bytes over to the console's end a moment after the write.
-    const QDeadlineTimer deadline(1000);
-    while (pendingOnLine() < before + bytes.size() && !deadline.hasExpired()) {
-        QThread::usleep(200);
-    }
-    return pendingOnLine() >= before + bytes.size();
-}
-
 qsizetype PseudoTerminal::pendingOnLine() const
 {
     return isOpen() ? d->console.bytesAvailable() : -1;
-}
-
-QByteArray PseudoTerminal::readAvailable()
-{
-    return waitForBytes(0, 0);
 }
 
 QByteArray PseudoTerminal::waitForBytes(qsizetype count, int timeoutMs)

@@ -20,7 +20,7 @@ constexpr KnownFailure failures[] = {
     {EISDIR, u"フォルダーです"},
     // A hung-up line has no error code of its own; the serial line reports it as EPIPE,
     // the far end gone.
-    {EPIPE, u"回線が切断されました"},
+    {EPIPE, u"回線が切れました"},
     {ENOTTY, u"シリアルポートではありません"},
 };
 

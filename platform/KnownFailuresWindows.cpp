@@ -17,11 +17,11 @@ constexpr KnownFailure failures[] = {
     {ERROR_HANDLE_DISK_FULL, u"ディスクに空きがありません"},
     {ERROR_WRITE_PROTECT, u"読み取り専用のディスクです"},
     // What a COM port answers once its adapter is pulled or its far end has gone.
-    {ERROR_NOT_READY, u"回線が切断されました"},
-    {ERROR_BAD_COMMAND, u"回線が切断されました"},
-    {ERROR_DEVICE_NOT_CONNECTED, u"回線が切断されました"},
-    {ERROR_DEVICE_REMOVED, u"回線が切断されました"},
-    {ERROR_OPERATION_ABORTED, u"回線が切断されました"},
+    {ERROR_NOT_READY, u"回線が切れました"},
+    {ERROR_BAD_COMMAND, u"回線が切れました"},
+    {ERROR_DEVICE_NOT_CONNECTED, u"回線が切れました"},
+    {ERROR_DEVICE_REMOVED, u"回線が切れました"},
+    {ERROR_OPERATION_ABORTED, u"回線が切れました"},
     // A device that takes no line settings is no serial port.
     {ERROR_INVALID_FUNCTION, u"シリアルポートではありません"},
     {ERROR_NOT_SUPPORTED, u"シリアルポートではありません"},

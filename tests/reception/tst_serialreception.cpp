@@ -731,7 +731,7 @@ void TestSerialReception::hangUpDuringWait()
     const SerialReception::Outcome outcome = reception.receive(portNumber);
 
     QCOMPARE(outcome.kind, Kind::Failed);
-    QCOMPARE(outcome.message, expectedStart + QStringLiteral("回線が切断されました"));
+    QCOMPARE(outcome.message, expectedStart + QStringLiteral("回線が切れました"));
     QCOMPARE(outcome.bytes, QByteArray());
     QVERIFY(!port->isOpen());
     QVERIFY(!reception.isWaiting());
@@ -758,7 +758,7 @@ void TestSerialReception::operatorReasons_data()
     QTest::newRow("write-protected")
         << int(ERROR_WRITE_PROTECT) << QStringLiteral("読み取り専用のディスクです");
     QTest::newRow("adapter pulled")
-        << int(ERROR_DEVICE_REMOVED) << QStringLiteral("回線が切断されました");
+        << int(ERROR_DEVICE_REMOVED) << QStringLiteral("回線が切れました");
     QTest::newRow("no serial port")
         << int(ERROR_INVALID_FUNCTION) << QStringLiteral("シリアルポートではありません");
     QTest::newRow("unknown") << int(ERROR_OUTOFMEMORY) << QString();
@@ -768,7 +768,7 @@ void TestSerialReception::operatorReasons_data()
     QTest::newRow("i/o error") << int(EIO) << QStringLiteral("入出力エラーが起きました");
     QTest::newRow("over quota") << int(EDQUOT)
                                 << QStringLiteral("ディスクの使用量の上限に達しました");
-    QTest::newRow("hung up") << int(EPIPE) << QStringLiteral("回線が切断されました");
+    QTest::newRow("hung up") << int(EPIPE) << QStringLiteral("回線が切れました");
     QTest::newRow("not a terminal")
         << int(ENOTTY) << QStringLiteral("シリアルポートではありません");
     QTest::newRow("unknown") << int(ENOMEM) << QString();

@@ -78,7 +78,7 @@ void passFocus(QWidget *from, QWidget *to)
 // the console's for the whole run.
 QString fileTip(const QString &what, PlayerSlot slot)
 {
-    return what + QDir::current().absoluteFilePath(playerFileName(slot));
+    return what + QDir::toNativeSeparators(QDir::current().absoluteFilePath(playerFileName(slot)));
 }
 
 // The window's font family, which Windows has. Linux has no font of that family, so it is

@@ -17,11 +17,14 @@ SystemError lastError()
 }
 
 // 9600 8N1, no flow control of either kind, modem lines up as a terminal sets them.
-bool configure(HANDLE handle)
+bool configure(HANDLE handle, SystemError *error)
 {
     DCB settings {};
     settings.DCBlength = sizeof settings;
     if (!::GetCommState(handle, &settings)) {
+        // A device without line settings is no serial port, whatever code it answers with
+        // (Windows ERROR_INVALID_FUNCTION, Wine ERROR_INVALID_HANDLE for a file).
+        *error = SystemError::fromCode(ERROR_NOT_SUPPORTED);
         return false;
     }
     settings.BaudRate = CBR_9600;
@@ -41,8 +44,12 @@ bool configure(HANDLE handle)
     settings.fAbortOnError = FALSE;
     // A read returns at once with what is there; a write gives up after a second.
     COMMTIMEOUTS timeouts {MAXDWORD, 0, 0, 0, 1000};
-    return ::SetCommState(handle, &settings) && ::SetCommTimeouts(handle, &timeouts)
-        && ::PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
+    if (!::SetCommState(handle, &settings) || !::SetCommTimeouts(handle, &timeouts)
+        || !::PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR)) {
+        *error = lastError();
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -90,15 +97,15 @@ bool SerialLine::open(const QString &name)
 {
     close();
     // "COM10" and above are reachable only by the device path; it works for all numbers.
-    const QString device = name.startsWith(QLatin1String("\\\\.\\")) ? name : u"\\\\.\\" + name;
+    const QString prefix = QStringLiteral("\\\\.\\");
+    const QString device = name.startsWith(prefix) ? name : prefix + name;
     d->handle = ::CreateFileW(reinterpret_cast<const wchar_t *>(device.utf16()),
                               GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (d->handle == INVALID_HANDLE_VALUE) {
         d->error = lastError();
         return false;
     }
-    if (!configure(d->handle)) {
-        d->error = lastError();
+    if (!configure(d->handle, &d->error)) {
         close();
         return false;
     }

@@ -1,5 +1,6 @@
 #include "ChildConsole.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -15,6 +16,12 @@ ChildConsole::~ChildConsole()
 
 namespace {
 
+// Built beside the tests.
+QString childProgram()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/kelmi-test-child");
+}
+
 // nobody may not reach a build folder below a private home (/root is 0700), so it runs a
 // copy of the child from a folder that everyone may enter. The child links Qt's shared
 // libraries only, so the copy runs anywhere.
@@ -26,7 +33,7 @@ QString childForNobody()
         QFile::setPermissions(folder.path(),
                               QFile::permissions(folder.path()) | QFile::ExeGroup | QFile::ReadGroup
                                   | QFile::ExeOther | QFile::ReadOther);
-        QFile::copy(QStringLiteral(KELMI_TEST_CHILD_PATH), copy);
+        QFile::copy(childProgram(), copy);
     }
     return copy;
 }
@@ -53,7 +60,7 @@ QByteArray ChildConsole::start(const QStringList &arguments, User user)
                                      QStringLiteral("--clear-groups"), childForNobody()}
                             + arguments);
     } else {
-        m_process.start(QStringLiteral(KELMI_TEST_CHILD_PATH), arguments);
+        m_process.start(childProgram(), arguments);
     }
     return nextLine();
 }

@@ -27,7 +27,8 @@ int wmain(int argc, wchar_t *argv[])
         && SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
     if (read) {
         char line[4 * MAX_PATH];
-        for (const wchar_t *text : {target, folder}) {
+        const wchar_t *const texts[] = {target, folder};
+        for (const wchar_t *text : texts) {
             ::WideCharToMultiByte(CP_UTF8, 0, text, -1, line, sizeof line, nullptr, nullptr);
             std::printf("%s\n", line);
         }

@@ -18,6 +18,8 @@ ManifestDPIAware true
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
+!include "StrFunc.nsh"
+${StrStr}
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\kelmi"
 !define SETTINGS_KEY "Software\kelmi"
@@ -33,6 +35,54 @@ VIAddVersionKey /LANG=1041 "FileVersion" "${VERSION}"
 
 Var MatchFolder
 Var MatchFolderCreated
+
+; The match folder given on the command line, as /MATCHDIR=C:\match, /MATCHDIR="C:\my match"
+; or "/MATCHDIR=C:\my match"; empty when none is given.
+Function MatchFolderOption
+    Push $0
+    Push $1
+    Push $2
+    Push $3
+    ${GetParameters} $0
+    ${StrStr} $1 $0 "/MATCHDIR="
+    ${If} $1 == ""
+        StrCpy $0 ""
+    ${Else}
+        ; The character before the option tells whether the whole option is quoted.
+        StrLen $2 $0
+        StrLen $3 $1
+        IntOp $2 $2 - $3
+        IntOp $2 $2 - 1
+        StrCpy $3 " "
+        ${If} $2 >= 0
+            StrCpy $3 $0 1 $2
+        ${EndIf}
+        StrCpy $1 $1 "" 10
+        StrCpy $2 $1 1
+        ${If} $2 == '"'
+            StrCpy $1 $1 "" 1
+            StrCpy $3 '"'
+        ${EndIf}
+        ; Up to the closing quote, or the next space when nothing was quoted.
+        ${If} $3 != '"'
+            StrCpy $3 " "
+        ${EndIf}
+        StrCpy $0 ""
+        ${Do}
+            StrCpy $2 $1 1
+            ${If} $2 == ""
+            ${OrIf} $2 == $3
+                ${ExitDo}
+            ${EndIf}
+            StrCpy $0 "$0$2"
+            StrCpy $1 $1 "" 1
+        ${Loop}
+    ${EndIf}
+    Pop $3
+    Pop $2
+    Pop $1
+    Exch $0
+FunctionEnd
 
 !define MUI_ICON "kelmi.ico"
 !define MUI_UNICON "kelmi.ico"
@@ -58,11 +108,10 @@ Function .onInit
     ${If} $MatchFolder == ""
         StrCpy $MatchFolder "$DOCUMENTS\kelmi"
     ${EndIf}
-    ${GetParameters} $0
-    ClearErrors
-    ${GetOptions} $0 "/MATCHDIR=" $1
-    ${IfNot} ${Errors}
-        StrCpy $MatchFolder $1
+    Call MatchFolderOption
+    Pop $0
+    ${If} $0 != ""
+        StrCpy $MatchFolder $0
     ${EndIf}
 FunctionEnd
 

@@ -12,7 +12,8 @@
 // on Linux (SerialLineQt.cpp), the Win32 communications API on Windows
 // (SerialLineWindows.cpp). The wait for a device is the caller's: it lets the event loop
 // run and asks bytesAvailable() after every event. An open line makes sure an event comes
-// when bytes arrive or the line fails.
+// when bytes arrive (Linux) or every few milliseconds (Windows), and reports a failed line
+// either while the events run or from bytesAvailable().
 class SerialLine : public QObject
 {
     Q_OBJECT
@@ -27,7 +28,7 @@ public:
     bool isOpen() const;
     // Sends the bytes; they are on the line when it returns.
     bool write(const QByteArray &bytes);
-    // Bytes received and not read yet.
+    // Bytes received and not read yet; 0 when the line has failed.
     qint64 bytesAvailable();
     // Takes every byte received so far.
     QByteArray readAll();

@@ -77,15 +77,9 @@ SerialLine::SerialLine(QObject *parent)
     : QObject(parent)
     , d(std::make_unique<Private>())
 {
+    // Each tick only wakes the caller's wait, which then asks bytesAvailable(): one look at
+    // the port per tick.
     d->poll.setInterval(pollIntervalMs);
-    // Each tick wakes the caller's wait, which then asks bytesAvailable(); a port that no
-    // longer answers has failed.
-    connect(&d->poll, &QTimer::timeout, this, [this] {
-        if (d->queued() < 0) {
-            close();
-            Q_EMIT failed();
-        }
-    });
 }
 
 SerialLine::~SerialLine()
@@ -136,7 +130,17 @@ bool SerialLine::write(const QByteArray &bytes)
 
 qint64 SerialLine::bytesAvailable()
 {
-    return isOpen() ? qMax<qint64>(d->queued(), 0) : 0;
+    if (!isOpen()) {
+        return 0;
+    }
+    const qint64 queued = d->queued();
+    if (queued < 0) {
+        // The port no longer answers: its adapter was pulled, or its far end is gone.
+        close();
+        Q_EMIT failed();
+        return 0;
+    }
+    return queued;
 }
 
 QByteArray SerialLine::readAll()

@@ -74,10 +74,12 @@ SerialReception::Outcome SerialReception::receive(int portNumber)
             aborted.kind = Outcome::Aborted;
             return aborted;
         }
+        // The line may find out here that it has failed.
+        const qint64 buffered = wait.failed ? 0 : m_line->bytesAvailable();
         if (wait.failed) {
             return failure(wait.message);
         }
-        if (m_line->bytesAvailable() >= transmissionLength) {
+        if (buffered >= transmissionLength) {
             break;
         }
     }

@@ -12,8 +12,8 @@
 // on Linux (SerialLineQt.cpp), the Win32 communications API on Windows
 // (SerialLineWindows.cpp). The wait for a device is the caller's: it lets the event loop
 // run and asks bytesAvailable() after every event. An open line makes sure an event comes
-// when bytes arrive (Linux) or every few milliseconds (Windows), and reports a failed line
-// either while the events run or from bytesAvailable().
+// when bytes arrive or the line fails, and reports the failure either while the events run
+// or from bytesAvailable().
 class SerialLine : public QObject
 {
     Q_OBJECT

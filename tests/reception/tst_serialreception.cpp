@@ -53,6 +53,8 @@ private Q_SLOTS:
     void abortedReceptionLeavesNestedOneAlone();
     void newReceptionEndsWaitingOne();
     void destroyedDuringWait();
+    void consoleOfItsOwnReceives_data();
+    void consoleOfItsOwnReceives();
     void portThatCannotBeOpened_data();
     void portThatCannotBeOpened();
 #ifdef Q_OS_UNIX
@@ -410,6 +412,27 @@ void TestSerialReception::destroyedDuringWait()
     // The port went with the object: the line is free for another user.
     SerialLine probe;
     QVERIFY2(probe.open(line(1).slavePath()), qPrintable(probe.error().text));
+}
+
+void TestSerialReception::consoleOfItsOwnReceives_data()
+{
+    QTest::addColumn<int>("portNumber");
+    QTest::newRow("port 1") << 1;
+    QTest::newRow("port 2") << 2;
+}
+
+void TestSerialReception::consoleOfItsOwnReceives()
+{
+    QFETCH(int, portNumber);
+
+    // Nothing but the line wakes a console in a process of its own, as at the table: no
+    // timer of this test runs there.
+    ChildConsole console;
+    QCOMPARE(console.start({QStringLiteral("receive"), QString::number(portNumber)}),
+             QByteArray("started"));
+    const QByteArray transmission("3011000000000000K");
+    QVERIFY(line(portNumber).write(transmission));
+    QCOMPARE(console.nextLine(), "received " + transmission.toHex());
 }
 
 void TestSerialReception::portThatCannotBeOpened_data()

@@ -103,6 +103,7 @@ Form1::Form1(QWidget *parent)
     setFont(QFont(windowFontFamily(), 9));
 
     createControls();
+    gatherPlayerControls();
     setTabOrder();
     connectHandlers();
     Command1->setFocus();
@@ -118,8 +119,8 @@ void Form1::createControls()
     Command2 = button(Frame1, "Command2", QStringLiteral("ポート２"), twips(1680, 360, 1095, 495));
     Command3 = button(Frame1, "Command3", QStringLiteral("中断"), twips(3360, 360, 855, 495));
     Command3->setEnabled(false);
-    Command1->setToolTip(serialPortName(1));
-    Command2->setToolTip(serialPortName(2));
+    Command1->setToolTip(serialPortName(PlayerSlot::One));
+    Command2->setToolTip(serialPortName(PlayerSlot::Two));
     Label7 = place(new StatusLine(Frame1), "Label7", twips(360, 960, 3855, 255));
 
     Frame2 = frame(this, "Frame2", QStringLiteral("プレイヤー１"), twips(360, 1560, 2175, 4695),
@@ -176,6 +177,28 @@ void Form1::createControls()
     m_reception = new SerialReception(this);
 }
 
+void Form1::gatherPlayerControls()
+{
+    m_player1 = {.slot = PlayerSlot::One,
+                 .portButton = Command1,
+                 .deviceKind = Combo1,
+                 .character = Combo2,
+                 .strength = Combo3,
+                 .matchLists = {Combo7, Combo8},
+                 .saveButton = Command4,
+                 .deleteButton = Command6,
+                 .waitingMessage = QStringLiteral("プレイヤー１受信中")};
+    m_player2 = {.slot = PlayerSlot::Two,
+                 .portButton = Command2,
+                 .deviceKind = Combo6,
+                 .character = Combo5,
+                 .strength = Combo4,
+                 .matchLists = {},
+                 .saveButton = Command5,
+                 .deleteButton = Command7,
+                 .waitingMessage = QStringLiteral("プレイヤー２受信中")};
+}
+
 void Form1::setTabOrder()
 {
     // Ascending tab index; frames, labels and disabled buttons never take the focus.
@@ -209,18 +232,18 @@ void Form1::closeEvent(QCloseEvent *event)
 // Start-up: each slot's save or delete button, by the player data files present.
 void Form1::Form_Load()
 {
-    showFileState(PlayerSlot::One, Command4, Command6);
-    showFileState(PlayerSlot::Two, Command5, Command7);
+    showFileState(m_player1);
+    showFileState(m_player2);
 }
 
 void Form1::Command1_Click()
 {
-    receive(1, Command1, {Combo1, Combo2, Combo3}, QStringLiteral("プレイヤー１受信中"));
+    receive(m_player1);
 }
 
 void Form1::Command2_Click()
 {
-    receive(2, Command2, {Combo6, Combo5, Combo4}, QStringLiteral("プレイヤー２受信中"));
+    receive(m_player2);
 }
 
 void Form1::Command3_Click()
@@ -232,37 +255,35 @@ void Form1::Command3_Click()
 
 void Form1::Command4_Click()
 {
-    save(PlayerSlot::One, {Combo1, Combo2, Combo3, Combo7, Combo8}, Command4, Command6);
+    save(m_player1);
 }
 
 void Form1::Command5_Click()
 {
-    // Background and BGM travel with player 1 only.
-    save(PlayerSlot::Two, {Combo6, Combo5, Combo4}, Command5, Command7);
+    save(m_player2);
 }
 
 void Form1::Command6_Click()
 {
-    remove(PlayerSlot::One, Command4, Command6, Combo1);
+    remove(m_player1);
 }
 
 void Form1::Command7_Click()
 {
-    remove(PlayerSlot::Two, Command5, Command7, Combo6);
+    remove(m_player2);
 }
 
-void Form1::receive(int portNumber, QPushButton *portButton, SlotLists lists,
-                    const QString &waitingMessage)
+void Form1::receive(const PlayerControls &player)
 {
-    lists.deviceKind->setListIndex(-1);
-    lists.character->setListIndex(-1);
-    lists.strength->setListIndex(-1);
-    m_portButton = portButton;
+    player.deviceKind->setListIndex(-1);
+    player.character->setListIndex(-1);
+    player.strength->setListIndex(-1);
+    m_portButton = player.portButton;
     enablePortButtons(false);
-    Label7->showMessage(waitingMessage);
+    Label7->showMessage(player.waitingMessage);
 
     // Every other handler, the abort among them, runs inside this call.
-    const SerialReception::Outcome outcome = m_reception->receive(portNumber);
+    const SerialReception::Outcome outcome = m_reception->receive(player.slot);
     switch (outcome.kind) {
     case SerialReception::Outcome::Aborted:
         return; // the abort has already restored the buttons and the label
@@ -277,13 +298,13 @@ void Form1::receive(int portNumber, QPushButton *portButton, SlotLists lists,
     Label7->showReceived(receivedText(outcome.bytes));
 
     // Only the lists the transmission sets change; the others keep what the operator typed.
-    const ListSettings decoded = decodeTransmission(outcome.bytes, lists.strength->listIndex());
-    lists.deviceKind->setListIndex(decoded.deviceKind);
+    const ListSettings decoded = decodeTransmission(outcome.bytes, player.strength->listIndex());
+    player.deviceKind->setListIndex(decoded.deviceKind);
     if (decoded.character) {
-        lists.character->setListIndex(*decoded.character);
+        player.character->setListIndex(*decoded.character);
     }
     if (decoded.strength) {
-        lists.strength->setListIndex(*decoded.strength);
+        player.strength->setListIndex(*decoded.strength);
     }
 }
 
@@ -304,46 +325,45 @@ void Form1::enablePortButtons(bool enabled)
     Command2->setEnabled(false);
 }
 
-void Form1::save(PlayerSlot slot, const QList<FixedList *> &recordLists, QPushButton *saveButton,
-                 QPushButton *deleteButton)
+void Form1::save(const PlayerControls &player)
 {
-    PlayerRecord record;
-    for (const FixedList *list : recordLists) {
+    PlayerRecord record {player.deviceKind->listIndex(), player.character->listIndex(),
+                         player.strength->listIndex()};
+    for (const FixedList *list : player.matchLists) {
         record += list->listIndex();
     }
     if (record.contains(-1)) {
         showMessage(QStringLiteral("データがすべて入力されていません。"), false);
         return;
     }
-    if (const auto error = writePlayerFile(slot, record)) {
+    if (const auto error = writePlayerFile(player.slot, record)) {
         showMessage(*error, true);
         return;
     }
     // A list of the slot, not the next button in tab order, which can be a delete button
     // (the other player's too): a second Space must change no file.
-    passFocus(saveButton, recordLists.first());
-    saveButton->setEnabled(false);
-    deleteButton->setEnabled(true);
+    passFocus(player.saveButton, player.deviceKind);
+    player.saveButton->setEnabled(false);
+    player.deleteButton->setEnabled(true);
 }
 
-void Form1::remove(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton,
-                   FixedList *focusAfter)
+void Form1::remove(const PlayerControls &player)
 {
-    if (const auto error = removePlayerFile(slot)) {
+    if (const auto error = removePlayerFile(player.slot)) {
         showMessage(*error, true);
         return;
     }
     // A list of the slot, not its save button: a second Space would save the file again.
-    passFocus(deleteButton, focusAfter);
-    deleteButton->setEnabled(false);
-    saveButton->setEnabled(true);
+    passFocus(player.deleteButton, player.deviceKind);
+    player.deleteButton->setEnabled(false);
+    player.saveButton->setEnabled(true);
 }
 
-void Form1::showFileState(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton)
+void Form1::showFileState(const PlayerControls &player)
 {
-    const bool present = playerFilePresent(slot);
-    saveButton->setEnabled(!present);
-    deleteButton->setEnabled(present);
+    const bool present = playerFilePresent(player.slot);
+    player.saveButton->setEnabled(!present);
+    player.deleteButton->setEnabled(present);
 }
 
 void Form1::showMessage(const QString &text, bool failure)

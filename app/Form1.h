@@ -37,21 +37,29 @@ private:
     void Command6_Click();
     void Command7_Click();
 
-    struct SlotLists
+    // The controls that one player slot's handlers act on, gathered once.
+    struct PlayerControls
     {
+        PlayerSlot slot;
+        QPushButton *portButton;
+        // What a reception fills; the device kind list also takes the focus from a save or
+        // delete button that its handler disables.
         FixedList *deviceKind;
         FixedList *character;
         FixedList *strength;
+        // Background and BGM: they travel with player 1 only, after the lists above.
+        QList<FixedList *> matchLists;
+        QPushButton *saveButton;
+        QPushButton *deleteButton;
+        QString waitingMessage;
     };
-    void receive(int portNumber, QPushButton *portButton, SlotLists lists,
-                 const QString &waitingMessage);
+    void gatherPlayerControls();
+
+    void receive(const PlayerControls &player);
     void enablePortButtons(bool enabled);
-    // The first of recordLists takes the focus from a save button that the save disables.
-    void save(PlayerSlot slot, const QList<FixedList *> &recordLists, QPushButton *saveButton,
-              QPushButton *deleteButton);
-    void remove(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton,
-                FixedList *focusAfter);
-    void showFileState(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton);
+    void save(const PlayerControls &player);
+    void remove(const PlayerControls &player);
+    void showFileState(const PlayerControls &player);
     void showMessage(const QString &text, bool failure);
 
     QGroupBox *Frame1 = nullptr;
@@ -73,6 +81,8 @@ private:
     FixedList *Combo7 = nullptr;
     FixedList *Combo8 = nullptr;
     StatusLine *Label7 = nullptr;
+    PlayerControls m_player1 {};
+    PlayerControls m_player2 {};
     SerialReception *m_reception = nullptr; // owns the serial port MSComm1
     QPushButton *m_portButton = nullptr; // the one that started the latest reception
 };

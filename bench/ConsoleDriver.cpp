@@ -42,7 +42,7 @@ double cpuSeconds()
 
 QString fileName(int slot)
 {
-    return QStringLiteral("player%1.dat").arg(slot);
+    return playerFileName(PlayerSlot(slot));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "PortDiagnosis.h"
 #include "PortMessages.h"
 #include "SerialLocks.h"
 
@@ -105,18 +106,18 @@ QString notPermittedMessage(const QString &port, const QString &path, const stru
 
 } // namespace
 
-QString openFailureMessage(int portNumber, const QString &path, const SystemError &error)
+QString openFailureMessage(PlayerSlot slot, const QString &path, const SystemError &error)
 {
-    const QString port = portLabel(portNumber);
+    const QString port = portLabel(slot);
     struct stat device = {};
     if (::stat(QFile::encodeName(path).constData(), &device) != 0
         && (errno == ENOENT || errno == ENOTDIR)) {
-        return PortMessage::missing(portNumber, path,
-                                    QStringLiteral("KELMI_PORT%1 の設定").arg(portNumber));
+        return PortMessage::missing(slot, path,
+                                    QStringLiteral("KELMI_PORT%1 の設定").arg(int(slot)));
     }
     const std::optional<LockHolder> holder = lockHolder(path);
     if (holder && holder->alive) {
-        return PortMessage::held(portNumber, path, holderName(*holder));
+        return PortMessage::held(slot, path, holderName(*holder));
     }
     if (holder) {
         // The port could not take over a stale lock: it belongs to another user.
@@ -124,11 +125,11 @@ QString openFailureMessage(int portNumber, const QString &path, const SystemErro
     }
     switch (openError(path)) {
     case EBUSY:
-        return PortMessage::held(portNumber, path);
+        return PortMessage::held(slot, path);
     case EACCES:
     case EPERM:
         return notPermittedMessage(port, path, device);
     default:
-        return PortMessage::notOpened(portNumber, path, error);
+        return PortMessage::notOpened(slot, path, error);
     }
 }

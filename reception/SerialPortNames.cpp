@@ -2,8 +2,9 @@
 
 #include <QtGlobal>
 
-QString serialPortName(int portNumber)
+QString serialPortName(PlayerSlot slot)
 {
+    const int portNumber = int(slot);
     const QByteArray variable = "KELMI_PORT" + QByteArray::number(portNumber);
     const QString configured = qEnvironmentVariable(variable.constData());
     if (!configured.isEmpty()) {
@@ -17,9 +18,9 @@ QString serialPortName(int portNumber)
 #endif
 }
 
-QByteArray deviceGreeting(int portNumber)
+QByteArray deviceGreeting(PlayerSlot slot)
 {
-    if (portNumber == 2) {
+    if (slot == PlayerSlot::Two) {
         return QByteArrayLiteral("AT\r");
     }
     return {};

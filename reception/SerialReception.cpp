@@ -1,5 +1,7 @@
 #include "SerialReception.h"
 
+#include "DeviceTables.h"
+#include "PortDiagnosis.h"
 #include "PortMessages.h"
 #include "SerialLine.h"
 #include "SerialPortNames.h"
@@ -10,9 +12,6 @@
 #include <utility>
 
 namespace {
-
-// A device's transmission is at least this long; the wait ends once this many are buffered.
-constexpr qint64 transmissionLength = 17;
 
 SerialReception::Outcome failure(const QString &message)
 {
@@ -42,21 +41,21 @@ SerialReception::~SerialReception()
     m_line->close();
 }
 
-SerialReception::Outcome SerialReception::receive(int portNumber)
+SerialReception::Outcome SerialReception::receive(PlayerSlot slot)
 {
     // The port serves one reception at a time.
     abort();
 
-    const QString portName = serialPortName(portNumber);
+    const QString portName = serialPortName(slot);
     if (!m_line->open(portName)) {
-        return failure(openFailureMessage(portNumber, portName, m_line->error()));
+        return failure(openFailureMessage(slot, portName, m_line->error()));
     }
 
     Wait wait;
-    wait.portNumber = portNumber;
+    wait.slot = slot;
     m_waiting = &wait;
 
-    const QByteArray greeting = deviceGreeting(portNumber);
+    const QByteArray greeting = deviceGreeting(slot);
     if (!greeting.isEmpty()) {
         m_line->write(greeting); // a line that fails here ends the wait below
     }
@@ -79,7 +78,8 @@ SerialReception::Outcome SerialReception::receive(int portNumber)
         if (wait.failed) {
             return failure(wait.message);
         }
-        if (buffered >= transmissionLength) {
+        // The wait ends once a whole transmission is buffered.
+        if (buffered >= DeviceTables::minimumTransmissionLength) {
             break;
         }
     }
@@ -110,6 +110,6 @@ void SerialReception::MSComm1_OnComm()
     // The line has closed itself.
     if (Wait *wait = std::exchange(m_waiting, nullptr)) {
         wait->failed = true;
-        wait->message = lineLostMessage(wait->portNumber, m_line->error());
+        wait->message = lineLostMessage(wait->slot, m_line->error());
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PlayerSlot.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -25,10 +27,10 @@ public:
     // Destroying it during a wait aborts that wait.
     ~SerialReception() override;
 
-    // Runs one reception on port 1 or 2. Returns only when it has been received,
+    // Runs one reception on the player's port. Returns only when it has been received,
     // aborted or has failed; other handlers (abort included) run inside it.
     // Starting one while another waits aborts the waiting one first.
-    Outcome receive(int portNumber);
+    Outcome receive(PlayerSlot slot);
 
     // Ends the waiting reception: closes the port; the reception returns Aborted.
     void abort();
@@ -43,7 +45,7 @@ private:
     // What one call of receive() learns while it yields; it lives on that call's stack.
     struct Wait
     {
-        int portNumber = 0;
+        PlayerSlot slot = PlayerSlot::One;
         bool aborted = false;
         bool failed = false;
         QString message;

@@ -754,7 +754,7 @@ void tst_Form1::keyboardStory()
 
     for (int n : {1, 2}) {
         const QChar file = files.at(n - 1);
-        const QString name = QStringLiteral("player%1.dat").arg(n);
+        const QString name = playerFileName(PlayerSlot(n));
         QCOMPARE(QFile::exists(name), file != u'-');
         if (file != u'-') {
             QCOMPARE(readFile(name), playerFileBytes(record(n, file == u's' ? 1 : 2)));

@@ -65,6 +65,12 @@ const QByteArray firstKind2Text = transmission('3', '0', '7', '0', '0', '0', '0'
 const QByteArray kind3Text = transmission('4', '0', '0', '0', '0', '0', '0', '0');
 const QByteArray kind2WithoutCharacter = transmission('3', '0', '7', '0', '0', '0', '0', '1');
 
+// A row of one of decodes' tables, named after its table.
+QTestData &row(const char *table, const QString &name)
+{
+    return QTest::addRow("%s: %s", table, qPrintable(name));
+}
+
 bool inList(int index, int rows)
 {
     return index >= none && index < rows;
@@ -77,84 +83,101 @@ class TestDecoding : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void edgeCases_data();
-    void edgeCases();
+    // One body for the tables of edge cases, selections made during the wait, indexes the
+    // lists cannot take and short texts.
+    void decodes_data();
+    void decodes();
     void charactersAfterPosition17();
     void pureFunctionOfItsInputs();
-    void selectionsMadeDuringTheWait_data();
-    void selectionsMadeDuringTheWait();
     void elevenCharacters();
-    void indexesTheListsCannotTake_data();
-    void indexesTheListsCannotTake();
-    void shortTexts_data();
-    void shortTexts();
     void randomBytesStayWithinTheLists();
     void tablesReachEveryCharacterRow();
     void tablesHaveNoAmbiguousEntries();
+
+private:
+    static void addEdgeCaseRows();
+    static void addSelectionsMadeDuringTheWaitRows();
+    static void addIndexesTheListsCannotTakeRows();
+    static void addShortTextRows();
 };
 
-void TestDecoding::edgeCases_data()
+void TestDecoding::decodes_data()
 {
     QTest::addColumn<QByteArray>("received");
+    QTest::addColumn<int>("shownStrength");
     QTest::addColumn<ListSettings>("expected");
-
-    // kind 0: letter at 2, strength digit at 3, group at 7
-    QTest::newRow("kind 0, C group 0, strength 5")
-        << transmission('1', 'C', '5', '0', '0', '0', '0', '0') << ListSettings {0, 1, 5};
-    QTest::newRow("kind 0, A group 1, strength Z")
-        << transmission('1', 'A', 'Z', '0', '0', '1', '0', '0') << ListSettings {0, 14, 35};
-    QTest::newRow("kind 0, D group 3, strength 9")
-        << transmission('1', 'D', '9', '0', '0', '3', '0', '0') << ListSettings {0, 12, 9};
-    QTest::newRow("kind 0, E group 2, strength G")
-        << transmission('1', 'E', 'G', '0', '0', '2', '0', '0') << ListSettings {0, 18, 16};
-    QTest::newRow("kind 0, strength colon")
-        << transmission('1', 'C', ':', '0', '0', '0', '0', '0') << ListSettings {0, 1, 3};
-    QTest::newRow("kind 0, strength l")
-        << transmission('1', 'C', 'l', '0', '0', '0', '0', '0') << ListSettings {0, 1, 53};
-    QTest::newRow("kind 0, strength slash")
-        << transmission('1', 'C', '/', '0', '0', '0', '0', '0') << ListSettings {0, 1, none};
-    QTest::newRow("kind 0, pair not in the table")
-        << transmission('1', 'E', '0', '0', '0', '3', '0', '0') << ListSettings {0, untouched, 0};
-    QTest::newRow("kind 0, lower-case letter")
-        << transmission('1', 'c', '5', '0', '0', '0', '0', '0') << ListSettings {0, untouched, 5};
-    QTest::newRow("kind 0, group 4")
-        << transmission('1', 'C', '5', '0', '0', '4', '0', '0') << ListSettings {0, untouched, 5};
-
-    // kind 1: keys at 5, 4, 3; no strength
-    QTest::newRow("kind 1, keys 0 0 C")
-        << transmission('2', '0', 'C', '0', '0', '0', '0', '0') << ListSettings {1, 6, untouched};
-    QTest::newRow("kind 1, keys 4 1 4")
-        << transmission('2', '0', '4', '1', '4', '0', '0', '0') << ListSettings {1, 9, untouched};
-    QTest::newRow("kind 1, keys 3 1 2")
-        << transmission('2', '0', '2', '1', '3', '0', '0', '0') << ListSettings {1, 21, untouched};
-    QTest::newRow("kind 1, keys 1 0 D")
-        << transmission('2', '0', 'D', '0', '1', '0', '0', '0') << ListSettings {1, 13, untouched};
-    QTest::newRow("kind 1, second key 1 after first key 1")
-        << transmission('2', '0', 'C', '1', '1', '0', '0', '0')
-        << ListSettings {1, untouched, untouched};
-
-    // kind 2: strength digit at 3, character digit at 10 announced by '2' at 11
-    QTest::newRow("kind 2, digit 0, strength 7")
-        << transmission('3', '0', '7', '0', '0', '0', '0', '2') << ListSettings {2, 0, 7};
-    QTest::newRow("kind 2, digit 6, strength A")
-        << transmission('3', '0', 'A', '0', '0', '0', '6', '2') << ListSettings {2, 7, 10};
-    QTest::newRow("kind 2, position 11 not 2")
-        << transmission('3', '0', '7', '0', '0', '0', '0', '1') << ListSettings {2, untouched, 7};
-    QTest::newRow("kind 2, digit 7")
-        << transmission('3', '0', '7', '0', '0', '0', '7', '2') << ListSettings {2, untouched, 7};
-
-    QTest::newRow("kind 3") << transmission('4', '0', '0', '0', '0', '0', '0', '0')
-                            << ListSettings {3, untouched, untouched};
-    QTest::newRow("device code 0") << transmission('0', '0', '0', '0', '0', '0', '0', '0')
-                                   << ListSettings {none, untouched, untouched};
+    addEdgeCaseRows();
+    addSelectionsMadeDuringTheWaitRows();
+    addIndexesTheListsCannotTakeRows();
+    addShortTextRows();
 }
 
-void TestDecoding::edgeCases()
+void TestDecoding::decodes()
 {
     QFETCH(QByteArray, received);
+    QFETCH(int, shownStrength);
     QFETCH(ListSettings, expected);
-    QCOMPARE(received.size(), 17);
-    QCOMPARE(decodeTransmission(received, noStrengthShown), expected);
+    QCOMPARE(decodeTransmission(received, shownStrength), expected);
+}
+
+void TestDecoding::addEdgeCaseRows()
+{
+    const auto edgeCase
+        = [](const char *name, const QByteArray &received, const ListSettings &expected) {
+              // Each is one whole transmission of 17 characters.
+              QVERIFY2(received.size() == 17, name);
+              row("edgeCases", QString::fromUtf8(name)) << received << noStrengthShown << expected;
+          };
+
+    // kind 0: letter at 2, strength digit at 3, group at 7
+    edgeCase("kind 0, C group 0, strength 5", transmission('1', 'C', '5', '0', '0', '0', '0', '0'),
+             ListSettings {0, 1, 5});
+    edgeCase("kind 0, A group 1, strength Z", transmission('1', 'A', 'Z', '0', '0', '1', '0', '0'),
+             ListSettings {0, 14, 35});
+    edgeCase("kind 0, D group 3, strength 9", transmission('1', 'D', '9', '0', '0', '3', '0', '0'),
+             ListSettings {0, 12, 9});
+    edgeCase("kind 0, E group 2, strength G", transmission('1', 'E', 'G', '0', '0', '2', '0', '0'),
+             ListSettings {0, 18, 16});
+    edgeCase("kind 0, strength colon", transmission('1', 'C', ':', '0', '0', '0', '0', '0'),
+             ListSettings {0, 1, 3});
+    edgeCase("kind 0, strength l", transmission('1', 'C', 'l', '0', '0', '0', '0', '0'),
+             ListSettings {0, 1, 53});
+    edgeCase("kind 0, strength slash", transmission('1', 'C', '/', '0', '0', '0', '0', '0'),
+             ListSettings {0, 1, none});
+    edgeCase("kind 0, pair not in the table", transmission('1', 'E', '0', '0', '0', '3', '0', '0'),
+             ListSettings {0, untouched, 0});
+    edgeCase("kind 0, lower-case letter", transmission('1', 'c', '5', '0', '0', '0', '0', '0'),
+             ListSettings {0, untouched, 5});
+    edgeCase("kind 0, group 4", transmission('1', 'C', '5', '0', '0', '4', '0', '0'),
+             ListSettings {0, untouched, 5});
+
+    // kind 1: keys at 5, 4, 3; no strength
+    edgeCase("kind 1, keys 0 0 C", transmission('2', '0', 'C', '0', '0', '0', '0', '0'),
+             ListSettings {1, 6, untouched});
+    edgeCase("kind 1, keys 4 1 4", transmission('2', '0', '4', '1', '4', '0', '0', '0'),
+             ListSettings {1, 9, untouched});
+    edgeCase("kind 1, keys 3 1 2", transmission('2', '0', '2', '1', '3', '0', '0', '0'),
+             ListSettings {1, 21, untouched});
+    edgeCase("kind 1, keys 1 0 D", transmission('2', '0', 'D', '0', '1', '0', '0', '0'),
+             ListSettings {1, 13, untouched});
+    edgeCase("kind 1, second key 1 after first key 1",
+             transmission('2', '0', 'C', '1', '1', '0', '0', '0'),
+             ListSettings {1, untouched, untouched});
+
+    // kind 2: strength digit at 3, character digit at 10 announced by '2' at 11
+    edgeCase("kind 2, digit 0, strength 7", transmission('3', '0', '7', '0', '0', '0', '0', '2'),
+             ListSettings {2, 0, 7});
+    edgeCase("kind 2, digit 6, strength A", transmission('3', '0', 'A', '0', '0', '0', '6', '2'),
+             ListSettings {2, 7, 10});
+    edgeCase("kind 2, position 11 not 2", transmission('3', '0', '7', '0', '0', '0', '0', '1'),
+             ListSettings {2, untouched, 7});
+    edgeCase("kind 2, digit 7", transmission('3', '0', '7', '0', '0', '0', '7', '2'),
+             ListSettings {2, untouched, 7});
+
+    edgeCase("kind 3", transmission('4', '0', '0', '0', '0', '0', '0', '0'),
+             ListSettings {3, untouched, untouched});
+    edgeCase("device code 0", transmission('0', '0', '0', '0', '0', '0', '0', '0'),
+             ListSettings {none, untouched, untouched});
 }
 
 void TestDecoding::charactersAfterPosition17()
@@ -193,41 +216,31 @@ void TestDecoding::pureFunctionOfItsInputs()
     QCOMPARE(firstRound.first(), (ListSettings {0, 1, 5}));
 }
 
-void TestDecoding::selectionsMadeDuringTheWait_data()
+void TestDecoding::addSelectionsMadeDuringTheWaitRows()
 {
-    QTest::addColumn<QByteArray>("received");
-    QTest::addColumn<int>("shownStrength");
-    QTest::addColumn<ListSettings>("expected");
+    const char *const table = "selectionsMadeDuringTheWait";
 
-    QTest::newRow("picked strength 20, kind 1 text")
+    row(table, QStringLiteral("picked strength 20, kind 1 text"))
         << firstKind1Text << 20 << ListSettings {1, 6, 13};
-    QTest::newRow("picked strength 10, kind 3 text")
+    row(table, QStringLiteral("picked strength 10, kind 3 text"))
         << kind3Text << 10 << ListSettings {3, untouched, 3};
-    QTest::newRow("picked strength 9, kind 3 text")
+    row(table, QStringLiteral("picked strength 9, kind 3 text"))
         << kind3Text << 9 << ListSettings {3, untouched, untouched};
-    QTest::newRow("picked strength 60, device code 0")
+    row(table, QStringLiteral("picked strength 60, device code 0"))
         << transmission('0', '0', '0', '0', '0', '0', '0', '0') << 60
         << ListSettings {none, untouched, 53};
-    QTest::newRow("picked strength replaced by the digit")
+    row(table, QStringLiteral("picked strength replaced by the digit"))
         << firstKind0Text << 40 << ListSettings {0, 1, 5};
     // Text typed into a field leaves its list without a selection; the lists a text does
     // not set keep that text.
-    QTest::newRow("typed strength, kind 1 text")
+    row(table, QStringLiteral("typed strength, kind 1 text"))
         << firstKind1Text << noStrengthShown << ListSettings {1, 6, untouched};
-    QTest::newRow("typed character and strength, kind 3 text")
+    row(table, QStringLiteral("typed character and strength, kind 3 text"))
         << kind3Text << noStrengthShown << ListSettings {3, untouched, untouched};
-    QTest::newRow("typed character, kind 2 with 1 at position 11")
+    row(table, QStringLiteral("typed character, kind 2 with 1 at position 11"))
         << kind2WithoutCharacter << noStrengthShown << ListSettings {2, untouched, 7};
-    QTest::newRow("typed strength, strength digit slash")
+    row(table, QStringLiteral("typed strength, strength digit slash"))
         << withAt(firstKind0Text, 3, '/') << noStrengthShown << ListSettings {0, 1, none};
-}
-
-void TestDecoding::selectionsMadeDuringTheWait()
-{
-    QFETCH(QByteArray, received);
-    QFETCH(int, shownStrength);
-    QFETCH(ListSettings, expected);
-    QCOMPARE(decodeTransmission(received, shownStrength), expected);
 }
 
 void TestDecoding::elevenCharacters()
@@ -237,95 +250,79 @@ void TestDecoding::elevenCharacters()
     QCOMPARE(decodeTransmission(text, noStrengthShown), (ListSettings {2, 0, 7}));
 }
 
-void TestDecoding::indexesTheListsCannotTake_data()
+void TestDecoding::addIndexesTheListsCannotTakeRows()
 {
-    QTest::addColumn<QByteArray>("received");
-    QTest::addColumn<int>("shownStrength");
-    QTest::addColumn<ListSettings>("expected");
+    const char *const table = "indexesTheListsCannotTake";
 
     const int picked = 20;
     // A device code the list cannot take leaves no device kind and decodes nothing more,
     // but the strength adjustment still runs on the picked strength.
     for (const char code : {'5', '9', ':', '/', 'A', '\0', '\x7F', '\x80', '\xB1', '\xFF'}) {
-        QTest::addRow("device code 0x%02x", int(static_cast<unsigned char>(code)))
+        row(table, QString::asprintf("device code 0x%02x", int(static_cast<unsigned char>(code))))
             << withAt(firstKind0Text, 1, code) << picked << ListSettings {none, untouched, 13};
     }
     // A strength digit the list cannot take leaves no strength; the character still decodes.
     for (const char digit :
          {'m', 's', 't', 'z', '~', '\x7F', '.', ' ', '\0', '\x80', '\xB0', '\xE1', '\xFF'}) {
-        QTest::addRow("kind 0 strength digit 0x%02x", int(static_cast<unsigned char>(digit)))
+        row(table,
+            QString::asprintf("kind 0 strength digit 0x%02x",
+                              int(static_cast<unsigned char>(digit))))
             << withAt(firstKind0Text, 3, digit) << picked << ListSettings {0, 1, none};
-        QTest::addRow("kind 2 strength digit 0x%02x", int(static_cast<unsigned char>(digit)))
+        row(table,
+            QString::asprintf("kind 2 strength digit 0x%02x",
+                              int(static_cast<unsigned char>(digit))))
             << withAt(firstKind2Text, 3, digit) << picked << ListSettings {2, 0, none};
     }
     // A byte outside ASCII never matches, not even one whose low seven bits would.
-    QTest::newRow("kind 0 letter C with the high bit")
+    row(table, QStringLiteral("kind 0 letter C with the high bit"))
         << withAt(firstKind0Text, 2, char('C' | 0x80)) << noStrengthShown
         << ListSettings {0, untouched, 5};
-    QTest::newRow("kind 0 group 0 with the high bit")
+    row(table, QStringLiteral("kind 0 group 0 with the high bit"))
         << withAt(firstKind0Text, 7, char('0' | 0x80)) << noStrengthShown
         << ListSettings {0, untouched, 5};
-    QTest::newRow("kind 1 third key C with the high bit")
+    row(table, QStringLiteral("kind 1 third key C with the high bit"))
         << withAt(firstKind1Text, 3, char('C' | 0x80)) << noStrengthShown
         << ListSettings {1, untouched, untouched};
-    QTest::newRow("kind 1 first key 0 with the high bit")
+    row(table, QStringLiteral("kind 1 first key 0 with the high bit"))
         << withAt(firstKind1Text, 5, char('0' | 0x80)) << noStrengthShown
         << ListSettings {1, untouched, untouched};
-    QTest::newRow("kind 2 marker 2 with the high bit")
+    row(table, QStringLiteral("kind 2 marker 2 with the high bit"))
         << withAt(firstKind2Text, 11, char('2' | 0x80)) << noStrengthShown
         << ListSettings {2, untouched, 7};
-    QTest::newRow("kind 2 digit 0 with the high bit")
+    row(table, QStringLiteral("kind 2 digit 0 with the high bit"))
         << withAt(firstKind2Text, 10, char('0' | 0x80)) << noStrengthShown
         << ListSettings {2, untouched, 7};
-    QTest::newRow("device code 1 with the high bit")
+    row(table, QStringLiteral("device code 1 with the high bit"))
         << withAt(firstKind0Text, 1, char('1' | 0x80)) << noStrengthShown
         << ListSettings {none, untouched, untouched};
 }
 
-void TestDecoding::indexesTheListsCannotTake()
+void TestDecoding::addShortTextRows()
 {
-    QFETCH(QByteArray, received);
-    QFETCH(int, shownStrength);
-    QFETCH(ListSettings, expected);
-    QCOMPARE(decodeTransmission(received, shownStrength), expected);
-}
+    const char *const table = "shortTexts";
 
-void TestDecoding::shortTexts_data()
-{
-    QTest::addColumn<QByteArray>("received");
-    QTest::addColumn<int>("shownStrength");
-    QTest::addColumn<ListSettings>("expected");
-
-    QTest::newRow("empty") << QByteArray() << noStrengthShown
-                           << ListSettings {none, untouched, untouched};
-    QTest::newRow("empty, picked strength 20")
+    row(table, QStringLiteral("empty"))
+        << QByteArray() << noStrengthShown << ListSettings {none, untouched, untouched};
+    row(table, QStringLiteral("empty, picked strength 20"))
         << QByteArray() << 20 << ListSettings {none, untouched, 13};
-    QTest::newRow("kind 0 without strength digit")
+    row(table, QStringLiteral("kind 0 without strength digit"))
         << QByteArray("1C") << 20 << ListSettings {0, untouched, none};
-    QTest::newRow("kind 0 without group")
+    row(table, QStringLiteral("kind 0 without group"))
         << QByteArray("1C5000") << noStrengthShown << ListSettings {0, untouched, 5};
-    QTest::newRow("kind 0 up to the group")
+    row(table, QStringLiteral("kind 0 up to the group"))
         << firstKind0Text.left(7) << noStrengthShown << ListSettings {0, 1, 5};
-    QTest::newRow("kind 1 without keys")
+    row(table, QStringLiteral("kind 1 without keys"))
         << QByteArray("2") << noStrengthShown << ListSettings {1, untouched, untouched};
-    QTest::newRow("kind 1 without first key")
+    row(table, QStringLiteral("kind 1 without first key"))
         << QByteArray("20C0") << noStrengthShown << ListSettings {1, untouched, untouched};
-    QTest::newRow("kind 1 up to the first key")
+    row(table, QStringLiteral("kind 1 up to the first key"))
         << firstKind1Text.left(5) << noStrengthShown << ListSettings {1, 6, untouched};
-    QTest::newRow("kind 2 without marker")
+    row(table, QStringLiteral("kind 2 without marker"))
         << firstKind2Text.left(10) << noStrengthShown << ListSettings {2, untouched, 7};
-    QTest::newRow("kind 2 without strength digit")
+    row(table, QStringLiteral("kind 2 without strength digit"))
         << QByteArray("30") << noStrengthShown << ListSettings {2, untouched, none};
-    QTest::newRow("kind 3 alone") << QByteArray("4") << noStrengthShown
-                                  << ListSettings {3, untouched, untouched};
-}
-
-void TestDecoding::shortTexts()
-{
-    QFETCH(QByteArray, received);
-    QFETCH(int, shownStrength);
-    QFETCH(ListSettings, expected);
-    QCOMPARE(decodeTransmission(received, shownStrength), expected);
+    row(table, QStringLiteral("kind 3 alone"))
+        << QByteArray("4") << noStrengthShown << ListSettings {3, untouched, untouched};
 }
 
 void TestDecoding::randomBytesStayWithinTheLists()

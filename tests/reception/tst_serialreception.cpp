@@ -1,114 +1,28 @@
+#include "TestSerialReception.h"
+
 #include "ChildConsole.h"
-#include "PlayerLines.h"
-#include "PortMessages.h"
 #include "SerialLine.h"
 #include "SerialPortNames.h"
-#include "SerialReception.h"
 
 #include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-
-#include <functional>
-#include <optional>
-
-#ifdef Q_OS_WIN
-#include <windows.h>
-#else
-#include "SerialLocks.h"
-
-#include <cerrno>
-#include <fcntl.h>
-#include <grp.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 using Kind = SerialReception::Outcome::Kind;
 
-class TestSerialReception : public QObject
+SerialLine *TestSerialReception::portOf(SerialReception &reception)
 {
-    Q_OBJECT
-
-private Q_SLOTS:
-    void init();
-    void cleanup();
-
-    void portNames_data();
-    void portNames();
-    void greeting_data();
-    void greeting();
-
-    void receivesTransmission_data();
-    void receivesTransmission();
-    void discardsBytesFromBeforeTheOpen_data();
-    void discardsBytesFromBeforeTheOpen();
-    void leavesLaterBytesOnTheLine();
-    void sendsGreetingBeforeFirstPoll_data();
-    void sendsGreetingBeforeFirstPoll();
-    void abortEndsWait();
-    void abortedReceptionLeavesNestedOneAlone();
-    void newReceptionEndsWaitingOne();
-    void destroyedDuringWait();
-    void consoleOfItsOwnReceives();
-    void portThatCannotBeOpened_data();
-    void portThatCannotBeOpened();
-#ifdef Q_OS_UNIX
-    // Linux's own ways to refuse a port: device permissions, exclusive devices, lock files.
-    void portOpenedByAnotherUser_data();
-    void portOpenedByAnotherUser();
-    void killedConsoleLeavesPortUsable_data();
-    void killedConsoleLeavesPortUsable();
-#endif
-    void hangUpDuringWait_data();
-    void hangUpDuringWait();
-    void operatorReasons_data();
-    void operatorReasons();
-#ifdef Q_OS_WIN
-    void openFailureByCode_data();
-    void openFailureByCode();
-#endif
-
-private:
-    PseudoTerminal &line(int portNumber)
-    {
-        return m_lines->line(portNumber);
-    }
-    // Runs action after ms of event processing, unless context is gone by then, so that
-    // a failed test leaves no timer behind for the next one.
-    static void later(QObject *context, int ms, std::function<void()> action)
-    {
-        QTimer::singleShot(ms, context, std::move(action));
-    }
-    // Aborts a reception that is still waiting after a generous while, so that a wait
-    // that never ends fails the test instead of hanging it.
-    static void watchdog(QObject *context, SerialReception &reception)
-    {
-        later(context, 5000, [&reception] { reception.abort(); });
-    }
-    static SerialLine *portOf(SerialReception &reception)
-    {
-        return reception.findChild<SerialLine *>(QStringLiteral("MSComm1"));
-    }
-
-    std::optional<PlayerLines> m_lines;
-};
+    return reception.findChild<SerialLine *>(QStringLiteral("MSComm1"));
+}
 
 void TestSerialReception::init()
 {
     m_lines.emplace();
     QVERIFY2(m_lines->isOpen(), qPrintable(m_lines->errorString()));
-#ifdef Q_OS_UNIX
-    // A console killed in an earlier case may have left a lock for a device of the same name.
     for (int portNumber : {1, 2}) {
-        for (const QString &lock : serialLockFiles(line(portNumber).slavePath())) {
-            QVERIFY(QFile::remove(lock));
-        }
+        forgetLocksOf(line(portNumber).slavePath());
     }
-#endif
 }
 
 void TestSerialReception::cleanup()
@@ -162,7 +76,7 @@ void TestSerialReception::portNames()
     if (!port2Variable.isNull()) {
         qputenv("KELMI_PORT2", port2Variable);
     }
-    QCOMPARE(serialPortName(portNumber), expected);
+    QCOMPARE(serialPortName(PlayerSlot(portNumber)), expected);
 }
 
 void TestSerialReception::greeting_data()
@@ -177,7 +91,7 @@ void TestSerialReception::greeting()
 {
     QFETCH(int, portNumber);
     QFETCH(QByteArray, expected);
-    QCOMPARE(deviceGreeting(portNumber), expected);
+    QCOMPARE(deviceGreeting(PlayerSlot(portNumber)), expected);
 }
 
 void TestSerialReception::receivesTransmission_data()
@@ -222,7 +136,7 @@ void TestSerialReception::receivesTransmission()
         });
     }
 
-    const SerialReception::Outcome outcome = reception.receive(portNumber);
+    const SerialReception::Outcome outcome = reception.receive(PlayerSlot(portNumber));
 
     QCOMPARE(outcome.kind, Kind::Received);
     QCOMPARE(outcome.bytes, expected);
@@ -251,7 +165,7 @@ void TestSerialReception::discardsBytesFromBeforeTheOpen()
     QObject context;
     watchdog(&context, reception);
     later(&context, 0, [&] { QVERIFY(line(1).deliver(fresh)); });
-    const SerialReception::Outcome outcome = reception.receive(1);
+    const SerialReception::Outcome outcome = reception.receive(PlayerSlot::One);
 
     QCOMPARE(outcome.kind, Kind::Received);
     QCOMPARE(outcome.bytes, fresh);
@@ -267,7 +181,7 @@ void TestSerialReception::leavesLaterBytesOnTheLine()
     watchdog(&context, reception);
     later(&context, 0, [&] { QVERIFY(line(1).deliver(transmission)); });
     later(&context, 30, [&] { QVERIFY(line(1).deliver(afterwards)); });
-    const SerialReception::Outcome outcome = reception.receive(1);
+    const SerialReception::Outcome outcome = reception.receive(PlayerSlot::One);
 
     QCOMPARE(outcome.kind, Kind::Received);
     QCOMPARE(outcome.bytes, transmission);
@@ -300,7 +214,7 @@ void TestSerialReception::sendsGreetingBeforeFirstPoll()
         sentBeforeTransmission = line(portNumber).waitForBytes(3, expected.isEmpty() ? 50 : 2000);
         QVERIFY(line(portNumber).deliver("1C500000000000XYZ"));
     });
-    const SerialReception::Outcome outcome = reception.receive(portNumber);
+    const SerialReception::Outcome outcome = reception.receive(PlayerSlot(portNumber));
 
     QCOMPARE(outcome.kind, Kind::Received);
     QCOMPARE(sentBeforeTransmission, expected);
@@ -323,7 +237,7 @@ void TestSerialReception::abortEndsWait()
         reception.abort();
         waitingAfterAbort = reception.isWaiting();
     });
-    const SerialReception::Outcome outcome = reception.receive(1);
+    const SerialReception::Outcome outcome = reception.receive(PlayerSlot::One);
 
     QVERIFY(waitingBeforeAbort);
     QVERIFY(openBeforeAbort);
@@ -355,7 +269,7 @@ void TestSerialReception::abortedReceptionLeavesNestedOneAlone()
         reception.abort();
         // A port-button click in the abort's yield starts a new reception in here.
         later(&context, 0, [&] { QVERIFY(line(2).deliver(transmission)); });
-        nested = reception.receive(2);
+        nested = reception.receive(PlayerSlot::Two);
         nestedRan = true;
         // Someone opens the port again before the aborted reception gets control back,
         // and bytes wait in it: the aborted reception must neither read nor close it.
@@ -363,7 +277,7 @@ void TestSerialReception::abortedReceptionLeavesNestedOneAlone()
         QVERIFY(line(1).deliver(strayBytes));
         QTRY_COMPARE_WITH_TIMEOUT(port->bytesAvailable(), strayBytes.size(), 2000);
     });
-    const SerialReception::Outcome outer = reception.receive(1);
+    const SerialReception::Outcome outer = reception.receive(PlayerSlot::One);
 
     QVERIFY(nestedRan);
     QCOMPARE(nested.kind, Kind::Received);
@@ -388,9 +302,9 @@ void TestSerialReception::newReceptionEndsWaitingOne()
 
     later(&context, 0, [&] {
         later(&context, 0, [&] { QVERIFY(line(2).deliver(transmission)); });
-        nested = reception.receive(2);
+        nested = reception.receive(PlayerSlot::Two);
     });
-    const SerialReception::Outcome outer = reception.receive(1);
+    const SerialReception::Outcome outer = reception.receive(PlayerSlot::One);
 
     QCOMPARE(nested.kind, Kind::Received);
     QCOMPARE(nested.bytes, transmission);
@@ -405,7 +319,7 @@ void TestSerialReception::destroyedDuringWait()
     later(&context, 0, [&] { QVERIFY(line(1).deliver("1C5")); });
     later(&context, 20, [&] { delete reception; });
 
-    const SerialReception::Outcome outcome = reception->receive(1);
+    const SerialReception::Outcome outcome = reception->receive(PlayerSlot::One);
 
     QCOMPARE(outcome.kind, Kind::Aborted);
     // The port went with the object: the line is free for another user.
@@ -441,32 +355,12 @@ void TestSerialReception::portThatCannotBeOpened_data()
     for (int port : {1, 2}) {
         const QString name = port == 1 ? QStringLiteral("ポート１") : QStringLiteral("ポート２");
         const QString again = QStringLiteral("もう一度「%1」を押してください。").arg(name);
-#ifdef Q_OS_WIN
-        QTest::addRow("port %d, no such device", port)
-            << port << QStringLiteral("missing")
-            << name + QStringLiteral("が見つかりません: {device}")
-            << QStringLiteral("デバイス マネージャーのポート番号を確かめてください。");
-#else
-        QTest::addRow("port %d, no such device", port)
-            << port << QStringLiteral("missing")
-            << name + QStringLiteral("が見つかりません: {device}")
-            << QStringLiteral("KELMI_PORT%1 の設定を確かめてください。").arg(port);
-        QTest::addRow("port %d, a directory", port)
-            << port << QStringLiteral("directory")
-            << name + QStringLiteral("を開けません: {device}: フォルダーです") << QString();
-#endif
         QTest::addRow("port %d, a file", port)
             << port << QStringLiteral("file")
             << name + QStringLiteral("を開けません: {device}: シリアルポートではありません")
             << QString();
-#ifdef Q_OS_WIN
-        // Windows refuses a second program without saying which program holds the port.
-        const QString heldHere = QString();
-        const QString heldByConsole = QString();
-#else
-        const QString heldHere = QStringLiteral("（tst_serialreception、PID {pid}）");
-        const QString heldByConsole = QStringLiteral("（kelmi-test-child、PID {pid}）");
-#endif
+        const QString heldHere = heldBy(QStringLiteral("tst_serialreception"));
+        const QString heldByConsole = heldBy(QStringLiteral("kelmi-test-child"));
         QTest::addRow("port %d, held in this process", port)
             << port << QStringLiteral("held here")
             << name + QStringLiteral("は他のプログラムが使用中です: {device}") + heldHere << again;
@@ -475,18 +369,7 @@ void TestSerialReception::portThatCannotBeOpened_data()
             << name + QStringLiteral("は他のプログラムが使用中です: {device}") + heldByConsole
             << again;
     }
-#ifdef Q_OS_UNIX
-    // A device name with a file where a folder should be, such as a stray trailing slash.
-    QTest::newRow("port 1, a name below a file")
-        << 1 << QStringLiteral("under a file")
-        << QStringLiteral("ポート１が見つかりません: {device}")
-        << QStringLiteral("KELMI_PORT1 の設定を確かめてください。");
-    QTest::newRow("port 2, held in this process, named by a link")
-        << 2 << QStringLiteral("held here, through a link")
-        << QStringLiteral(
-               "ポート２は他のプログラムが使用中です: {device}（tst_serialreception、PID {pid}）")
-        << QStringLiteral("もう一度「ポート２」を押してください。");
-#endif
+    addOpenFailureRows();
 }
 
 void TestSerialReception::portThatCannotBeOpened()
@@ -541,7 +424,7 @@ void TestSerialReception::portThatCannotBeOpened()
     watchdog(&context, reception);
     bool yielded = false;
     later(&context, 0, [&] { yielded = true; });
-    const SerialReception::Outcome outcome = reception.receive(portNumber);
+    const SerialReception::Outcome outcome = reception.receive(PlayerSlot(portNumber));
 
     QCOMPARE(outcome.kind, Kind::Failed);
     QCOMPARE(outcome.message.section(u'\n', 0, 0),
@@ -558,167 +441,6 @@ void TestSerialReception::portThatCannotBeOpened()
     QVERIFY(!reception.isWaiting());
     QVERIFY(!portOf(reception)->isOpen());
 }
-
-#ifdef Q_OS_UNIX
-void TestSerialReception::portOpenedByAnotherUser_data()
-{
-    QTest::addColumn<int>("portNumber");
-    QTest::addColumn<int>("mode"); // of the device file
-    QTest::addColumn<QByteArray>("group"); // of the device file: a name, or a number without one
-    // "exclusive": another program holds the device without a lock file; "console": this test
-    // holds it as root through the console's own serial line, lock file and all ("console,
-    // umask 077": a lock file that others may not read); empty: nobody
-    QTest::addColumn<QString>("holder");
-    // A lock file that a program of root wrote, {pid} standing for this test's PID; empty: none
-    QTest::addColumn<QByteArray>("lockText");
-    QTest::addColumn<QString>("expectedFirstLine"); // %1: the device; {lock}; {pid}
-    QTest::addColumn<QString>("expectedHint");
-
-    QTest::newRow("port 1, only its owner may open it")
-        << 1 << 0600 << QByteArray("tty") << QString() << QByteArray()
-        << QStringLiteral("ポート１を開く権限がありません: %1")
-        << QStringLiteral("グループ tty にも読み書きの権限がありません。");
-    QTest::newRow("port 2, group dialout may open it")
-        << 2 << 0660 << QByteArray("dialout") << QString() << QByteArray()
-        << QStringLiteral("ポート２を開く権限がありません: %1")
-        << QStringLiteral("ユーザーをグループ dialout に加えて、ログインし直してください。");
-    QTest::newRow("port 1, held exclusively by a program without a lock file")
-        << 1 << 0666 << QByteArray("tty") << QStringLiteral("exclusive") << QByteArray()
-        << QStringLiteral("ポート１は他のプログラムが使用中です: %1")
-        << QStringLiteral("もう一度「ポート１」を押してください。");
-    // A PID that no process has: Linux keeps PIDs below 2^22.
-    QTest::newRow("port 2, a stale lock of another user")
-        << 2 << 0666 << QByteArray("tty") << QString() << QByteArray("4194999\nminicom\n")
-        << QStringLiteral("ポート２を開けません: %1: 古いロックファイル {lock} が残っています")
-        << QStringLiteral("管理者にこのファイルを削除してもらってください。");
-#ifdef Q_OS_UNIX
-    QTest::newRow("port 1, group dialout may only read it")
-        << 1 << 0640 << QByteArray("dialout") << QString() << QByteArray()
-        << QStringLiteral("ポート１を開く権限がありません: %1")
-        << QStringLiteral("グループ dialout にも読み書きの権限がありません。");
-    // Made on another system, or the group was removed since.
-    QTest::newRow("port 2, a group without a name may open it")
-        << 2 << 0660 << QByteArray("4242424") << QString() << QByteArray()
-        << QStringLiteral("ポート２を開く権限がありません: %1")
-        << QStringLiteral("ユーザーをグループ 4242424 に加えて、ログインし直してください。");
-    // The console may not signal root's process (EPERM), yet it runs.
-    QTest::newRow("port 2, held by a console of another user")
-        << 2 << 0666 << QByteArray("tty") << QStringLiteral("console") << QByteArray()
-        << QStringLiteral(
-               "ポート２は他のプログラムが使用中です: %1（tst_serialreception、PID {pid}）")
-        << QStringLiteral("もう一度「ポート２」を押してください。");
-    QTest::newRow("port 1, held by a console of another user with umask 077")
-        << 1 << 0666 << QByteArray("tty") << QStringLiteral("console, umask 077") << QByteArray()
-        << QStringLiteral("ポート１は他のプログラムが使用中です: %1")
-        << QStringLiteral("もう一度「ポート１」を押してください。");
-    // minicom pads the PID and names no program.
-    QTest::newRow("port 1, held by another user's program that gives its PID alone")
-        << 1 << 0666 << QByteArray("tty") << QString() << QByteArray("      {pid}\n")
-        << QStringLiteral("ポート１は他のプログラムが使用中です: %1（PID {pid}）")
-        << QStringLiteral("もう一度「ポート１」を押してください。");
-#endif
-}
-
-void TestSerialReception::portOpenedByAnotherUser()
-{
-    QFETCH(int, portNumber);
-    QFETCH(int, mode);
-    QFETCH(QByteArray, group);
-    QFETCH(QString, holder);
-    QFETCH(QByteArray, lockText);
-    QFETCH(QString, expectedFirstLine);
-    QFETCH(QString, expectedHint);
-
-    // Root may open any device, exclusive or not; the operator's account may not.
-    if (!ChildConsole::canRunAsNobody()) {
-        QSKIP("running a console as another user needs root");
-    }
-    const QString path = line(portNumber).slavePath();
-    const QByteArray device = QFile::encodeName(path);
-    QCOMPARE(::chmod(device.constData(), mode_t(mode)), 0);
-    bool byNumber = false; // a group that this system knows by its number only
-    const ::group *entry = ::getgrnam(group.constData());
-    const gid_t gid = entry ? entry->gr_gid : group.toUInt(&byNumber);
-    if (!entry && (!byNumber || ::getgrgid(gid))) {
-        QSKIP("this system has no such group, or a name for that number");
-    }
-    QCOMPARE(::chown(device.constData(), 0, gid), 0);
-    int exclusiveHolder = -1;
-    SerialLine rootsLine;
-    if (holder == QLatin1String("exclusive")) {
-        exclusiveHolder = ::open(device.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-        QVERIFY(exclusiveHolder >= 0);
-        QCOMPARE(::ioctl(exclusiveHolder, TIOCEXCL), 0);
-    } else if (holder.startsWith(QLatin1String("console"))) {
-        // Run with umask 077, the console leaves a lock file that no other user may read.
-        const mode_t previousMask
-            = ::umask(holder.endsWith(QLatin1String("umask 077")) ? 077 : 022);
-        const bool opened = rootsLine.open(path);
-        ::umask(previousMask);
-        QVERIFY2(opened, qPrintable(rootsLine.error().text));
-    }
-
-    // As another serial program names its lock: "LCK.." and the device's name below /dev.
-    const QString lock = QStringLiteral("/var/lock/LCK..") + path.mid(5).replace(u'/', u'_');
-    const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
-    if (!lockText.isEmpty()) {
-        QFile written(lock);
-        QVERIFY(written.open(QIODevice::WriteOnly)
-                && written.write(lockText.replace("{pid}", pid)) > 0);
-    }
-    expectedFirstLine.replace(QLatin1String("{lock}"), QFileInfo(lock).canonicalFilePath())
-        .replace(QLatin1String("{pid}"), QLatin1String(pid));
-
-    ChildConsole console;
-    const QByteArray outcome = console.start(
-        {QStringLiteral("receive"), QString::number(portNumber)}, ChildConsole::User::Nobody);
-    if (exclusiveHolder >= 0) {
-        ::ioctl(exclusiveHolder, TIOCNXCL);
-        ::close(exclusiveHolder);
-    }
-
-    if (!lockText.isEmpty()) {
-        QVERIFY(QFile::remove(lock));
-    }
-
-    const QString message = ChildConsole::failureMessage(outcome);
-    QVERIFY2(!message.isEmpty(), outcome.constData());
-    QCOMPARE(message.section(u'\n', 0, 0), expectedFirstLine.arg(path));
-    QVERIFY2(message.section(u'\n', 1).contains(expectedHint), qPrintable(message));
-}
-
-void TestSerialReception::killedConsoleLeavesPortUsable_data()
-{
-    QTest::addColumn<int>("portNumber");
-    QTest::newRow("port 1") << 1;
-    QTest::newRow("port 2") << 2;
-}
-
-void TestSerialReception::killedConsoleLeavesPortUsable()
-{
-    QFETCH(int, portNumber);
-
-    // The operator's account, not root: root would open a device left exclusive as well.
-    if (!ChildConsole::canRunAsNobody()) {
-        QSKIP("running a console as another user needs root");
-    }
-    // A console killed during its wait leaves its lock file behind and the device open
-    // elsewhere (this test's line holds it, as socat does); the next console takes it over.
-    const QString path = line(portNumber).slavePath();
-    QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0666), 0);
-    const QStringList receive {QStringLiteral("receive"), QString::number(portNumber)};
-    {
-        ChildConsole killed;
-        QCOMPARE(killed.start(receive, ChildConsole::User::Nobody), QByteArray("started"));
-        killed.kill();
-    }
-    ChildConsole next;
-    QCOMPARE(next.start(receive, ChildConsole::User::Nobody), QByteArray("started"));
-    const QByteArray transmission("2004100000000000Q");
-    QVERIFY(line(portNumber).write(transmission));
-    QCOMPARE(next.nextLine(), "received " + transmission.toHex());
-}
-#endif
 
 void TestSerialReception::hangUpDuringWait_data()
 {
@@ -741,7 +463,7 @@ void TestSerialReception::hangUpDuringWait()
     later(&context, 0, [&] { QVERIFY(line(portNumber).deliver("1C500")); });
     later(&context, 20, [&] { line(portNumber).closeMaster(); });
 
-    const SerialReception::Outcome outcome = reception.receive(portNumber);
+    const SerialReception::Outcome outcome = reception.receive(PlayerSlot(portNumber));
 
     QCOMPARE(outcome.kind, Kind::Failed);
     QCOMPARE(outcome.message, expectedStart + QStringLiteral("回線が切れました"));
@@ -754,78 +476,3 @@ void TestSerialReception::hangUpDuringWait()
     QTest::qWait(30);
     QCOMPARE(failures.size(), 1);
 }
-
-void TestSerialReception::operatorReasons_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("reason"); // empty: the system's own words
-
-#ifdef Q_OS_WIN
-    QTest::newRow("no such port") << int(ERROR_FILE_NOT_FOUND) << QStringLiteral("見つかりません");
-    QTest::newRow("held") << int(ERROR_ACCESS_DENIED) << QStringLiteral("アクセスが拒否されました");
-    QTest::newRow("file in use") << int(ERROR_SHARING_VIOLATION) << QStringLiteral("使用中です");
-    QTest::newRow("i/o error") << int(ERROR_GEN_FAILURE)
-                               << QStringLiteral("入出力エラーが起きました");
-    QTest::newRow("disk full") << int(ERROR_DISK_FULL)
-                               << QStringLiteral("ディスクに空きがありません");
-    QTest::newRow("write-protected")
-        << int(ERROR_WRITE_PROTECT) << QStringLiteral("読み取り専用のディスクです");
-    QTest::newRow("adapter pulled")
-        << int(ERROR_DEVICE_REMOVED) << QStringLiteral("回線が切れました");
-    QTest::newRow("no serial port")
-        << int(ERROR_INVALID_FUNCTION) << QStringLiteral("シリアルポートではありません");
-    QTest::newRow("unknown") << int(ERROR_OUTOFMEMORY) << QString();
-#else
-    QTest::newRow("no such device") << int(ENXIO) << QStringLiteral("デバイスがありません");
-    QTest::newRow("busy") << int(EBUSY) << QStringLiteral("使用中です");
-    QTest::newRow("i/o error") << int(EIO) << QStringLiteral("入出力エラーが起きました");
-    QTest::newRow("over quota") << int(EDQUOT)
-                                << QStringLiteral("ディスクの使用量の上限に達しました");
-    QTest::newRow("hung up") << int(EPIPE) << QStringLiteral("回線が切れました");
-    QTest::newRow("not a terminal")
-        << int(ENOTTY) << QStringLiteral("シリアルポートではありません");
-    QTest::newRow("unknown") << int(ENOMEM) << QString();
-#endif
-}
-
-void TestSerialReception::operatorReasons()
-{
-    QFETCH(int, code);
-    QFETCH(QString, reason);
-
-    const SystemError error = SystemError::fromCode(code);
-    QCOMPARE(operatorReason(error), reason.isEmpty() ? qt_error_string(code) : reason);
-    // Qt reports some failures in the system's words only; they are recognised all the same.
-    QCOMPARE(operatorReason(SystemError::fromText(error.text)), operatorReason(error));
-}
-
-#ifdef Q_OS_WIN
-void TestSerialReception::openFailureByCode_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("message"); // %1: the port's name
-
-    QTest::newRow("no such port")
-        << int(ERROR_FILE_NOT_FOUND)
-        << QStringLiteral("ポート１が見つかりません: %1\nケーブルやアダプターの接続と、"
-                          "デバイス マネージャーのポート番号を確かめてください。");
-    QTest::newRow("held by another program")
-        << int(ERROR_ACCESS_DENIED)
-        << QStringLiteral("ポート１は他のプログラムが使用中です: %1\n"
-                          "そのプログラムを終了してから、もう一度「ポート１」を押してください。");
-    QTest::newRow("no serial port")
-        << int(ERROR_INVALID_FUNCTION)
-        << QStringLiteral("ポート１を開けません: %1: シリアルポートではありません");
-}
-
-void TestSerialReception::openFailureByCode()
-{
-    QFETCH(int, code);
-    QFETCH(QString, message);
-    QCOMPARE(openFailureMessage(1, QStringLiteral("COM3"), SystemError::fromCode(code)),
-             message.arg(QStringLiteral("COM3")));
-}
-#endif
-
-QTEST_GUILESS_MAIN(TestSerialReception)
-#include "tst_serialreception.moc"

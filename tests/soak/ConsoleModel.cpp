@@ -1,5 +1,7 @@
 #include "ConsoleModel.h"
 
+#include "PlayerSlot.h"
+
 #include <cstdio>
 
 namespace {
@@ -130,7 +132,7 @@ QString ConsoleModel::describe(const State &state)
     text += QStringLiteral(", label \"%1\"").arg(state.label);
     for (int slot = 1; slot <= 2; ++slot) {
         const auto &file = state.files[slot - 1];
-        text += QStringLiteral(", player%1.dat ").arg(slot)
+        text += QStringLiteral(", ") + playerFileName(PlayerSlot(slot)) + u' '
             + (file ? QString::fromLatin1(file->toHex(' ')) : QStringLiteral("absent"));
     }
     return text;

@@ -1,5 +1,6 @@
 #include "TransmissionMaker.h"
 
+#include "DeviceTables.h"
 #include "ExpectedDecoding.h"
 
 #include <QRandomGenerator>
@@ -9,7 +10,7 @@
 
 namespace {
 
-constexpr int transmissionLength = 17;
+using DeviceTables::minimumTransmissionLength;
 // Characters that the tables use, so that random near misses often come close.
 const char tableCharacters[] = "0123456789ACDEFcdez/:@[`l";
 
@@ -34,8 +35,9 @@ char TransmissionMaker::oneOf(const char *characters)
 QByteArray TransmissionMaker::transmission()
 {
     // A third of them are bursts longer than a transmission.
-    const int length = m_random->bounded(3) == 0 ? transmissionLength + 1 + m_random->bounded(40)
-                                                 : transmissionLength;
+    const int length = m_random->bounded(3) == 0
+        ? minimumTransmissionLength + 1 + m_random->bounded(40)
+        : minimumTransmissionLength;
     QByteArray bytes(length, '\0');
     for (char &byte : bytes) {
         byte = anyByte();
@@ -107,7 +109,7 @@ QByteArray TransmissionMaker::noise(int length)
 QList<QByteArray> TransmissionMaker::pieces(const QByteArray &bytes)
 {
     // Cut points below 17: every piece but the last ends before the threshold.
-    const qsizetype limit = std::min<qsizetype>(bytes.size(), transmissionLength);
+    const qsizetype limit = std::min<qsizetype>(bytes.size(), minimumTransmissionLength);
     QList<qsizetype> cuts;
     const int count = m_random->bounded(5);
     for (int i = 0; i < count && limit > 1; ++i) {

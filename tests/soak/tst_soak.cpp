@@ -1,4 +1,5 @@
 #include "ConsoleModel.h"
+#include "DeviceTables.h"
 #include "FixedList.h"
 #include "Form1.h"
 #include "PlayerLines.h"
@@ -114,7 +115,7 @@ void quietHandler(QtMsgType type, const QMessageLogContext &context, const QStri
 
 QString fileName(int slot)
 {
-    return QStringLiteral("player%1.dat").arg(slot);
+    return playerFileName(PlayerSlot(slot));
 }
 
 } // namespace
@@ -267,7 +268,7 @@ void tst_Soak::reception(int slot, bool mayNest)
     const bool completes = chance(75);
     QByteArray sent = m_maker->transmission();
     if (!completes) {
-        sent.truncate(between(0, 16));
+        sent.truncate(between(0, DeviceTables::minimumTransmissionLength - 1));
     }
     const QList<QByteArray> pieces = m_maker->pieces(sent);
 
@@ -349,7 +350,7 @@ void tst_Soak::reception(int slot, bool mayNest)
     if (completes) {
         m_model->completeReception(slot, sent);
         ++m_completed;
-        m_bursts += sent.size() > 17 ? 1 : 0;
+        m_bursts += sent.size() > DeviceTables::minimumTransmissionLength ? 1 : 0;
         m_foreignBytes += std::any_of(sent.begin(), sent.end(), [](char c) { return c & 0x80; });
     } else {
         ++m_aborted;

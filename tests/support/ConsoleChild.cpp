@@ -47,7 +47,7 @@ int receiveOnce(int portNumber)
     SerialReception reception;
     // Runs inside the wait, once the port is open.
     QTimer::singleShot(0, [] { say("started"); });
-    const SerialReception::Outcome outcome = reception.receive(portNumber);
+    const SerialReception::Outcome outcome = reception.receive(PlayerSlot(portNumber));
     switch (outcome.kind) {
     case SerialReception::Outcome::Received:
         say("received " + outcome.bytes.toHex());

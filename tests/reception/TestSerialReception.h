@@ -1,0 +1,73 @@
+#pragma once
+
+#include "PlayerLines.h"
+#include "SerialReception.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+
+class SerialLine;
+
+// The reception's cases that every platform runs, on both players' lines as pseudo-terminals.
+// Each platform's test (tst_serialreception_unix.cpp, tst_serialreception_windows.cpp) adds
+// its own cases and the rows in which its ports fail its own way.
+class TestSerialReception : public QObject
+{
+    Q_OBJECT
+
+protected:
+    PseudoTerminal &line(int portNumber) { return m_lines->line(portNumber); }
+    // Runs action after ms of event processing, unless context is gone by then, so that
+    // a failed test leaves no timer behind for the next one.
+    static void later(QObject *context, int ms, std::function<void()> action)
+    {
+        QTimer::singleShot(ms, context, std::move(action));
+    }
+    // Aborts a reception that is still waiting after a generous while, so that a wait
+    // that never ends fails the test instead of hanging it.
+    static void watchdog(QObject *context, SerialReception &reception)
+    {
+        later(context, 5000, [&reception] { reception.abort(); });
+    }
+    static SerialLine *portOf(SerialReception &reception);
+
+    // Before each case: what an earlier case may have left behind for a device of that name.
+    virtual void forgetLocksOf(const QString &device) = 0;
+    // How a port held by another program names it after the device: %1 for the program,
+    // {pid} for its PID; empty where the platform does not tell.
+    virtual QString heldBy(const QString &program) const = 0;
+    // Rows of portThatCannotBeOpened that this platform's ports fail in its own way.
+    virtual void addOpenFailureRows() = 0;
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void portNames_data();
+    void portNames();
+    void greeting_data();
+    void greeting();
+
+    void receivesTransmission_data();
+    void receivesTransmission();
+    void discardsBytesFromBeforeTheOpen_data();
+    void discardsBytesFromBeforeTheOpen();
+    void leavesLaterBytesOnTheLine();
+    void sendsGreetingBeforeFirstPoll_data();
+    void sendsGreetingBeforeFirstPoll();
+    void abortEndsWait();
+    void abortedReceptionLeavesNestedOneAlone();
+    void newReceptionEndsWaitingOne();
+    void destroyedDuringWait();
+    void consoleOfItsOwnReceives();
+    void portThatCannotBeOpened_data();
+    void portThatCannotBeOpened();
+    void hangUpDuringWait_data();
+    void hangUpDuringWait();
+
+private:
+    std::optional<PlayerLines> m_lines;
+};

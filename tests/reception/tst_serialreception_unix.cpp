@@ -1,0 +1,230 @@
+#include "TestSerialReception.h"
+
+#include "ChildConsole.h"
+#include "SerialLine.h"
+#include "SerialLocks.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Linux's own ways to refuse a port besides those every platform has: device permissions,
+// exclusive devices, lock files.
+class TestSerialReceptionUnix : public TestSerialReception
+{
+    Q_OBJECT
+
+protected:
+    void forgetLocksOf(const QString &device) override;
+    QString heldBy(const QString &program) const override;
+    void addOpenFailureRows() override;
+
+private Q_SLOTS:
+    void portOpenedByAnotherUser_data();
+    void portOpenedByAnotherUser();
+    void killedConsoleLeavesPortUsable_data();
+    void killedConsoleLeavesPortUsable();
+};
+
+void TestSerialReceptionUnix::forgetLocksOf(const QString &device)
+{
+    // A console killed in an earlier case may have left a lock for a device of the same name.
+    for (const QString &lock : serialLockFiles(device)) {
+        QVERIFY(QFile::remove(lock));
+    }
+}
+
+QString TestSerialReceptionUnix::heldBy(const QString &program) const
+{
+    // Qt's lock file names the program that holds the device.
+    return QStringLiteral("（%1、PID {pid}）").arg(program);
+}
+
+void TestSerialReceptionUnix::addOpenFailureRows()
+{
+    for (int port : {1, 2}) {
+        const QString name = port == 1 ? QStringLiteral("ポート１") : QStringLiteral("ポート２");
+        QTest::addRow("port %d, no such device", port)
+            << port << QStringLiteral("missing")
+            << name + QStringLiteral("が見つかりません: {device}")
+            << QStringLiteral("KELMI_PORT%1 の設定を確かめてください。").arg(port);
+        QTest::addRow("port %d, a directory", port)
+            << port << QStringLiteral("directory")
+            << name + QStringLiteral("を開けません: {device}: フォルダーです") << QString();
+    }
+    // A device name with a file where a folder should be, such as a stray trailing slash.
+    QTest::newRow("port 1, a name below a file")
+        << 1 << QStringLiteral("under a file")
+        << QStringLiteral("ポート１が見つかりません: {device}")
+        << QStringLiteral("KELMI_PORT1 の設定を確かめてください。");
+    QTest::newRow("port 2, held in this process, named by a link")
+        << 2 << QStringLiteral("held here, through a link")
+        << QStringLiteral(
+               "ポート２は他のプログラムが使用中です: {device}（tst_serialreception、PID {pid}）")
+        << QStringLiteral("もう一度「ポート２」を押してください。");
+}
+
+void TestSerialReceptionUnix::portOpenedByAnotherUser_data()
+{
+    QTest::addColumn<int>("portNumber");
+    QTest::addColumn<int>("mode"); // of the device file
+    QTest::addColumn<QByteArray>("group"); // of the device file: a name, or a number without one
+    // "exclusive": another program holds the device without a lock file; "console": this test
+    // holds it as root through the console's own serial line, lock file and all ("console,
+    // umask 077": a lock file that others may not read); empty: nobody
+    QTest::addColumn<QString>("holder");
+    // A lock file that a program of root wrote, {pid} standing for this test's PID; empty: none
+    QTest::addColumn<QByteArray>("lockText");
+    QTest::addColumn<QString>("expectedFirstLine"); // %1: the device; {lock}; {pid}
+    QTest::addColumn<QString>("expectedHint");
+
+    QTest::newRow("port 1, only its owner may open it")
+        << 1 << 0600 << QByteArray("tty") << QString() << QByteArray()
+        << QStringLiteral("ポート１を開く権限がありません: %1")
+        << QStringLiteral("グループ tty にも読み書きの権限がありません。");
+    QTest::newRow("port 2, group dialout may open it")
+        << 2 << 0660 << QByteArray("dialout") << QString() << QByteArray()
+        << QStringLiteral("ポート２を開く権限がありません: %1")
+        << QStringLiteral("ユーザーをグループ dialout に加えて、ログインし直してください。");
+    QTest::newRow("port 1, held exclusively by a program without a lock file")
+        << 1 << 0666 << QByteArray("tty") << QStringLiteral("exclusive") << QByteArray()
+        << QStringLiteral("ポート１は他のプログラムが使用中です: %1")
+        << QStringLiteral("もう一度「ポート１」を押してください。");
+    // A PID that no process has: Linux keeps PIDs below 2^22.
+    QTest::newRow("port 2, a stale lock of another user")
+        << 2 << 0666 << QByteArray("tty") << QString() << QByteArray("4194999\nminicom\n")
+        << QStringLiteral("ポート２を開けません: %1: 古いロックファイル {lock} が残っています")
+        << QStringLiteral("管理者にこのファイルを削除してもらってください。");
+    QTest::newRow("port 1, group dialout may only read it")
+        << 1 << 0640 << QByteArray("dialout") << QString() << QByteArray()
+        << QStringLiteral("ポート１を開く権限がありません: %1")
+        << QStringLiteral("グループ dialout にも読み書きの権限がありません。");
+    // Made on another system, or the group was removed since.
+    QTest::newRow("port 2, a group without a name may open it")
+        << 2 << 0660 << QByteArray("4242424") << QString() << QByteArray()
+        << QStringLiteral("ポート２を開く権限がありません: %1")
+        << QStringLiteral("ユーザーをグループ 4242424 に加えて、ログインし直してください。");
+    // The console may not signal root's process (EPERM), yet it runs.
+    QTest::newRow("port 2, held by a console of another user")
+        << 2 << 0666 << QByteArray("tty") << QStringLiteral("console") << QByteArray()
+        << QStringLiteral(
+               "ポート２は他のプログラムが使用中です: %1（tst_serialreception、PID {pid}）")
+        << QStringLiteral("もう一度「ポート２」を押してください。");
+    QTest::newRow("port 1, held by a console of another user with umask 077")
+        << 1 << 0666 << QByteArray("tty") << QStringLiteral("console, umask 077") << QByteArray()
+        << QStringLiteral("ポート１は他のプログラムが使用中です: %1")
+        << QStringLiteral("もう一度「ポート１」を押してください。");
+    // minicom pads the PID and names no program.
+    QTest::newRow("port 1, held by another user's program that gives its PID alone")
+        << 1 << 0666 << QByteArray("tty") << QString() << QByteArray("      {pid}\n")
+        << QStringLiteral("ポート１は他のプログラムが使用中です: %1（PID {pid}）")
+        << QStringLiteral("もう一度「ポート１」を押してください。");
+}
+
+void TestSerialReceptionUnix::portOpenedByAnotherUser()
+{
+    QFETCH(int, portNumber);
+    QFETCH(int, mode);
+    QFETCH(QByteArray, group);
+    QFETCH(QString, holder);
+    QFETCH(QByteArray, lockText);
+    QFETCH(QString, expectedFirstLine);
+    QFETCH(QString, expectedHint);
+
+    // Root may open any device, exclusive or not; the operator's account may not.
+    if (!ChildConsole::canRunAsNobody()) {
+        QSKIP("running a console as another user needs root");
+    }
+    const QString path = line(portNumber).slavePath();
+    const QByteArray device = QFile::encodeName(path);
+    QCOMPARE(::chmod(device.constData(), mode_t(mode)), 0);
+    bool byNumber = false; // a group that this system knows by its number only
+    const ::group *entry = ::getgrnam(group.constData());
+    const gid_t gid = entry ? entry->gr_gid : group.toUInt(&byNumber);
+    if (!entry && (!byNumber || ::getgrgid(gid))) {
+        QSKIP("this system has no such group, or a name for that number");
+    }
+    QCOMPARE(::chown(device.constData(), 0, gid), 0);
+    int exclusiveHolder = -1;
+    SerialLine rootsLine;
+    if (holder == QLatin1String("exclusive")) {
+        exclusiveHolder = ::open(device.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        QVERIFY(exclusiveHolder >= 0);
+        QCOMPARE(::ioctl(exclusiveHolder, TIOCEXCL), 0);
+    } else if (holder.startsWith(QLatin1String("console"))) {
+        // Run with umask 077, the console leaves a lock file that no other user may read.
+        const mode_t previousMask
+            = ::umask(holder.endsWith(QLatin1String("umask 077")) ? 077 : 022);
+        const bool opened = rootsLine.open(path);
+        ::umask(previousMask);
+        QVERIFY2(opened, qPrintable(rootsLine.error().text));
+    }
+
+    // As another serial program names its lock: "LCK.." and the device's name below /dev.
+    const QString lock = QStringLiteral("/var/lock/LCK..") + path.mid(5).replace(u'/', u'_');
+    const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
+    if (!lockText.isEmpty()) {
+        QFile written(lock);
+        QVERIFY(written.open(QIODevice::WriteOnly)
+                && written.write(lockText.replace("{pid}", pid)) > 0);
+    }
+    expectedFirstLine.replace(QLatin1String("{lock}"), QFileInfo(lock).canonicalFilePath())
+        .replace(QLatin1String("{pid}"), QLatin1String(pid));
+
+    ChildConsole console;
+    const QByteArray outcome = console.start(
+        {QStringLiteral("receive"), QString::number(portNumber)}, ChildConsole::User::Nobody);
+    if (exclusiveHolder >= 0) {
+        ::ioctl(exclusiveHolder, TIOCNXCL);
+        ::close(exclusiveHolder);
+    }
+
+    if (!lockText.isEmpty()) {
+        QVERIFY(QFile::remove(lock));
+    }
+
+    const QString message = ChildConsole::failureMessage(outcome);
+    QVERIFY2(!message.isEmpty(), outcome.constData());
+    QCOMPARE(message.section(u'\n', 0, 0), expectedFirstLine.arg(path));
+    QVERIFY2(message.section(u'\n', 1).contains(expectedHint), qPrintable(message));
+}
+
+void TestSerialReceptionUnix::killedConsoleLeavesPortUsable_data()
+{
+    QTest::addColumn<int>("portNumber");
+    QTest::newRow("port 1") << 1;
+    QTest::newRow("port 2") << 2;
+}
+
+void TestSerialReceptionUnix::killedConsoleLeavesPortUsable()
+{
+    QFETCH(int, portNumber);
+
+    // The operator's account, not root: root would open a device left exclusive as well.
+    if (!ChildConsole::canRunAsNobody()) {
+        QSKIP("running a console as another user needs root");
+    }
+    // A console killed during its wait leaves its lock file behind and the device open
+    // elsewhere (this test's line holds it, as socat does); the next console takes it over.
+    const QString path = line(portNumber).slavePath();
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0666), 0);
+    const QStringList receive {QStringLiteral("receive"), QString::number(portNumber)};
+    {
+        ChildConsole killed;
+        QCOMPARE(killed.start(receive, ChildConsole::User::Nobody), QByteArray("started"));
+        killed.kill();
+    }
+    ChildConsole next;
+    QCOMPARE(next.start(receive, ChildConsole::User::Nobody), QByteArray("started"));
+    const QByteArray transmission("2004100000000000Q");
+    QVERIFY(line(portNumber).write(transmission));
+    QCOMPARE(next.nextLine(), "received " + transmission.toHex());
+}
+
+QTEST_GUILESS_MAIN(TestSerialReceptionUnix)
+#include "tst_serialreception_unix.moc"

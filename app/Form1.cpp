@@ -5,8 +5,8 @@
 #include "FixedList.h"
 #include "FrameStyle.h"
 #include "ListRows.h"
+#include "PlayerPorts.h"
 #include "ReceivedText.h"
-#include "SerialPortNames.h"
 #include "SerialReception.h"
 #include "StatusLine.h"
 

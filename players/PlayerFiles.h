@@ -8,6 +8,12 @@
 
 #include <optional>
 
+// "player1.dat" or "player2.dat", resolved against the working directory.
+inline QString playerFileName(PlayerSlot slot)
+{
+    return slot == PlayerSlot::One ? QStringLiteral("player1.dat") : QStringLiteral("player2.dat");
+}
+
 // One player's record in file order: device kind, character, strength, and for
 // slot 1 also background and BGM. Every value is a list row index (never -1).
 using PlayerRecord = QList<int>;

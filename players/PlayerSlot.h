@@ -1,14 +1,6 @@
 #pragma once
 
-#include <QString>
-
 // The two players at the match table. Each slot has its own serial port, lists,
 // save and delete buttons and player data file. Its value is the player's number, which
 // also numbers the player's serial port.
 enum class PlayerSlot { One = 1, Two = 2 };
-
-// "player1.dat" or "player2.dat", resolved against the working directory.
-inline QString playerFileName(PlayerSlot slot)
-{
-    return slot == PlayerSlot::One ? QStringLiteral("player1.dat") : QStringLiteral("player2.dat");
-}

@@ -1,10 +1,10 @@
 #include "SerialReception.h"
 
 #include "DeviceTables.h"
+#include "PlayerPorts.h"
 #include "PortDiagnosis.h"
 #include "PortMessages.h"
 #include "SerialLine.h"
-#include "SerialPortNames.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,8 +1,8 @@
 #include "TestSerialReception.h"
 
 #include "ChildConsole.h"
+#include "PlayerPorts.h"
 #include "SerialLine.h"
-#include "SerialPortNames.h"
 
 #include <QDir>
 #include <QSignalSpy>

@@ -1,6 +1,6 @@
 #include "ConsoleModel.h"
 
-#include "PlayerSlot.h"
+#include "PlayerFiles.h"
 
 #include <cstdio>
 

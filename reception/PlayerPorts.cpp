@@ -1,4 +1,4 @@
-#include "SerialPortNames.h"
+#include "PlayerPorts.h"
 
 #include <QtGlobal>
 

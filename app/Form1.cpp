@@ -74,6 +74,15 @@ void passFocus(QWidget *from, QWidget *to)
     }
 }
 
+// After a save or a delete: the button just used gives way to its counterpart, and `focus`
+// takes the focus if the used one had it.
+void handOver(QPushButton *used, QPushButton *counterpart, QWidget *focus)
+{
+    passFocus(used, focus);
+    used->setEnabled(false);
+    counterpart->setEnabled(true);
+}
+
 // Tells the operator which file a save or delete button acts on; the working directory is
 // the console's for the whole run.
 QString fileTip(const QString &what, PlayerSlot slot)
@@ -342,9 +351,7 @@ void Form1::save(const PlayerControls &player)
     }
     // A list of the slot, not the next button in tab order, which can be a delete button
     // (the other player's too): a second Space must change no file.
-    passFocus(player.saveButton, player.deviceKind);
-    player.saveButton->setEnabled(false);
-    player.deleteButton->setEnabled(true);
+    handOver(player.saveButton, player.deleteButton, player.deviceKind);
 }
 
 void Form1::remove(const PlayerControls &player)
@@ -354,9 +361,7 @@ void Form1::remove(const PlayerControls &player)
         return;
     }
     // A list of the slot, not its save button: a second Space would save the file again.
-    passFocus(player.deleteButton, player.deviceKind);
-    player.deleteButton->setEnabled(false);
-    player.saveButton->setEnabled(true);
+    handOver(player.deleteButton, player.saveButton, player.deviceKind);
 }
 
 void Form1::showFileState(const PlayerControls &player)

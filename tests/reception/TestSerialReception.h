@@ -12,7 +12,7 @@
 class SerialLine;
 
 // The reception's cases that every platform runs, on both players' lines as pseudo-terminals.
-// Each platform's test (tst_serialreception_unix.cpp, tst_serialreception_windows.cpp) adds
+// Each platform's test (TestSerialReceptionUnix.cpp, TestSerialReceptionWindows.cpp) adds
 // its own cases and the rows in which its ports fail its own way.
 class TestSerialReception : public QObject
 {
@@ -39,8 +39,10 @@ protected:
     // How a port held by another program names it after the device: %1 for the program,
     // {pid} for its PID; empty where the platform does not tell.
     virtual QString heldBy(const QString &program) const = 0;
-    // Rows of portThatCannotBeOpened that this platform's ports fail in its own way.
-    virtual void addOpenFailureRows() = 0;
+    // What the operator is told to check when the player's port names no device.
+    virtual QString missingDeviceHint(int portNumber) const = 0;
+    // Rows of portThatCannotBeOpened in which only this platform's ports fail.
+    virtual void addOpenFailureRows() { }
 
 private Q_SLOTS:
     void init();

@@ -355,6 +355,9 @@ void TestSerialReception::portThatCannotBeOpened_data()
     for (int port : {1, 2}) {
         const QString name = port == 1 ? QStringLiteral("ポート１") : QStringLiteral("ポート２");
         const QString again = QStringLiteral("もう一度「%1」を押してください。").arg(name);
+        QTest::addRow("port %d, no such device", port)
+            << port << QStringLiteral("missing")
+            << name + QStringLiteral("が見つかりません: {device}") << missingDeviceHint(port);
         QTest::addRow("port %d, a file", port)
             << port << QStringLiteral("file")
             << name + QStringLiteral("を開けません: {device}: シリアルポートではありません")

@@ -1,5 +1,6 @@
 #include "ConsoleProcess.h"
 
+#include "DeviceTables.h"
 #include "ProcessStatus.h"
 #include "SampleTransmissions.h"
 
@@ -65,8 +66,10 @@ ConsoleDriver::Timing ConsoleProcess::receive(int slot, const SampleTransmission
         timing.error = QStringLiteral("port 2 sent no greeting");
         return timing;
     }
-    if (!line.write(sent.bytes.left(16))) {
-        timing.error = QStringLiteral("the first 16 bytes could not be written");
+    // All but the last byte of a transmission: the console keeps waiting.
+    const qsizetype allButLast = DeviceTables::minimumTransmissionLength - 1;
+    if (!line.write(sent.bytes.left(allButLast))) {
+        timing.error = QStringLiteral("the first %1 bytes could not be written").arg(allButLast);
         return timing;
     }
     // The line hands them over within microseconds and the waiting console reads them at
@@ -79,7 +82,7 @@ ConsoleDriver::Timing ConsoleProcess::receive(int slot, const SampleTransmission
 
     const QByteArray device = QFile::encodeName(line.slavePath());
     const qint64 pid = m_child.processId();
-    if (!line.write(sent.bytes.mid(16))) {
+    if (!line.write(sent.bytes.mid(allButLast))) {
         timing.error = QStringLiteral("the last byte could not be written");
         return timing;
     }

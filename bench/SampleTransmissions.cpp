@@ -1,13 +1,15 @@
 #include "SampleTransmissions.h"
 
+#include "DeviceTables.h"
+
 #include <QRandomGenerator>
 
 namespace {
 
-// 17 characters of "0" with the read positions (counted from 1) set as given.
+// One transmission of "0"s with the read positions (counted from 1) set as given.
 QByteArray transmission(std::initializer_list<std::pair<int, char>> positions)
 {
-    QByteArray bytes(17, '0');
+    QByteArray bytes(DeviceTables::minimumTransmissionLength, '0');
     for (const auto &[position, character] : positions) {
         bytes[position - 1] = character;
     }

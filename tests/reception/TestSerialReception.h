@@ -34,6 +34,10 @@ protected:
     }
     static SerialLine *portOf(SerialReception &reception);
 
+    // The machine's own serial port 1 or 2, which a player's port is without KELMI_PORT1/2.
+    virtual QString machinePortName(int portNumber) const = 0;
+    // Why `path`, held by another program, opens all the same, or empty when it does not.
+    virtual QString whyHeldPortsOpen(const QString &path) const = 0;
     // Before each case: what an earlier case may have left behind for a device of that name.
     virtual void forgetLocksOf(const QString &device) = 0;
     // How a port held by another program names it after the device: %1 for the program,

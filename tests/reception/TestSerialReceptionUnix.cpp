@@ -20,6 +20,8 @@ class TestSerialReceptionUnix : public TestSerialReception
     Q_OBJECT
 
 protected:
+    QString machinePortName(int portNumber) const override;
+    QString whyHeldPortsOpen(const QString &) const override { return QString(); }
     void forgetLocksOf(const QString &device) override;
     QString heldBy(const QString &program) const override;
     QString missingDeviceHint(int portNumber) const override;
@@ -38,6 +40,11 @@ void TestSerialReceptionUnix::forgetLocksOf(const QString &device)
     for (const QString &lock : serialLockFiles(device)) {
         QVERIFY(QFile::remove(lock));
     }
+}
+
+QString TestSerialReceptionUnix::machinePortName(int portNumber) const
+{
+    return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
 }
 
 QString TestSerialReceptionUnix::heldBy(const QString &program) const

@@ -1,6 +1,7 @@
 #include "TestSerialReception.h"
 
 #include "PortDiagnosis.h"
+#include "SerialLine.h"
 
 #include <QTest>
 
@@ -12,6 +13,8 @@ class TestSerialReceptionWindows : public TestSerialReception
     Q_OBJECT
 
 protected:
+    QString machinePortName(int portNumber) const override;
+    QString whyHeldPortsOpen(const QString &path) const override;
     void forgetLocksOf(const QString &) override { } // Windows keeps no lock files
     QString heldBy(const QString &program) const override;
     QString missingDeviceHint(int portNumber) const override;
@@ -20,6 +23,21 @@ private Q_SLOTS:
     void openFailureByCode_data();
     void openFailureByCode();
 };
+
+QString TestSerialReceptionWindows::machinePortName(int portNumber) const
+{
+    return QStringLiteral("COM%1").arg(portNumber);
+}
+
+QString TestSerialReceptionWindows::whyHeldPortsOpen(const QString &path) const
+{
+    if (!SerialLine().open(path)) {
+        return QString();
+    }
+    return QStringLiteral("Wine lets a second program open a COM port that another holds; "
+                          "Windows refuses it with ERROR_ACCESS_DENIED, whose message "
+                          "openFailureByCode checks");
+}
 
 QString TestSerialReceptionWindows::heldBy(const QString &) const
 {

@@ -7,7 +7,8 @@
 // Positions in a transmission count from 1.
 namespace DeviceTables {
 
-// Rows of the lists that a transmission fills.
+// Rows of the lists that a transmission fills; the window's rows (app/ListRows.cpp) are
+// checked against them when it is compiled.
 inline constexpr int deviceKindRows = 4;
 inline constexpr int characterRows = 22;
 inline constexpr int strengthRows = 61;

@@ -19,13 +19,11 @@ public:
 
 private:
     void describeMachine();
-    bool measureDecoding();
     bool measureStartUp();
-    bool measureMemory();
     bool measureLatency();
-    bool measureOutsideLatency();
+    bool measureFromOutside();
     bool measureIdleCpu();
-    bool measureSaveAndDelete();
+    bool measureSave();
 
     int runs(int full) const { return m_quick ? std::max(3, full / 10) : full; }
     bool fail(const QString &error);

@@ -1,3 +1,4 @@
+#include "ConsoleFixture.h"
 #include "FileFaults.h"
 #include "FixedList.h"
 #include "Form1.h"
@@ -58,9 +59,9 @@ private Q_SLOTS:
 
 private:
     void startWindow();
-    std::optional<ScratchDirectory> m_directory;
-    Form1 *m_form = nullptr;
-    WindowProbe m_window {nullptr};
+    // No pseudo-terminals: these cases receive nothing, and a port's device is what the
+    // environment names.
+    std::optional<ConsoleFixture> m_console;
 };
 
 namespace {
@@ -91,23 +92,18 @@ void tst_Form1::initTestCase()
 
 void tst_Form1::init()
 {
-    m_directory.emplace();
-    QVERIFY(m_directory->isValid());
+    m_console.emplace(ConsoleFixture::Ports::AsNamed);
+    QVERIFY2(m_console->setUpError().isEmpty(), qPrintable(m_console->setUpError()));
 }
 
 void tst_Form1::cleanup()
 {
-    delete m_form;
-    m_form = nullptr;
-    m_directory.reset();
+    m_console.reset();
 }
 
 void tst_Form1::startWindow()
 {
-    m_form = new Form1;
-    m_window.form = m_form;
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    QVERIFY(m_console->showWindow());
 }
 
 void tst_Form1::controls_data()
@@ -159,11 +155,11 @@ void tst_Form1::controls()
     QFETCH(QRect, geometry);
 
     startWindow();
-    QCOMPARE(m_form->objectName(), QStringLiteral("Form1"));
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("ケルミ"));
-    QCOMPARE(m_form->size(), QSize(344, 430));
+    QCOMPARE(m_console->form()->objectName(), QStringLiteral("Form1"));
+    QCOMPARE(m_console->form()->windowTitle(), QStringLiteral("ケルミ"));
+    QCOMPARE(m_console->form()->size(), QSize(344, 430));
 
-    const QList<QWidget *> found = m_form->findChildren<QWidget *>(name);
+    const QList<QWidget *> found = m_console->form()->findChildren<QWidget *>(name);
     QCOMPARE(found.size(), 1);
     QWidget *control = found.first();
     QCOMPARE(control->parentWidget()->objectName(), parent);
@@ -192,8 +188,8 @@ void tst_Form1::listRows()
     startWindow();
     const auto rows = [this](int n) {
         QStringList texts;
-        for (int i = 0; i < m_window.list(n)->count(); ++i) {
-            texts += m_window.list(n)->itemText(i);
+        for (int i = 0; i < m_console->window().list(n)->count(); ++i) {
+            texts += m_console->window().list(n)->itemText(i);
         }
         return texts;
     };
@@ -202,8 +198,8 @@ void tst_Form1::listRows()
                              QStringLiteral("トレモア"), QStringLiteral("ヴェスカ")};
     QCOMPARE(rows(1), kinds);
     QCOMPARE(rows(6), kinds);
-    m_window.list(1)->setListIndex(3);
-    QCOMPARE(m_window.list(1)->currentText(), QStringLiteral("ヴェスカ"));
+    m_console->window().list(1)->setListIndex(3);
+    QCOMPARE(m_console->window().list(1)->currentText(), QStringLiteral("ヴェスカ"));
 
     QCOMPARE(rows(2).size(), 22);
     QCOMPARE(rows(5), rows(2));
@@ -215,17 +211,17 @@ void tst_Form1::listRows()
     for (int n = 0; n <= 60; ++n) {
         QCOMPARE(rows(3).at(n), QString::number(n));
     }
-    m_window.list(3)->setListIndex(61);
-    QCOMPARE(m_window.list(3)->listIndex(), -1);
-    m_window.list(3)->setListIndex(60);
-    QCOMPARE(m_window.list(3)->currentText(), QStringLiteral("60"));
+    m_console->window().list(3)->setListIndex(61);
+    QCOMPARE(m_console->window().list(3)->listIndex(), -1);
+    m_console->window().list(3)->setListIndex(60);
+    QCOMPARE(m_console->window().list(3)->currentText(), QStringLiteral("60"));
 
     QCOMPARE(
         rows(7),
         (QStringList {QStringLiteral("通常"), QStringLiteral("準決勝"), QStringLiteral("決勝")}));
     QCOMPARE(rows(8), (QStringList {QStringLiteral("ＢＧＭあり"), QStringLiteral("ＢＧＭなし")}));
     // Background and BGM exist once, in player 1's frame.
-    QCOMPARE(m_form->findChildren<FixedList *>().size(), 8);
+    QCOMPARE(m_console->form()->findChildren<FixedList *>().size(), 8);
 }
 
 // The border line, where the frame's style reports it and where it is drawn, runs through the
@@ -234,7 +230,7 @@ void tst_Form1::framesDrawTheirCaptionInTheBorder()
 {
     startWindow();
     for (int n = 1; n <= 3; ++n) {
-        auto *frame = m_form->findChild<QGroupBox *>(QStringLiteral("Frame%1").arg(n));
+        auto *frame = m_console->form()->findChild<QGroupBox *>(QStringLiteral("Frame%1").arg(n));
         QStyleOptionGroupBox option;
         option.initFrom(frame);
         option.text = frame->title();
@@ -280,7 +276,7 @@ void tst_Form1::fontsAndColours()
 {
     startWindow();
     for (int n : {6, 7}) {
-        const QFont font = m_window.button(n)->font();
+        const QFont font = m_console->window().button(n)->font();
         QCOMPARE(font.family(), QStringLiteral("ＭＳ Ｐゴシック"));
         QCOMPARE(font.pointSizeF(), 9.75);
         QCOMPARE(font.weight(), QFont::Bold);
@@ -292,16 +288,17 @@ void tst_Form1::fontsAndColours()
         QCOMPARE(QFontInfo(font).family(), QStringLiteral("IPAPGothic"));
 #endif
     }
-    QCOMPARE(m_window.button(4)->font().weight(), QFont::Normal);
+    QCOMPARE(m_console->window().button(4)->font().weight(), QFont::Normal);
 
-    const QLabel *status = m_window.label(7);
+    const QLabel *status = m_console->window().label(7);
     QVERIFY(status->autoFillBackground());
     QCOMPARE(status->textFormat(), Qt::PlainText);
     // Its one line at the top.
     QCOMPARE(status->alignment(), Qt::AlignLeft | Qt::AlignTop);
-    QCOMPARE(status->palette().color(QPalette::Window), m_form->palette().color(QPalette::Dark));
+    QCOMPARE(status->palette().color(QPalette::Window),
+             m_console->form()->palette().color(QPalette::Dark));
     QCOMPARE(status->palette().color(QPalette::WindowText),
-             m_form->palette().color(QPalette::HighlightedText));
+             m_console->form()->palette().color(QPalette::HighlightedText));
     // Some installed font draws the symbols it shows for control characters (glyph 0: none).
     QTextLayout symbols(QStringLiteral("␍␊␀␡"), status->font());
     symbols.beginLayout();
@@ -334,7 +331,7 @@ void tst_Form1::toolTipsNameFilesAndDevices()
         QStringLiteral("削除するファイル: ") + directory + QStringLiteral("player2.dat")};
     QStringList tips;
     for (int n : {1, 2, 4, 5, 6, 7}) {
-        tips += m_window.button(n)->toolTip();
+        tips += m_console->window().button(n)->toolTip();
     }
     QCOMPARE(tips, expected);
     QVERIFY(QDir::isAbsolutePath(directory));
@@ -346,7 +343,8 @@ void tst_Form1::qtTextsInJapanese()
     startWindow();
     QObject translations;
     QVERIFY(installQtTranslations(&translations));
-    const std::unique_ptr<QMenu> menu(m_window.list(2)->lineEdit()->createStandardContextMenu());
+    const std::unique_ptr<QMenu> menu(
+        m_console->window().list(2)->lineEdit()->createStandardContextMenu());
     QStringList texts;
     for (const QAction *action : menu->actions()) {
         if (!action->isSeparator()) {
@@ -366,7 +364,7 @@ void tst_Form1::qtTextsInJapanese()
 void tst_Form1::tabOrder()
 {
     startWindow();
-    QCOMPARE(m_window.focus(), QStringLiteral("Command1"));
+    QCOMPARE(m_console->window().focus(), QStringLiteral("Command1"));
 
     // Command3 is disabled at start-up; Command6 and Command7 too without player files.
     // Moved by Tab, the focus is drawn.
@@ -378,7 +376,7 @@ void tst_Form1::tabOrder()
     QStringList visited;
     for (qsizetype i = 0; i < expected.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        visited += m_window.focus();
+        visited += m_console->window().focus();
     }
     QCOMPARE(visited, expected);
 }
@@ -427,11 +425,11 @@ void tst_Form1::startUp()
             player1, unlisted == QLatin1String("hidden") ? FileMark::Hidden : FileMark::System));
     }
     startWindow();
-    QCOMPARE(m_window.buttonStates(), buttons);
-    QCOMPARE(m_window.label(7)->text(), QString());
+    QCOMPARE(m_console->window().buttonStates(), buttons);
+    QCOMPARE(m_console->window().label(7)->text(), QString());
     for (int n = 1; n <= 8; ++n) {
-        QCOMPARE(m_window.list(n)->listIndex(), -1);
-        QCOMPARE(m_window.list(n)->currentText(), QString());
+        QCOMPARE(m_console->window().list(n)->listIndex(), -1);
+        QCOMPARE(m_console->window().list(n)->currentText(), QString());
     }
 }
 
@@ -455,30 +453,31 @@ void tst_Form1::saveNeedsEverySelection()
 
     startWindow();
     for (int n = 1; n <= 8; ++n) {
-        m_window.list(n)->setListIndex(n == unset ? -1 : 1);
+        m_console->window().list(n)->setListIndex(n == unset ? -1 : 1);
     }
-    const QString before = m_window.buttonStates();
+    const QString before = m_console->window().buttonStates();
 
-    const std::optional<ShownMessage> shown = clickAndAnswer(m_window.button(saveButton));
+    const std::optional<ShownMessage> shown
+        = clickAndAnswer(m_console->window().button(saveButton));
     QVERIFY(shown);
     QCOMPARE(shown->text, QStringLiteral("データがすべて入力されていません。"));
     QCOMPARE(shown->title, QStringLiteral("ケルミ"));
     QCOMPARE(shown->icon, QMessageBox::NoIcon);
     QCOMPARE(shown->buttonCount, 1);
     QVERIFY(!shown->buttonIcons);
-    QCOMPARE(shown->font, m_form->font());
-    QCOMPARE(m_window.buttonStates(), before);
+    QCOMPARE(shown->font, m_console->form()->font());
+    QCOMPARE(m_console->window().buttonStates(), before);
     QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 void tst_Form1::saveSlot2WithoutBackgroundAndBgm()
 {
     startWindow();
-    m_window.list(6)->setListIndex(0); // device kind
-    m_window.list(5)->setListIndex(7); // character
-    m_window.list(4)->setListIndex(9); // strength
+    m_console->window().list(6)->setListIndex(0); // device kind
+    m_console->window().list(5)->setListIndex(7); // character
+    m_console->window().list(4)->setListIndex(9); // strength
 
-    QCOMPARE(clickAndAnswer(m_window.button(5)), std::nullopt);
+    QCOMPARE(clickAndAnswer(m_console->window().button(5)), std::nullopt);
     QCOMPARE(readFile(QStringLiteral("player2.dat")),
              QByteArray::fromHex("2030200D0A2037200D0A2039200D0A835F837E815B8366815B835E0D0A"));
     QVERIFY(!QFile::exists(QStringLiteral("player1.dat")));
@@ -488,28 +487,28 @@ void tst_Form1::saveAndDeleteTouchOnlyTheirSlot()
 {
     startWindow();
     for (int n = 1; n <= 8; ++n) {
-        m_window.list(n)->setListIndex(1);
+        m_console->window().list(n)->setListIndex(1);
     }
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
 
-    QCOMPARE(clickAndAnswer(m_window.button(4)), std::nullopt);
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1100110"));
-    QCOMPARE(clickAndAnswer(m_window.button(5)), std::nullopt);
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1100011"));
+    QCOMPARE(clickAndAnswer(m_console->window().button(4)), std::nullopt);
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1100110"));
+    QCOMPARE(clickAndAnswer(m_console->window().button(5)), std::nullopt);
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1100011"));
     // Background and BGM are picked, yet only player 1's file carries them.
     QCOMPARE(
         readFile(QStringLiteral("player2.dat")),
         QByteArray(" 1 \r\n 1 \r\n 1 \r\n\x83\x5F\x83\x7E\x81\x5B\x83\x66\x81\x5B\x83\x5E\r\n"));
-    QCOMPARE(clickAndAnswer(m_window.button(6)), std::nullopt);
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(clickAndAnswer(m_console->window().button(6)), std::nullopt);
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
     QVERIFY(!QFile::exists(QStringLiteral("player1.dat")));
     QVERIFY(QFile::exists(QStringLiteral("player2.dat")));
-    QCOMPARE(clickAndAnswer(m_window.button(7)), std::nullopt);
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(clickAndAnswer(m_console->window().button(7)), std::nullopt);
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
     QVERIFY(!QFile::exists(QStringLiteral("player2.dat")));
     // Saving and deleting leave every list as it was.
     for (int n = 1; n <= 8; ++n) {
-        QCOMPARE(m_window.list(n)->listIndex(), 1);
+        QCOMPARE(m_console->window().list(n)->listIndex(), 1);
     }
 }
 
@@ -518,17 +517,17 @@ void tst_Form1::deleteThenSaveWritesSameRecord()
     startWindow();
     const int picks[] = {2, 13, 45, 0, 0, 0, 2, 1}; // Combo1..Combo8
     for (int n = 1; n <= 8; ++n) {
-        m_window.list(n)->setListIndex(picks[n - 1]);
+        m_console->window().list(n)->setListIndex(picks[n - 1]);
     }
-    QCOMPARE(clickAndAnswer(m_window.button(4)), std::nullopt);
+    QCOMPARE(clickAndAnswer(m_console->window().button(4)), std::nullopt);
     const QByteArray saved = readFile(QStringLiteral("player1.dat"));
     QCOMPARE(saved,
              QByteArray::fromHex("2032200D0A203133200D0A203435200D0A2032200D0A2031200D0A"
                                  "835F837E815B8366815B835E0D0A"));
 
-    QCOMPARE(clickAndAnswer(m_window.button(6)), std::nullopt);
+    QCOMPARE(clickAndAnswer(m_console->window().button(6)), std::nullopt);
     QVERIFY(!QFile::exists(QStringLiteral("player1.dat")));
-    QCOMPARE(clickAndAnswer(m_window.button(4)), std::nullopt);
+    QCOMPARE(clickAndAnswer(m_console->window().button(4)), std::nullopt);
     QCOMPARE(readFile(QStringLiteral("player1.dat")), saved);
 }
 
@@ -585,7 +584,7 @@ void tst_Form1::saveFailureKeepsButtons()
     }
     startWindow();
     for (int n = 1; n <= 8; ++n) {
-        m_window.list(n)->setListIndex(0);
+        m_console->window().list(n)->setListIndex(0);
     }
     const QString name = QStringLiteral("player1.dat");
     if (earlierFile) {
@@ -595,14 +594,14 @@ void tst_Form1::saveFailureKeepsButtons()
     QVERIFY2(injected.inject(name), qPrintable(injected.errorString()));
     const QStringList before = QDir::current().entryList(QDir::AllEntries | QDir::Hidden);
 
-    const std::optional<ShownMessage> shown = clickAndAnswer(m_window.button(4));
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->window().button(4));
     QVERIFY(shown);
     QCOMPARE(shown->text, QStringLiteral("player1.dat を保存できませんでした。\n") + reason);
     QCOMPARE(shown->title, QStringLiteral("ケルミ"));
     QCOMPARE(shown->icon, QMessageBox::Warning);
     QVERIFY(!shown->buttonIcons);
-    QCOMPARE(shown->font, m_form->font());
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(shown->font, m_console->form()->font());
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
     // Nothing half-written: no temporary file, an earlier file exactly as it was (read once
     // the fault is gone: a file held without sharing cannot even be read meanwhile).
     QCOMPARE(QDir::current().entryList(QDir::AllEntries | QDir::Hidden), before);
@@ -610,8 +609,8 @@ void tst_Form1::saveFailureKeepsButtons()
     if (earlierFile) {
         QCOMPARE(readFile(name), earlierRecord);
     }
-    QCOMPARE(clickAndAnswer(m_window.button(4)), std::nullopt);
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1100110"));
+    QCOMPARE(clickAndAnswer(m_console->window().button(4)), std::nullopt);
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1100110"));
     QCOMPARE(readFile(name), playerFileBytes({0, 0, 0, 0, 0}));
 }
 
@@ -646,19 +645,19 @@ void tst_Form1::deleteFailureKeepsFile()
     const QString name = QStringLiteral("player2.dat");
     QCOMPARE(writePlayerFile(PlayerSlot::Two, {1, 2, 3}), std::nullopt);
     startWindow();
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
     QVERIFY2(injected.inject(name), qPrintable(injected.errorString()));
 
-    const std::optional<ShownMessage> shown = clickAndAnswer(m_window.button(7));
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->window().button(7));
     QVERIFY(shown);
     QCOMPARE(shown->text, QStringLiteral("player2.dat を削除できませんでした。\n") + reason);
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
 
     // Read once the fault is gone: a file held without sharing cannot even be read meanwhile.
     QVERIFY2(injected.lift(), qPrintable(injected.errorString()));
     QCOMPARE(readFile(name), playerFileBytes({1, 2, 3}));
-    QCOMPARE(clickAndAnswer(m_window.button(7)), std::nullopt);
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(clickAndAnswer(m_console->window().button(7)), std::nullopt);
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
     QVERIFY(!QFile::exists(name));
 }
 
@@ -667,20 +666,20 @@ void tst_Form1::deleteOfVanishedFile()
     QVERIFY(touch(QStringLiteral("player1.dat")));
     QVERIFY(touch(QStringLiteral("player2.dat")));
     startWindow();
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1100011"));
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1100011"));
 
     // The match program took the file meanwhile: the operator's goal holds.
     QVERIFY(QFile::remove(QStringLiteral("player1.dat")));
-    QCOMPARE(clickAndAnswer(m_window.button(6)), std::nullopt);
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(clickAndAnswer(m_console->window().button(6)), std::nullopt);
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
 
     // A delete that really fails is reported and keeps the slot saved.
     QVERIFY(QFile::remove(QStringLiteral("player2.dat")));
     QVERIFY(QDir().mkdir(QStringLiteral("player2.dat")));
-    const std::optional<ShownMessage> shown = clickAndAnswer(m_window.button(7));
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->window().button(7));
     QVERIFY(shown);
     QVERIFY(shown->text.startsWith(QStringLiteral("player2.dat を削除できませんでした。\n")));
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
 }
 
 void tst_Form1::keyboardStory_data()
@@ -736,19 +735,19 @@ void tst_Form1::keyboardStory()
     }
     startWindow();
     for (int n = 1; n <= 8; ++n) {
-        m_window.list(n)->setListIndex(1);
+        m_console->window().list(n)->setListIndex(1);
     }
     QStringList focused;
     if (key) {
-        m_window.button(button)->setFocus();
-        QTest::keyClick(m_window.button(button), Qt::Key(key));
+        m_console->window().button(button)->setFocus();
+        QTest::keyClick(m_console->window().button(button), Qt::Key(key));
     } else {
-        QTest::mouseClick(m_window.button(button), Qt::LeftButton);
+        QTest::mouseClick(m_console->window().button(button), Qt::LeftButton);
     }
-    focused += m_window.focus();
+    focused += m_console->window().focus();
     for (int later : laterKeys) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(later));
-        focused += m_window.focus();
+        focused += m_console->window().focus();
     }
     QCOMPARE(focused, focus);
 

@@ -1,4 +1,4 @@
-#include "ChildConsole.h"
+#include "ConsoleProcess.h"
 #include "PlayerFiles.h"
 #include "ScratchDirectory.h"
 
@@ -151,7 +151,7 @@ void tst_PlayerFiles::saveKilledAtAnyMoment()
         if (earlierFile) {
             QCOMPARE(writePlayerFile(PlayerSlot::One, {0, 0, 0, 0, 0}), std::nullopt);
         }
-        ChildConsole child;
+        ConsoleProcess child;
         QCOMPARE(child.start(QStringList {QStringLiteral("save")} + records),
                  QByteArray("started"));
         QTest::qSleep(0); // yield the core, so the child starts saving

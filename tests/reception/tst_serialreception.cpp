@@ -1,4 +1,4 @@
-#include "ChildConsole.h"
+#include "ConsoleProcess.h"
 #include "PlayerLines.h"
 #include "PortMessages.h"
 #include "SerialLine.h"
@@ -417,7 +417,7 @@ void TestSerialReception::consoleOfItsOwnReceives()
 {
     // Nothing but the line wakes a console in a process of its own, as at the table: no
     // timer of this test runs there. Port 2, greeting and all.
-    ChildConsole console;
+    ConsoleProcess console;
     QCOMPARE(console.start({QStringLiteral("receive"), QStringLiteral("2")}),
              QByteArray("started"));
     const QByteArray transmission("3011000000000000K");
@@ -499,7 +499,7 @@ void TestSerialReception::portThatCannotBeOpened()
     QTemporaryDir temporary;
     QVERIFY(temporary.isValid());
     SerialLine holderHere;
-    ChildConsole holderConsole;
+    ConsoleProcess holderConsole;
     QString path = line(portNumber).slavePath();
     qint64 holder = QCoreApplication::applicationPid();
     if (place.startsWith(QLatin1String("held here"))) {
@@ -630,7 +630,7 @@ void TestSerialReception::portOpenedByAnotherUser()
     QFETCH(QString, expectedHint);
 
     // Root may open any device, exclusive or not; the operator's account may not.
-    if (!ChildConsole::canRunAsNobody()) {
+    if (!ConsoleProcess::canRunAsNobody()) {
         QSKIP("running a console as another user needs root");
     }
     const QString path = line(portNumber).slavePath();
@@ -669,9 +669,9 @@ void TestSerialReception::portOpenedByAnotherUser()
     expectedFirstLine.replace(QLatin1String("{lock}"), QFileInfo(lock).canonicalFilePath())
         .replace(QLatin1String("{pid}"), QLatin1String(pid));
 
-    ChildConsole console;
+    ConsoleProcess console;
     const QByteArray outcome = console.start(
-        {QStringLiteral("receive"), QString::number(portNumber)}, ChildConsole::User::Nobody);
+        {QStringLiteral("receive"), QString::number(portNumber)}, ConsoleProcess::User::Nobody);
     if (exclusiveHolder >= 0) {
         ::ioctl(exclusiveHolder, TIOCNXCL);
         ::close(exclusiveHolder);
@@ -681,7 +681,7 @@ void TestSerialReception::portOpenedByAnotherUser()
         QVERIFY(QFile::remove(lock));
     }
 
-    const QString message = ChildConsole::failureMessage(outcome);
+    const QString message = ConsoleProcess::failureMessage(outcome);
     QVERIFY2(!message.isEmpty(), outcome.constData());
     QCOMPARE(message.section(u'\n', 0, 0), expectedFirstLine.arg(path));
     QVERIFY2(message.section(u'\n', 1).contains(expectedHint), qPrintable(message));
@@ -699,7 +699,7 @@ void TestSerialReception::killedConsoleLeavesPortUsable()
     QFETCH(int, portNumber);
 
     // The operator's account, not root: root would open a device left exclusive as well.
-    if (!ChildConsole::canRunAsNobody()) {
+    if (!ConsoleProcess::canRunAsNobody()) {
         QSKIP("running a console as another user needs root");
     }
     // A console killed during its wait leaves its lock file behind and the device open
@@ -708,12 +708,12 @@ void TestSerialReception::killedConsoleLeavesPortUsable()
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0666), 0);
     const QStringList receive {QStringLiteral("receive"), QString::number(portNumber)};
     {
-        ChildConsole killed;
-        QCOMPARE(killed.start(receive, ChildConsole::User::Nobody), QByteArray("started"));
+        ConsoleProcess killed;
+        QCOMPARE(killed.start(receive, ConsoleProcess::User::Nobody), QByteArray("started"));
         killed.kill();
     }
-    ChildConsole next;
-    QCOMPARE(next.start(receive, ChildConsole::User::Nobody), QByteArray("started"));
+    ConsoleProcess next;
+    QCOMPARE(next.start(receive, ConsoleProcess::User::Nobody), QByteArray("started"));
     const QByteArray transmission("2004100000000000Q");
     QVERIFY(line(portNumber).write(transmission));
     QCOMPARE(next.nextLine(), "received " + transmission.toHex());

@@ -1,12 +1,12 @@
 #include "FileFaults.h"
 
-#include "ChildConsole.h"
+#include "ConsoleProcess.h"
 
 #include <QDir>
 
 struct InjectedFileFault::Private
 {
-    ChildConsole holder;
+    ConsoleProcess holder;
 };
 
 InjectedFileFault::InjectedFileFault(FileFault fault)

@@ -1,0 +1,107 @@
+#include "OutsideReceptions.h"
+
+#include "ConsoleProcess.h"
+#include "PlayerLines.h"
+#include "ProcessStatus.h"
+#include "SampleTransmissions.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+
+#include <chrono>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How long a step of the child may take before the run counts as failed.
+constexpr int stepTimeoutMs = 5000;
+// Long enough for the first bytes to reach the console, short against a whole series.
+constexpr useconds_t settleUs = 10000;
+
+// One reception once the child waits: the first 16 bytes and, once the console has read
+// them, the 17th; returns the time to the port's close, or an error.
+QString timeReception(PseudoTerminal &line, qint64 pid, int slot, const QByteArray &bytes,
+                      double *ms)
+{
+    if (slot == 2 && line.waitForBytes(3, stepTimeoutMs) != "AT\r") {
+        return QStringLiteral("port 2 sent no greeting");
+    }
+    if (!line.write(bytes.left(16))) {
+        return QStringLiteral("the first 16 bytes could not be written");
+    }
+    // The line hands them over within microseconds and the waiting console reads them at
+    // once; after a pause they are its own, once none is left on the line.
+    ::usleep(settleUs);
+    const QDeadlineTimer deadline(stepTimeoutMs);
+    while (line.pendingOnLine() > 0 && !deadline.hasExpired()) {
+        ::usleep(100);
+    }
+    const QByteArray device = QFile::encodeName(line.slavePath());
+    if (!line.write(bytes.mid(16))) {
+        return QStringLiteral("the last byte could not be written");
+    }
+    const Clock::time_point lastWrite = Clock::now();
+    while (processHasOpen(pid, device)) {
+        if (deadline.hasExpired()) {
+            return QStringLiteral("the console kept port %1 open").arg(slot);
+        }
+    }
+    *ms = std::chrono::duration<double, std::milli>(Clock::now() - lastWrite).count();
+    return QString();
+}
+
+// The child's "shown ROWS TEXT" line against what was sent.
+QString shownError(const QByteArray &line, int slot, const SampleTransmission &sent)
+{
+    const QList<QByteArray> fields = line.split(' ');
+    if (fields.size() != 3 || fields[0] != "shown") {
+        return QStringLiteral("the child said \"%1\"").arg(QString::fromUtf8(line));
+    }
+    QList<int> rows;
+    for (const QByteArray &row : fields[1].split(',')) {
+        rows += row.toInt();
+    }
+    return shownMismatch(slot, sent, rows,
+                         QString::fromUtf8(QByteArray::fromPercentEncoding(fields[2])));
+}
+
+} // namespace
+
+OutsideReceptions receiveFromOutside(const QString &testChild, int count)
+{
+    OutsideReceptions result;
+    PlayerLines lines; // first: the child takes the ports that it names
+    if (!lines.isOpen()) {
+        result.error = QStringLiteral("no pseudo-terminal: ") + lines.errorString();
+        return result;
+    }
+    ConsoleProcess child(testChild);
+    const QByteArray started = child.start({QStringLiteral("window"), QString::number(count)});
+    if (started != "started") {
+        result.error
+            = QStringLiteral("the window child said \"%1\"").arg(QString::fromUtf8(started));
+        return result;
+    }
+    for (int n = 0; n < count && result.error.isEmpty(); ++n) {
+        const SeriesReception next = seriesReception(n);
+        double ms = 0;
+        if (const QByteArray waiting = child.nextLine(); waiting != "waiting") {
+            result.error = QStringLiteral("the window child did not wait: \"%1\"")
+                               .arg(QString::fromUtf8(waiting));
+        } else {
+            result.error = timeReception(lines.line(next.slot), child.pid(), next.slot,
+                                         next.sent.bytes, &ms);
+        }
+        if (result.error.isEmpty()) {
+            result.error = shownError(child.nextLine(), next.slot, next.sent);
+            result.lastByteToClosedMs += ms;
+        }
+    }
+    if (result.error.isEmpty() && child.nextLine() != "done") {
+        result.error = QStringLiteral("the window child did not finish its series");
+    }
+    result.peakKiB = processStatusKiB(child.pid(), "VmHWM");
+    return result;
+}

@@ -21,9 +21,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Receptions of the window in another process before its peak memory is read.
-constexpr int receptionsFromOutside = 1000;
-
 QString cpuModel()
 {
     QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
@@ -37,188 +34,144 @@ QString cpuModel()
     return QStringLiteral("unknown CPU");
 }
 
-double mib(qint64 kib)
-{
-    return double(kib) / 1024.0;
-}
-
-// One start of a program that reports on KELMI_READY_FD once its window is shown and its
-// event loop runs: the time from the start to that report, and the peak resident set
-// once the first paints and layout have run.
-struct Launch
-{
-    QString error;
-    double ms = 0;
-    double peakMiB = 0;
-};
-
-Launch launch(const QString &program, const QStringList &arguments)
-{
-    Launch result;
-    ConsoleProcess console(program);
-    const Clock::time_point start = Clock::now();
-    const QByteArray line = console.start(arguments);
-    result.ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    if (line != "ready") {
-        result.error = QStringLiteral("%1 did not report readiness: %2")
-                           .arg(program, QString::fromUtf8(line));
-        return result;
-    }
-    QThread::msleep(200);
-    result.peakMiB = mib(processStatusKiB(console.pid(), "VmHWM"));
-    return result;
-}
-
-} // namespace
-
-Benchmarks::Benchmarks(bool quick)
-    : m_quick(quick)
-{ }
-
-bool Benchmarks::fail(const QString &error)
-{
-    m_error = error;
-    return false;
-}
-
-bool Benchmarks::run()
-{
-    describeMachine();
-    return measureStartUp() && measureLatency() && measureFromOutside() && measureIdleCpu()
-        && measureSave();
-}
-
-void Benchmarks::describeMachine()
+void describeMachine(bool quick, ResultTable *table)
 {
     QTemporaryDir probe;
     const QStorageInfo storage(probe.path());
-    m_table.addHeaderLine(
+    table->addHeaderLine(
         QStringLiteral("kelmi-bench, %1").arg(QDateTime::currentDateTime().toString(Qt::ISODate)));
-    m_table.addHeaderLine(QStringLiteral("Machine: %1, %2 cores, %3, kernel %4")
-                              .arg(cpuModel())
-                              .arg(QThread::idealThreadCount())
-                              .arg(QSysInfo::prettyProductName(), QSysInfo::kernelVersion()));
-    m_table.addHeaderLine(
+    table->addHeaderLine(QStringLiteral("Machine: %1, %2 cores, %3, kernel %4")
+                             .arg(cpuModel())
+                             .arg(QThread::idealThreadCount())
+                             .arg(QSysInfo::prettyProductName(), QSysInfo::kernelVersion()));
+    table->addHeaderLine(
         QStringLiteral("Qt %1 (built against %2), %3 build, QT_QPA_PLATFORM=offscreen")
             .arg(QString::fromLatin1(qVersion()), QStringLiteral(QT_VERSION_STR),
                  QStringLiteral(KELMI_BUILD_TYPE)));
-    m_table.addHeaderLine(
+    table->addHeaderLine(
         QStringLiteral("Working directories under %1 (%2)")
             .arg(QFileInfo(probe.path()).path(), QString::fromLatin1(storage.fileSystemType())));
-    m_table.addHeaderLine(m_quick ? QStringLiteral("QUICK RUN: too few runs to quote.")
-                                  : QStringLiteral("Each figure: median and worst of N runs."));
+    table->addHeaderLine(quick ? QStringLiteral("QUICK RUN: too few runs to quote.")
+                               : QStringLiteral("Each figure: median and worst of N runs."));
 }
 
-bool Benchmarks::measureStartUp()
+// Starts of a program that reports on KELMI_READY_FD once its window is shown and its event
+// loop runs: the time from each start to that report, and its peak resident set once the
+// first paints and layout have run.
+struct Launches
 {
-    // Both programs write their readiness report to their standard output, where the
-    // launcher reads their lines; both start in an empty working directory.
+    QList<double> ms;
+    QList<double> peakMiB;
+};
+
+QString launch(const QString &program, const QStringList &arguments, Launches *launches)
+{
+    ConsoleProcess console(program);
+    const Clock::time_point start = Clock::now();
+    const QByteArray line = console.start(arguments);
+    launches->ms += std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    if (line != "ready") {
+        return QStringLiteral("%1 did not report readiness: %2")
+            .arg(program, QString::fromUtf8(line));
+    }
+    QThread::msleep(200);
+    launches->peakMiB += double(processStatusKiB(console.pid(), "VmHWM")) / 1024;
+    return QString();
+}
+
+QString measureStartUp(int runs, ResultTable *table)
+{
+    // Both write their readiness report to their standard output, where the launcher reads
+    // their lines; both start in an empty working directory.
     const ScratchDirectory directory;
     qputenv("KELMI_READY_FD", "1");
     const QString kelmi = QStringLiteral(KELMI_CONSOLE_PATH);
     const QString child = QStringLiteral(KELMI_TEST_CHILD_PATH);
     const QStringList bare = {QStringLiteral("bare-window")};
-    QList<double> kelmiMs, kelmiMiB, bareMs, bareMiB;
-    // One run of each first, unmeasured, so that the figures are of a started machine:
-    // the programs, Qt and the fonts in the page cache, the font cache built. Then the two
-    // take turns, so that whatever else the machine does falls on both alike.
-    Launch warmUp = launch(kelmi, {});
-    if (warmUp.error.isEmpty()) {
-        warmUp = launch(child, bare);
-    }
-    for (int i = 0; i < runs(21) && warmUp.error.isEmpty(); ++i) {
-        const Launch console = launch(kelmi, {});
-        const Launch floor = launch(child, bare);
-        warmUp.error = console.error.isEmpty() ? floor.error : console.error;
-        kelmiMs += console.ms;
-        kelmiMiB += console.peakMiB;
-        bareMs += floor.ms;
-        bareMiB += floor.peakMiB;
+    // The two take turns, so that whatever else the machine does falls on both alike. Run 0
+    // is not counted, so that the figures are of a started machine: the programs, Qt and the
+    // fonts in the page cache, the font cache built.
+    Launches warmUp, console, floor;
+    QString error;
+    for (int i = 0; i <= runs && error.isEmpty(); ++i) {
+        error = launch(kelmi, {}, i ? &console : &warmUp);
+        if (error.isEmpty()) {
+            error = launch(child, bare, i ? &floor : &warmUp);
+        }
     }
     qunsetenv("KELMI_READY_FD");
-    if (!warmUp.error.isEmpty()) {
-        return fail(warmUp.error);
-    }
-    m_table.addRow(QStringLiteral("start-up of kelmi to window shown (ms)"), kelmiMs, 1, 150);
-    m_table.addRow(QStringLiteral("start-up of a bare Qt window, the floor (ms)"), bareMs, 1);
-    m_table.addRow(QStringLiteral("peak RSS of kelmi after start-up (MiB)"), kelmiMiB, 1, {}, 40);
-    m_table.addRow(QStringLiteral("peak RSS of a bare Qt window (MiB)"), bareMiB, 1);
-    return true;
+    table->addRow(QStringLiteral("start-up of kelmi to window shown (ms)"), console.ms, 1, 150);
+    table->addRow(QStringLiteral("start-up of a bare Qt window, the floor (ms)"), floor.ms, 1);
+    table->addRow(QStringLiteral("peak RSS of kelmi after start-up (MiB)"), console.peakMiB, 1, {},
+                  40);
+    table->addRow(QStringLiteral("peak RSS of a bare Qt window (MiB)"), floor.peakMiB, 1);
+    return error;
 }
 
-bool Benchmarks::measureLatency()
+// Latency, CPU while waiting and save on one window in this process.
+QString measureInProcess(bool quick, int receptions, int saves, ResultTable *table)
 {
     WindowTimings console;
-    if (!console.error().isEmpty()) {
-        return fail(console.error());
-    }
+    QString error = console.error();
     QList<double> latency;
-    for (int i = 0; i < runs(240); ++i) {
+    for (int i = 0; i < receptions && error.isEmpty(); ++i) {
         const SeriesReception next = seriesReception(i);
         const WindowTimings::Timing reception = console.receive(next.slot, next.sent);
-        if (!reception.error.isEmpty()) {
-            return fail(reception.error);
-        }
+        error = reception.error;
         latency += reception.ms;
     }
-    m_table.addRow(QStringLiteral("reception latency, last byte to rows set (ms)"), latency, 3, 1,
-                   10);
-    return true;
+    QList<double> cpu;
+    for (int i = 0; i < (quick ? 1 : 3) && error.isEmpty(); ++i) {
+        const WindowTimings::Timing wait = console.idleWait(5000);
+        error = wait.error;
+        cpu += wait.cpuPercent;
+    }
+    QList<double> saveMs;
+    for (int i = 0; i < 2 * saves && error.isEmpty(); ++i) {
+        const WindowTimings::Timing save = console.save(1 + i % 2);
+        error = save.error;
+        saveMs += save.ms;
+    }
+    if (error.isEmpty()) {
+        table->addRow(QStringLiteral("reception latency, last byte to rows set (ms)"), latency, 3,
+                      1, 10);
+        table->addRow(QStringLiteral("CPU while waiting 5 s, no bytes (% of a core)"), cpu, 3, {},
+                      1);
+        table->addRow(QStringLiteral("save click, file committed (ms)"), saveMs, 3);
+    }
+    return error;
 }
 
-bool Benchmarks::measureFromOutside()
+QString measureFromOutside(int receptions, ResultTable *table)
 {
-    const int count = m_quick ? 50 : receptionsFromOutside;
     const OutsideReceptions outside
-        = receiveFromOutside(QStringLiteral(KELMI_TEST_CHILD_PATH), count);
-    if (!outside.error.isEmpty()) {
-        return fail(outside.error);
+        = receiveFromOutside(QStringLiteral(KELMI_TEST_CHILD_PATH), receptions);
+    if (outside.error.isEmpty()) {
+        // The wait, the read and the close as the device end sees them; no target of its
+        // own, it shows a slower wait or close that the figure inside the process would not.
+        table->addRow(QStringLiteral("last byte to port closed, from another process (ms)"),
+                      outside.lastByteToClosedMs, 3);
+        table->addRow(
+            QStringLiteral("peak RSS of the window after %1 receptions (MiB)").arg(receptions),
+            {double(outside.peakKiB) / 1024}, 1, {}, 40);
     }
-    // The wait, the read and the close as the device end sees them; no target of its own,
-    // it shows a slower wait or close that the figure inside the process would not.
-    m_table.addRow(QStringLiteral("last byte to port closed, from another process (ms)"),
-                   outside.lastByteToClosedMs, 3);
-    m_table.addRow(QStringLiteral("peak RSS of the window after %1 receptions (MiB)").arg(count),
-                   {mib(outside.peakKiB)}, 1, {}, 40);
-    return true;
+    return outside.error;
 }
 
-bool Benchmarks::measureIdleCpu()
-{
-    WindowTimings console;
-    if (!console.error().isEmpty()) {
-        return fail(console.error());
-    }
-    QList<double> share;
-    for (int i = 0; i < (m_quick ? 1 : 3); ++i) {
-        double percent = 0;
-        const WindowTimings::Timing wait = console.idleWait(5000, &percent);
-        if (!wait.error.isEmpty()) {
-            return fail(wait.error);
-        }
-        share += percent;
-    }
-    m_table.addRow(QStringLiteral("CPU while waiting 5 s, no bytes (% of a core)"), share, 3, {},
-                   1);
-    return true;
-}
+} // namespace
 
-bool Benchmarks::measureSave()
+QString runBenchmarks(bool quick, ResultTable *table)
 {
-    WindowTimings console;
-    if (!console.error().isEmpty()) {
-        return fail(console.error());
+    const auto runs = [quick](int full) {
+        return quick ? std::max(3, full / 10) : full;
+    };
+    describeMachine(quick, table);
+    QString error = measureStartUp(runs(21), table);
+    if (error.isEmpty()) {
+        error = measureInProcess(quick, runs(240), runs(50), table);
     }
-    QList<double> saves;
-    for (int i = 0; i < runs(50); ++i) {
-        for (int slot = 1; slot <= 2; ++slot) {
-            const WindowTimings::Timing save = console.save(slot);
-            if (!save.error.isEmpty()) {
-                return fail(save.error);
-            }
-            saves += save.ms;
-        }
+    if (error.isEmpty()) {
+        error = measureFromOutside(quick ? 50 : 1000, table);
     }
-    m_table.addRow(QStringLiteral("save click, file committed (ms)"), saves, 3);
-    return true;
+    return error;
 }

@@ -78,19 +78,19 @@ OutsideReceptions receiveFromOutside(const QString &testChild, int count)
         return result;
     }
     ConsoleProcess child(testChild);
-    const QByteArray started = child.start({QStringLiteral("window"), QString::number(count)});
-    if (started != "started") {
-        result.error
-            = QStringLiteral("the window child said \"%1\"").arg(QString::fromUtf8(started));
-        return result;
-    }
+    // An error unless the child's line is the one expected.
+    const auto unexpected = [](const QByteArray &line, const char *expected) {
+        return line == expected ? QString()
+                                : QStringLiteral("the window child said \"%1\", not \"%2\"")
+                                      .arg(QString::fromUtf8(line), QString::fromLatin1(expected));
+    };
+    result.error
+        = unexpected(child.start({QStringLiteral("window"), QString::number(count)}), "started");
     for (int n = 0; n < count && result.error.isEmpty(); ++n) {
         const SeriesReception next = seriesReception(n);
         double ms = 0;
-        if (const QByteArray waiting = child.nextLine(); waiting != "waiting") {
-            result.error = QStringLiteral("the window child did not wait: \"%1\"")
-                               .arg(QString::fromUtf8(waiting));
-        } else {
+        result.error = unexpected(child.nextLine(), "waiting");
+        if (result.error.isEmpty()) {
             result.error = timeReception(lines.line(next.slot), child.pid(), next.slot,
                                          next.sent.bytes, &ms);
         }
@@ -99,8 +99,8 @@ OutsideReceptions receiveFromOutside(const QString &testChild, int count)
             result.lastByteToClosedMs += ms;
         }
     }
-    if (result.error.isEmpty() && child.nextLine() != "done") {
-        result.error = QStringLiteral("the window child did not finish its series");
+    if (result.error.isEmpty()) {
+        result.error = unexpected(child.nextLine(), "done");
     }
     result.peakKiB = processStatusKiB(child.pid(), "VmHWM");
     return result;

@@ -9,9 +9,7 @@
 struct OutsideReceptions
 {
     QString error; // empty when every reception showed what was sent
-    // From the return of the last byte's write() to the moment the console's process no
-    // longer holds the port open.
-    QList<double> lastByteToClosedMs;
+    QList<double> lastByteToClosedMs; // last byte's write() to the port's close in that process
     qint64 peakKiB = -1; // VmHWM after the last reception
 };
 

@@ -2,22 +2,14 @@
 
 #include <algorithm>
 
-namespace {
-
-double median(QList<double> runs)
-{
-    std::sort(runs.begin(), runs.end());
-    const qsizetype middle = runs.size() / 2;
-    return runs.size() % 2 ? runs[middle] : (runs[middle - 1] + runs[middle]) / 2;
-}
-
-} // namespace
-
 void ResultTable::addRow(const QString &figure, const QList<double> &runs, int decimals,
                          std::optional<double> medianAtMost, std::optional<double> worstAtMost)
 {
-    const double middle = runs.isEmpty() ? 0 : median(runs);
-    const double worst = runs.isEmpty() ? 0 : *std::max_element(runs.begin(), runs.end());
+    QList<double> sorted = runs.isEmpty() ? QList<double> {0} : runs;
+    std::sort(sorted.begin(), sorted.end());
+    const qsizetype half = sorted.size() / 2;
+    const double middle = sorted.size() % 2 ? sorted[half] : (sorted[half - 1] + sorted[half]) / 2;
+    const double worst = sorted.last();
     QStringList bounds;
     bool met = true;
     if (medianAtMost) {

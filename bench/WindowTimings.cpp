@@ -12,13 +12,12 @@
 #include <QTimer>
 
 #include <chrono>
-#include <sys/resource.h>
+#include <ctime>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A reception that a step failed to complete is aborted after this long.
 constexpr int watchdogMs = 5000;
 
 double msBetween(Clock::time_point from, Clock::time_point to)
@@ -26,14 +25,10 @@ double msBetween(Clock::time_point from, Clock::time_point to)
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
+// User + system time of this process, all its threads.
 double cpuSeconds()
 {
-    rusage usage {};
-    ::getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval &t) {
-        return double(t.tv_sec) + t.tv_usec / 1e6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    return double(std::clock()) / CLOCKS_PER_SEC;
 }
 
 } // namespace
@@ -49,6 +44,7 @@ WindowTimings::WindowTimings()
 WindowTimings::Timing WindowTimings::receive(int slot, const SampleTransmission &sent)
 {
     Timing timing;
+    const WindowProbe &window = m_console.window();
     PseudoTerminal *line = &m_console.line(slot);
     SerialLine *serial = m_console.port();
     Clock::time_point lastWrite;
@@ -79,41 +75,31 @@ WindowTimings::Timing WindowTimings::receive(int slot, const SampleTransmission 
         }
         afterSixteen->start();
     });
-    abortLater(&steps);
+    // Aborts a reception that a step failed to complete, so that a fault shows as an error,
+    // not a hang: a timer that dies with the steps, as a pending single shot in Qt 6.4 would not.
+    auto *watchdog = new QTimer(&steps);
+    watchdog->setSingleShot(true);
+    QObject::connect(watchdog, &QTimer::timeout, &steps,
+                     [&window] { QTest::mouseClick(window.button(3), Qt::LeftButton); });
+    watchdog->start(watchdogMs);
 
-    QTest::mouseClick(m_console.window().button(slot), Qt::LeftButton);
+    QTest::mouseClick(window.button(slot), Qt::LeftButton);
     const Clock::time_point done = Clock::now();
     if (timing.error.isEmpty() && !written) {
         timing.error = QStringLiteral("the reception ended before the last byte was written");
     }
     if (timing.error.isEmpty()) {
         timing.ms = msBetween(lastWrite, done);
-        timing.error = shownError(slot, sent);
+        QList<int> rows;
+        for (int n = 1; n <= 8; ++n) {
+            rows += window.list(n)->listIndex();
+        }
+        timing.error = shownMismatch(slot, sent, rows, window.label(7)->text());
     }
     return timing;
 }
 
-void WindowTimings::abortLater(QObject *steps)
-{
-    // A timer object of the steps, not a single-shot timer: a pending single shot outlives
-    // its context in Qt 6.4, and thousands of them would count as the console's memory.
-    auto *watchdog = new QTimer(steps);
-    watchdog->setSingleShot(true);
-    QObject::connect(watchdog, &QTimer::timeout, steps,
-                     [this] { QTest::mouseClick(m_console.window().button(3), Qt::LeftButton); });
-    watchdog->start(watchdogMs);
-}
-
-QString WindowTimings::shownError(int slot, const SampleTransmission &sent) const
-{
-    QList<int> rows;
-    for (int n = 1; n <= 8; ++n) {
-        rows += m_console.window().list(n)->listIndex();
-    }
-    return shownMismatch(slot, sent, rows, m_console.window().label(7)->text());
-}
-
-WindowTimings::Timing WindowTimings::idleWait(int waitMs, double *cpuPercent)
+WindowTimings::Timing WindowTimings::idleWait(int waitMs)
 {
     Timing timing;
     const WindowProbe &window = m_console.window();
@@ -124,7 +110,7 @@ WindowTimings::Timing WindowTimings::idleWait(int waitMs, double *cpuPercent)
     const Clock::time_point start = Clock::now();
     QTest::mouseClick(window.button(1), Qt::LeftButton);
     timing.ms = msBetween(start, Clock::now());
-    *cpuPercent = 100.0 * (cpuSeconds() - cpuBefore) / (timing.ms / 1000.0);
+    timing.cpuPercent = 100.0 * (cpuSeconds() - cpuBefore) / (timing.ms / 1000.0);
     if (window.label(7)->text() != QStringLiteral("受信中断")) {
         timing.error
             = QStringLiteral("the idle reception ended with \"%1\"").arg(window.label(7)->text());

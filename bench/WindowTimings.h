@@ -16,6 +16,7 @@ public:
     {
         QString error; // what went wrong; empty when the console did what it should
         double ms = 0;
+        double cpuPercent = 0; // idleWait: this process's share of one core meanwhile
     };
 
     WindowTimings();
@@ -25,19 +26,14 @@ public:
     // once the console holds them, the rest from a timer inside the wait. Times from the
     // return of that last write() to the click handler's return, and checks the rows.
     Timing receive(int slot, const SampleTransmission &sent);
-    // A reception on port 1 that receives nothing and is aborted after waitMs; the share
-    // of one core (in %) that this process used meanwhile (user + system time / wall time).
-    Timing idleWait(int waitMs, double *cpuPercent);
+    // A reception on port 1 that receives nothing and is aborted after waitMs, with the
+    // share of one core (user + system time over wall time) that this process used.
+    Timing idleWait(int waitMs);
     // One save click with every list set, until the file is committed; then the delete
     // click that makes the slot ready for the next save (not timed).
     Timing save(int slot);
 
 private:
-    // Aborts a reception still waiting after a while, so that a fault shows as an error,
-    // not a hang; the timer dies with steps.
-    void abortLater(QObject *steps);
-    QString shownError(int slot, const SampleTransmission &sent) const;
-
     ConsoleFixture m_console;
     QString m_error;
 };

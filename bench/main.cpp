@@ -12,11 +12,12 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("ケルミ"));
 
-    Benchmarks benchmarks(QApplication::arguments().contains(QLatin1String("--quick")));
-    const bool measured = benchmarks.run();
-    std::fputs(qPrintable(benchmarks.table().toText()), stdout);
-    if (!measured) {
-        std::fprintf(stderr, "kelmi-bench: %s\n", qPrintable(benchmarks.error()));
+    ResultTable table;
+    const QString error
+        = runBenchmarks(QApplication::arguments().contains(QLatin1String("--quick")), &table);
+    std::fputs(qPrintable(table.toText()), stdout);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "kelmi-bench: %s\n", qPrintable(error));
         return 1;
     }
     return 0;

@@ -38,7 +38,11 @@ public:
     // The window's serial port.
     SerialLine *port() const;
     // The far end of serial port 1 or 2 (Ports::OnPseudoTerminals).
-    PseudoTerminal &line(int portNumber) { return m_lines->line(portNumber); }
+    PseudoTerminal &line(int portNumber)
+    {
+        Q_ASSERT(m_lines);
+        return m_lines->line(portNumber);
+    }
 
 private:
     ScratchDirectory m_directory;

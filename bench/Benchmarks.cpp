@@ -147,10 +147,10 @@ QString measureFromOutside(int receptions, ResultTable *table)
     const OutsideReceptions outside
         = receiveFromOutside(QStringLiteral(KELMI_TEST_CHILD_PATH), receptions);
     if (outside.error.isEmpty()) {
-        // The wait, the read and the close as the device end sees them; no target of its
-        // own, it shows a slower wait or close that the figure inside the process would not.
-        table->addRow(QStringLiteral("last byte to port closed, from another process (ms)"),
-                      outside.lastByteToClosedMs, 3);
+        // As another program meets the console: the wait, the read, the close and the rows
+        // set, with the wake-up of another process; no target of its own.
+        table->addRow(QStringLiteral("last byte to rows shown, seen from another process (ms)"),
+                      outside.lastByteToShownMs, 3);
         table->addRow(
             QStringLiteral("peak RSS of the window after %1 receptions (MiB)").arg(receptions),
             {double(outside.peakKiB) / 1024}, 1, {}, 40);

@@ -6,7 +6,6 @@
 #include "SampleTransmissions.h"
 
 #include <QDeadlineTimer>
-#include <QFile>
 
 #include <chrono>
 #include <unistd.h>
@@ -19,38 +18,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int stepTimeoutMs = 5000;
 // Long enough for the first bytes to reach the console, short against a whole series.
 constexpr useconds_t settleUs = 10000;
-
-// One reception once the child waits: the first 16 bytes and, once the console has read
-// them, the 17th; returns the time to the port's close, or an error.
-QString timeReception(PseudoTerminal &line, qint64 pid, int slot, const QByteArray &bytes,
-                      double *ms)
-{
-    if (slot == 2 && line.waitForBytes(3, stepTimeoutMs) != "AT\r") {
-        return QStringLiteral("port 2 sent no greeting");
-    }
-    if (!line.write(bytes.left(16))) {
-        return QStringLiteral("the first 16 bytes could not be written");
-    }
-    // The line hands them over within microseconds and the waiting console reads them at
-    // once; after a pause they are its own, once none is left on the line.
-    ::usleep(settleUs);
-    const QDeadlineTimer deadline(stepTimeoutMs);
-    while (line.pendingOnLine() > 0 && !deadline.hasExpired()) {
-        ::usleep(100);
-    }
-    const QByteArray device = QFile::encodeName(line.slavePath());
-    if (!line.write(bytes.mid(16))) {
-        return QStringLiteral("the last byte could not be written");
-    }
-    const Clock::time_point lastWrite = Clock::now();
-    while (processHasOpen(pid, device)) {
-        if (deadline.hasExpired()) {
-            return QStringLiteral("the console kept port %1 open").arg(slot);
-        }
-    }
-    *ms = std::chrono::duration<double, std::milli>(Clock::now() - lastWrite).count();
-    return QString();
-}
 
 // The child's "shown ROWS TEXT" line against what was sent.
 QString shownError(const QByteArray &line, int slot, const SampleTransmission &sent)
@@ -65,6 +32,33 @@ QString shownError(const QByteArray &line, int slot, const SampleTransmission &s
     }
     return shownMismatch(slot, sent, rows,
                          QString::fromUtf8(QByteArray::fromPercentEncoding(fields[2])));
+}
+
+// One reception of the waiting child: the first 16 bytes and, once the console has read
+// them, the 17th, timed until the child reports what its window shows.
+QString receiveOne(ConsoleProcess &child, PseudoTerminal &line, const SeriesReception &next,
+                   double *ms)
+{
+    if (next.slot == 2 && line.waitForBytes(3, stepTimeoutMs) != "AT\r") {
+        return QStringLiteral("port 2 sent no greeting");
+    }
+    if (!line.write(next.sent.bytes.left(16))) {
+        return QStringLiteral("the first 16 bytes could not be written");
+    }
+    // The line hands them over within microseconds and the waiting console reads them at
+    // once; after a pause they are its own, once none is left on the line.
+    ::usleep(settleUs);
+    const QDeadlineTimer deadline(stepTimeoutMs);
+    while (line.pendingOnLine() > 0 && !deadline.hasExpired()) {
+        ::usleep(100);
+    }
+    if (!line.write(next.sent.bytes.mid(16))) {
+        return QStringLiteral("the last byte could not be written");
+    }
+    const Clock::time_point lastWrite = Clock::now();
+    const QByteArray shown = child.nextLine(stepTimeoutMs);
+    *ms = std::chrono::duration<double, std::milli>(Clock::now() - lastWrite).count();
+    return shownError(shown, next.slot, next.sent);
 }
 
 } // namespace
@@ -91,12 +85,8 @@ OutsideReceptions receiveFromOutside(const QString &testChild, int count)
         double ms = 0;
         result.error = unexpected(child.nextLine(), "waiting");
         if (result.error.isEmpty()) {
-            result.error = timeReception(lines.line(next.slot), child.pid(), next.slot,
-                                         next.sent.bytes, &ms);
-        }
-        if (result.error.isEmpty()) {
-            result.error = shownError(child.nextLine(), next.slot, next.sent);
-            result.lastByteToClosedMs += ms;
+            result.error = receiveOne(child, lines.line(next.slot), next, &ms);
+            result.lastByteToShownMs += ms;
         }
     }
     if (result.error.isEmpty()) {

@@ -4,12 +4,12 @@
 #include <QString>
 
 // A series of receptions (seriesReception) on the console's window in another process (the
-// test child's window mode), whose devices this process plays, timed the way a device or
-// the operator meets them, and the memory that process took for them.
+// test child's window mode), whose devices this process plays, timed from outside, and the
+// memory that process took for them.
 struct OutsideReceptions
 {
     QString error; // empty when every reception showed what was sent
-    QList<double> lastByteToClosedMs; // last byte's write() to the port's close in that process
+    QList<double> lastByteToShownMs; // last byte's write() to that process's report of its rows
     qint64 peakKiB = -1; // VmHWM after the last reception
 };
 

@@ -542,12 +542,8 @@ void tst_Form1::saveFailureKeepsButtons_data()
     QTest::addColumn<bool>("earlierFile"); // an earlier player1.dat that must stay as it was
     QTest::addColumn<QString>("reason"); // the message's second line
 
-    // Qt's own texts, which the console shows in Japanese.
-    const QString notWritable
-        = QStringLiteral("既存のファイル player1.dat は書き込み可能ではありません");
     QTest::newRow("directory in the name")
-        << FileFault::DirectoryInName << false
-        << QStringLiteral("ファイルではなくディレクトリを参照しています");
+        << FileFault::DirectoryInName << false << QStringLiteral("フォルダーです");
     QTest::newRow("file-size limit")
         << FileFault::FileSizeLimit << false << QStringLiteral("ファイルが大きすぎます");
     QTest::newRow("file-size limit, earlier file")
@@ -557,9 +553,9 @@ void tst_Form1::saveFailureKeepsButtons_data()
     QTest::newRow("full file system, earlier file")
         << FileFault::FullFileSystem << true << QStringLiteral("ディスクに空きがありません");
     QTest::newRow("read-only file system, earlier file")
-        << FileFault::ReadOnlyFileSystem << true << notWritable;
+        << FileFault::ReadOnlyFileSystem << true << QStringLiteral("読み取り専用のディスクです");
     QTest::newRow("file that cannot be replaced")
-        << FileFault::ImmutableFile << true << notWritable;
+        << FileFault::ImmutableFile << true << QStringLiteral("この操作は許可されていません");
 #ifdef Q_OS_UNIX
     QTest::newRow("folder of another user")
         << FileFault::FolderOfAnotherUser << false << QStringLiteral("アクセスが拒否されました");
@@ -699,24 +695,39 @@ void tst_Form1::keyboardStory_data()
     const auto focus = [](const char *name, int times) {
         return QStringList(times, QString::fromLatin1(name));
     };
+    const int letter = Qt::Key_A;
+    const int tab = Qt::Key_Tab;
     QTest::newRow("click save 1, Space, Enter")
-        << "2" << 4 << 0 << QList {space, enter} << focus("Combo1", 3) << "se";
+        << "2" << 4 << 0 << QList {space, enter} << focus("Form1", 3) << "se";
     QTest::newRow("Space on save 1, Space, Enter")
-        << "2" << 4 << space << QList {space, enter} << focus("Combo1*", 3) << "se";
+        << "2" << 4 << space << QList {space, enter} << focus("Form1*", 3) << "se";
     QTest::newRow("keypad Enter on save 1, Enter")
-        << "" << 4 << keypadEnter << QList {enter} << focus("Combo1*", 2) << "s-";
+        << "" << 4 << keypadEnter << QList {enter} << focus("Form1*", 2) << "s-";
     QTest::newRow("Enter on save 2, Enter, Space")
-        << "1" << 5 << enter << QList {enter, space} << focus("Combo6*", 3) << "es";
+        << "1" << 5 << enter << QList {enter, space} << focus("Form1*", 3) << "es";
     QTest::newRow("click delete 1, Space")
-        << "12" << 6 << 0 << QList {space} << focus("Combo1", 2) << "-e";
+        << "12" << 6 << 0 << QList {space} << focus("Form1", 2) << "-e";
     QTest::newRow("Enter on delete 1, Space, Enter")
-        << "12" << 6 << enter << QList {space, enter} << focus("Combo1*", 3) << "-e";
+        << "12" << 6 << enter << QList {space, enter} << focus("Form1*", 3) << "-e";
     QTest::newRow("keypad Enter on delete 2, Enter")
-        << "12" << 7 << keypadEnter << QList {enter} << focus("Combo6*", 2) << "e-";
+        << "12" << 7 << keypadEnter << QList {enter} << focus("Form1*", 2) << "e-";
+    // A letter would go into a list's field and drop its pick; Tab starts at 「ポート１」.
+    QTest::newRow("click save 1, a letter, Enter, Space, Tab")
+        << "" << 4 << 0 << QList {letter, enter, space, tab}
+        << focus("Form1", 4) + QStringList {QStringLiteral("Command1*")} << "s-";
+    QTest::newRow("Space on save 2, a letter, Tab")
+        << "" << 5 << space << QList {letter, tab}
+        << focus("Form1*", 2) + QStringList {QStringLiteral("Command1*")} << "-s";
+    QTest::newRow("click delete 2, a letter, Space, Enter, Tab")
+        << "12" << 7 << 0 << QList {letter, space, enter, tab}
+        << focus("Form1", 4) + QStringList {QStringLiteral("Command1*")} << "e-";
+    QTest::newRow("Enter on delete 1, a letter, Tab")
+        << "1" << 6 << enter << QList {letter, tab}
+        << focus("Form1*", 2) + QStringList {QStringLiteral("Command1*")} << "--";
 }
 
-// A save or delete keeps the focus in its player's frame on a list, never on a button whose
-// press would change a file, so a second key changes no file.
+// A save or delete leaves the focus on no control: not on a button whose press would change
+// a file, nor on a list, where a key would change the pick. So a second key changes nothing.
 void tst_Form1::keyboardStory()
 {
     QFETCH(QString, saved);
@@ -751,6 +762,11 @@ void tst_Form1::keyboardStory()
         focused += m_window.focus();
     }
     QCOMPARE(focused, focus);
+    // The lists keep their picks and show them.
+    for (int n = 1; n <= 8; ++n) {
+        QCOMPARE(m_window.list(n)->listIndex(), 1);
+        QCOMPARE(m_window.list(n)->currentText(), m_window.list(n)->itemText(1));
+    }
 
     for (int n : {1, 2}) {
         const QChar file = files.at(n - 1);

@@ -11,16 +11,23 @@
 #include <QFile>
 #include <QGlyphRun>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStyleOptionGroupBox>
 #include <QTest>
 #include <QTextLayout>
 
 #include <optional>
+
+#include <clocale>
+#ifdef Q_OS_UNIX
+#include <cstdio>
+#endif
 
 // The window as the operator meets it: its controls, start-up state, and the save and
 // delete buttons, each case in a fresh working directory.
@@ -53,6 +60,8 @@ private Q_SLOTS:
     void deleteFailureKeepsFile_data();
     void deleteFailureKeepsFile();
     void deleteOfVanishedFile();
+    void folderOfAnyName_data();
+    void folderOfAnyName();
     void keyboardStory_data();
     void keyboardStory();
 
@@ -563,6 +572,8 @@ void tst_Form1::saveFailureKeepsButtons_data()
         << FileFault::SyncNoSpace << true << QStringLiteral("ディスクに空きがありません");
     QTest::newRow("sync meets an input/output error, earlier file")
         << FileFault::SyncIoError << true << QStringLiteral("入出力エラーが起きました");
+    QTest::newRow("working folder removed")
+        << FileFault::WorkingFolderRemoved << false << QStringLiteral("作業フォルダーがありません");
 #endif
 }
 
@@ -677,6 +688,82 @@ void tst_Form1::deleteOfVanishedFile()
     QVERIFY(shown);
     QVERIFY(shown->text.startsWith(QStringLiteral("player2.dat を削除できませんでした。\n")));
     QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+}
+
+void tst_Form1::folderOfAnyName_data()
+{
+    QTest::addColumn<QByteArrayList>("folders"); // raw names, each made in the one before
+    QTest::addColumn<QByteArray>("renamedTo"); // the last folder's name after start-up; empty
+    QTest::addColumn<QString>("shownName"); // the last folder's name in the tooltips
+
+    // "試合フォルダ" and "決勝" in Shift_JIS, as a Windows archive unpacks on a UTF-8 system.
+    const QByteArray match = QByteArray::fromHex("8e8e8d8783748348838b835f");
+    const QByteArray final = QByteArray::fromHex("8c888f9f");
+    const QByteArray none;
+    QTest::newRow("Shift_JIS name")
+        << QByteArrayList {match} << none << QStringLiteral("試合フォルダ");
+    QTest::newRow("renamed after start-up")
+        << QByteArrayList {"match"} << QByteArray("match-renamed")
+        << QStringLiteral("match-renamed");
+    QTest::newRow("Shift_JIS name, renamed to another after start-up")
+        << QByteArrayList {match} << final << QStringLiteral("決勝");
+    // 20 folders of 250 bytes each: more than PATH_MAX (4096) bytes in all.
+    QByteArrayList deep;
+    for (int depth = 0; depth < 20; ++depth) {
+        deep += QByteArray(249, 'd') + QByteArray::number(depth % 10);
+    }
+    QTest::newRow("path longer than PATH_MAX") << deep << none << QString::fromLatin1(deep.last());
+}
+
+// Start-up, save, delete and the tooltips work through the files' names in the working folder,
+// whatever its path is: in an encoding the system does not use, longer than the system
+// takes, renamed while the console runs.
+void tst_Form1::folderOfAnyName()
+{
+    QFETCH(QByteArrayList, folders);
+    QFETCH(QByteArray, renamedTo);
+    QFETCH(QString, shownName);
+
+#ifdef Q_OS_WIN
+    QSKIP("Windows names its folders in UTF-16 and lets no program rename a working folder");
+#else
+    // As on an operator's UTF-8 system, where the Shift_JIS bytes decode to nothing.
+    const QByteArray previousLocale = std::setlocale(LC_ALL, nullptr);
+    std::setlocale(LC_ALL, "C.UTF-8");
+    const auto restoreLocale
+        = qScopeGuard([&] { std::setlocale(LC_ALL, previousLocale.constData()); });
+    for (const QByteArray &folder : folders) {
+        QVERIFY(ScratchDirectory::enterNewFolder(folder));
+    }
+    QVERIFY(touch(QStringLiteral("player2.dat")));
+    startWindow();
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+    if (!renamedTo.isEmpty()) {
+        QCOMPARE(::rename(("../" + folders.last()).constData(), ("../" + renamedTo).constData()),
+                 0);
+    }
+
+    // Each tip reads the folder when it shows.
+    for (int n : {4, 7}) {
+        QPushButton *button = m_window.button(n);
+        QHelpEvent shown(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(button, &shown);
+        const QString file = n == 4 ? QStringLiteral("player1.dat") : QStringLiteral("player2.dat");
+        QVERIFY2(button->toolTip().endsWith(u'/' + shownName + u'/' + file),
+                 qPrintable(button->toolTip()));
+    }
+
+    for (int n = 1; n <= 8; ++n) {
+        m_window.list(n)->setListIndex(1);
+    }
+    QCOMPARE(clickAndAnswer(m_window.button(4)), std::nullopt);
+    QCOMPARE(clickAndAnswer(m_window.button(7)), std::nullopt);
+    QCOMPARE(m_window.buttonStates(), QStringLiteral("1100110"));
+    QCOMPARE(readFile(QStringLiteral("player1.dat")), playerFileBytes({1, 1, 1, 1, 1}));
+    QCOMPARE(QDir(QStringLiteral("."))
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList {QStringLiteral("player1.dat")});
+#endif
 }
 
 void tst_Form1::keyboardStory_data()

@@ -434,7 +434,8 @@ void TestSerialReception::portThatCannotBeOpened_data()
     // for both, "held here by name, asked through a link" held by its own name and asked for
     // by the link; "held by a console": open in a second console process ("... on a link":
     // the console holds it by the link, "..., asked through a link": the test asks by it);
-    // "held exclusive": open elsewhere with TIOCEXCL and no lock file
+    // "held exclusive": open elsewhere with TIOCEXCL and no lock file; "loop": two links
+    // that name each other
     QTest::addColumn<QString>("place");
     // The status line's first line, with {device} and the {pid} of the process that holds
     // the device.
@@ -489,6 +490,9 @@ void TestSerialReception::portThatCannotBeOpened_data()
         << QStringLiteral(
                "ポート２は他のプログラムが使用中です: {device}（tst_serialreception、PID {pid}）")
         << QStringLiteral("もう一度「ポート２」を押してください。");
+    QTest::newRow("port 2, a link loop")
+        << 2 << QStringLiteral("loop")
+        << QStringLiteral("ポート２を開けません: {device}: リンクが循環しています") << QString();
     // One device by two names is one port: the device's lock file names the holder.
     QTest::newRow("port 1, held in this process by its own name, asked for through a link")
         << 1 << QStringLiteral("held here by name, asked through a link")
@@ -548,6 +552,10 @@ void TestSerialReception::portThatCannotBeOpened()
         if (!holderOnLink) {
             path = link;
         }
+    } else if (place == QLatin1String("loop")) {
+        path = temporary.filePath(QStringLiteral("ttyLOOP"));
+        QVERIFY(QFile::link(path, link));
+        QVERIFY(QFile::link(link, path));
     } else if (place == QLatin1String("held exclusive")) {
 #ifdef Q_OS_UNIX
         exclusiveHolder
@@ -838,6 +846,14 @@ void TestSerialReception::operatorReasons_data()
         << int(ERROR_DEVICE_REMOVED) << QStringLiteral("回線が切れました");
     QTest::newRow("no serial port")
         << int(ERROR_INVALID_FUNCTION) << QStringLiteral("シリアルポートではありません");
+    QTest::newRow("link loop") << int(ERROR_CANT_RESOLVE_FILENAME)
+                               << QStringLiteral("リンクが循環しています");
+    QTest::newRow("no line settings")
+        << int(ERROR_INVALID_PARAMETER) << QStringLiteral("設定を受け付けません");
+    QTest::newRow("not a folder") << int(ERROR_DIRECTORY)
+                                  << QStringLiteral("フォルダーではありません");
+    QTest::newRow("name too long")
+        << int(ERROR_FILENAME_EXCED_RANGE) << QStringLiteral("名前が長すぎます");
     QTest::newRow("unknown") << int(ERROR_OUTOFMEMORY) << QString();
 #else
     QTest::newRow("no such device") << int(ENXIO) << QStringLiteral("デバイスがありません");
@@ -848,6 +864,10 @@ void TestSerialReception::operatorReasons_data()
     QTest::newRow("hung up") << int(EPIPE) << QStringLiteral("回線が切れました");
     QTest::newRow("not a terminal")
         << int(ENOTTY) << QStringLiteral("シリアルポートではありません");
+    QTest::newRow("link loop") << int(ELOOP) << QStringLiteral("リンクが循環しています");
+    QTest::newRow("no line settings") << int(EINVAL) << QStringLiteral("設定を受け付けません");
+    QTest::newRow("not a folder") << int(ENOTDIR) << QStringLiteral("フォルダーではありません");
+    QTest::newRow("name too long") << int(ENAMETOOLONG) << QStringLiteral("名前が長すぎます");
     QTest::newRow("unknown") << int(ENOMEM) << QString();
 #endif
 }

@@ -16,8 +16,7 @@ constexpr KnownFailure failures[] = {
     {ERROR_DISK_FULL, u"ディスクに空きがありません"},
     {ERROR_HANDLE_DISK_FULL, u"ディスクに空きがありません"},
     {ERROR_WRITE_PROTECT, u"読み取り専用のディスクです"},
-    // Windows has no code for "is a folder"; the player files report this one for it.
-    {ERROR_DIRECTORY_NOT_SUPPORTED, u"フォルダーです"},
+    {windowsDirectoryNotSupported, u"フォルダーです"},
     {ERROR_DIRECTORY, u"フォルダーではありません"},
     {ERROR_FILENAME_EXCED_RANGE, u"名前が長すぎます"},
     {ERROR_CANT_RESOLVE_FILENAME, u"リンクが循環しています"},

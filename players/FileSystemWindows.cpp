@@ -1,5 +1,7 @@
 #include "FileSystem.h"
 
+#include "KnownFailures.h"
+
 #include <QDir>
 #include <QRandomGenerator>
 
@@ -82,7 +84,7 @@ std::optional<SystemError> replaceFile(const QString &name, const QByteArray &by
         && !::MoveFileExW(wide(temporary), wide(name),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         written = false;
-        error = isRealFolder(name) ? SystemError::fromCode(ERROR_DIRECTORY_NOT_SUPPORTED)
+        error = isRealFolder(name) ? SystemError::fromCode(windowsDirectoryNotSupported)
                                    : lastError();
     }
     if (!written) {
@@ -99,7 +101,7 @@ std::optional<SystemError> removeFile(const QString &name)
         const DWORD code = ::GetLastError();
         // Taken meanwhile (say by the match program): the operator's goal is met.
         if (code != ERROR_FILE_NOT_FOUND) {
-            return isRealFolder(name) ? SystemError::fromCode(ERROR_DIRECTORY_NOT_SUPPORTED)
+            return isRealFolder(name) ? SystemError::fromCode(windowsDirectoryNotSupported)
                                       : SystemError::fromCode(int(code));
         }
     }

@@ -534,7 +534,9 @@ void TestSerialReception::portThatCannotBeOpened()
     const QByteArray variable = portNumber == 2 ? "KELMI_PORT2" : "KELMI_PORT1";
     // As a rehearsal names its pseudo-terminal: socat's link, outside /dev.
     const QString link = temporary.filePath(QStringLiteral("kelmi-console"));
+#ifdef Q_OS_UNIX
     int exclusiveHolder = -1;
+#endif
     if (place.contains(QLatin1String("link"))) {
         QVERIFY(QFile::link(path, link));
     }
@@ -715,7 +717,9 @@ void TestSerialReception::portOpenedByAnotherUser()
         QSKIP("this system has no such group, or a name for that number");
     }
     QCOMPARE(::chown(device.constData(), 0, gid), 0);
+#ifdef Q_OS_UNIX
     int exclusiveHolder = -1;
+#endif
     SerialLine rootsLine;
     if (holder == QLatin1String("exclusive")) {
         exclusiveHolder = ::open(device.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);

@@ -12,16 +12,23 @@
 #include <QFile>
 #include <QGlyphRun>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStyleOptionGroupBox>
 #include <QTest>
 #include <QTextLayout>
 
 #include <optional>
+
+#include <clocale>
+#ifdef Q_OS_UNIX
+#include <cstdio>
+#endif
 
 // The window as the operator meets it: its controls, start-up state, and the save and
 // delete buttons, each case in a fresh working directory.
@@ -54,6 +61,8 @@ private Q_SLOTS:
     void deleteFailureKeepsFile_data();
     void deleteFailureKeepsFile();
     void deleteOfVanishedFile();
+    void folderOfAnyName_data();
+    void folderOfAnyName();
     void keyboardStory_data();
     void keyboardStory();
 
@@ -541,12 +550,8 @@ void tst_Form1::saveFailureKeepsButtons_data()
     QTest::addColumn<bool>("earlierFile"); // an earlier player1.dat that must stay as it was
     QTest::addColumn<QString>("reason"); // the message's second line
 
-    // Qt's own texts, which the console shows in Japanese.
-    const QString notWritable
-        = QStringLiteral("既存のファイル player1.dat は書き込み可能ではありません");
     QTest::newRow("directory in the name")
-        << FileFault::DirectoryInName << false
-        << QStringLiteral("ファイルではなくディレクトリを参照しています");
+        << FileFault::DirectoryInName << false << QStringLiteral("フォルダーです");
     QTest::newRow("file-size limit")
         << FileFault::FileSizeLimit << false << QStringLiteral("ファイルが大きすぎます");
     QTest::newRow("file-size limit, earlier file")
@@ -556,9 +561,9 @@ void tst_Form1::saveFailureKeepsButtons_data()
     QTest::newRow("full file system, earlier file")
         << FileFault::FullFileSystem << true << QStringLiteral("ディスクに空きがありません");
     QTest::newRow("read-only file system, earlier file")
-        << FileFault::ReadOnlyFileSystem << true << notWritable;
+        << FileFault::ReadOnlyFileSystem << true << QStringLiteral("読み取り専用のディスクです");
     QTest::newRow("file that cannot be replaced")
-        << FileFault::ImmutableFile << true << notWritable;
+        << FileFault::ImmutableFile << true << QStringLiteral("この操作は許可されていません");
 #ifdef Q_OS_UNIX
     QTest::newRow("folder of another user")
         << FileFault::FolderOfAnotherUser << false << QStringLiteral("アクセスが拒否されました");
@@ -566,6 +571,8 @@ void tst_Form1::saveFailureKeepsButtons_data()
         << FileFault::SyncNoSpace << true << QStringLiteral("ディスクに空きがありません");
     QTest::newRow("sync meets an input/output error, earlier file")
         << FileFault::SyncIoError << true << QStringLiteral("入出力エラーが起きました");
+    QTest::newRow("working folder removed")
+        << FileFault::WorkingFolderRemoved << false << QStringLiteral("作業フォルダーがありません");
 #endif
 }
 
@@ -682,6 +689,82 @@ void tst_Form1::deleteOfVanishedFile()
     QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
 }
 
+void tst_Form1::folderOfAnyName_data()
+{
+    QTest::addColumn<QByteArrayList>("folders"); // raw names, each made in the one before
+    QTest::addColumn<QByteArray>("renamedTo"); // the last folder's name after start-up; empty
+    QTest::addColumn<QString>("shownName"); // the last folder's name in the tooltips
+
+    // "試合フォルダ" and "決勝" in Shift_JIS, as a Windows archive unpacks on a UTF-8 system.
+    const QByteArray match = QByteArray::fromHex("8e8e8d8783748348838b835f");
+    const QByteArray final = QByteArray::fromHex("8c888f9f");
+    const QByteArray none;
+    QTest::newRow("Shift_JIS name")
+        << QByteArrayList {match} << none << QStringLiteral("試合フォルダ");
+    QTest::newRow("renamed after start-up")
+        << QByteArrayList {"match"} << QByteArray("match-renamed")
+        << QStringLiteral("match-renamed");
+    QTest::newRow("Shift_JIS name, renamed to another after start-up")
+        << QByteArrayList {match} << final << QStringLiteral("決勝");
+    // 20 folders of 250 bytes each: more than PATH_MAX (4096) bytes in all.
+    QByteArrayList deep;
+    for (int depth = 0; depth < 20; ++depth) {
+        deep += QByteArray(249, 'd') + QByteArray::number(depth % 10);
+    }
+    QTest::newRow("path longer than PATH_MAX") << deep << none << QString::fromLatin1(deep.last());
+}
+
+// Start-up, save, delete and the tooltips work through the files' names in the working folder,
+// whatever its path is: in an encoding the system does not use, longer than the system
+// takes, renamed while the console runs.
+void tst_Form1::folderOfAnyName()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Windows names its folders in UTF-16 and lets no program rename a working folder");
+#else
+    QFETCH(QByteArrayList, folders);
+    QFETCH(QByteArray, renamedTo);
+    QFETCH(QString, shownName);
+
+    // As on an operator's UTF-8 system, where the Shift_JIS bytes decode to nothing.
+    const QByteArray previousLocale = std::setlocale(LC_ALL, nullptr);
+    std::setlocale(LC_ALL, "C.UTF-8");
+    const auto restoreLocale
+        = qScopeGuard([&] { std::setlocale(LC_ALL, previousLocale.constData()); });
+    for (const QByteArray &folder : folders) {
+        QVERIFY(ScratchDirectory::enterNewFolder(folder));
+    }
+    QVERIFY(touch(QStringLiteral("player2.dat")));
+    startWindow();
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
+    if (!renamedTo.isEmpty()) {
+        QCOMPARE(::rename(("../" + folders.last()).constData(), ("../" + renamedTo).constData()),
+                 0);
+    }
+
+    // Each tip reads the folder when it shows.
+    for (int n : {4, 7}) {
+        QPushButton *button = m_console->window().button(n);
+        QHelpEvent shown(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(button, &shown);
+        const QString file = n == 4 ? QStringLiteral("player1.dat") : QStringLiteral("player2.dat");
+        QVERIFY2(button->toolTip().endsWith(u'/' + shownName + u'/' + file),
+                 qPrintable(button->toolTip()));
+    }
+
+    for (int n = 1; n <= 8; ++n) {
+        m_console->window().list(n)->setListIndex(1);
+    }
+    QCOMPARE(clickAndAnswer(m_console->window().button(4)), std::nullopt);
+    QCOMPARE(clickAndAnswer(m_console->window().button(7)), std::nullopt);
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1100110"));
+    QCOMPARE(readFile(QStringLiteral("player1.dat")), playerFileBytes({1, 1, 1, 1, 1}));
+    QCOMPARE(QDir(QStringLiteral("."))
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList {QStringLiteral("player1.dat")});
+#endif
+}
+
 void tst_Form1::keyboardStory_data()
 {
     QTest::addColumn<QString>("saved"); // slots whose file is there at start
@@ -698,24 +781,39 @@ void tst_Form1::keyboardStory_data()
     const auto focus = [](const char *name, int times) {
         return QStringList(times, QString::fromLatin1(name));
     };
+    const int letter = Qt::Key_A;
+    const int tab = Qt::Key_Tab;
     QTest::newRow("click save 1, Space, Enter")
-        << "2" << 4 << 0 << QList {space, enter} << focus("Combo1", 3) << "se";
+        << "2" << 4 << 0 << QList {space, enter} << focus("Form1", 3) << "se";
     QTest::newRow("Space on save 1, Space, Enter")
-        << "2" << 4 << space << QList {space, enter} << focus("Combo1*", 3) << "se";
+        << "2" << 4 << space << QList {space, enter} << focus("Form1*", 3) << "se";
     QTest::newRow("keypad Enter on save 1, Enter")
-        << "" << 4 << keypadEnter << QList {enter} << focus("Combo1*", 2) << "s-";
+        << "" << 4 << keypadEnter << QList {enter} << focus("Form1*", 2) << "s-";
     QTest::newRow("Enter on save 2, Enter, Space")
-        << "1" << 5 << enter << QList {enter, space} << focus("Combo6*", 3) << "es";
+        << "1" << 5 << enter << QList {enter, space} << focus("Form1*", 3) << "es";
     QTest::newRow("click delete 1, Space")
-        << "12" << 6 << 0 << QList {space} << focus("Combo1", 2) << "-e";
+        << "12" << 6 << 0 << QList {space} << focus("Form1", 2) << "-e";
     QTest::newRow("Enter on delete 1, Space, Enter")
-        << "12" << 6 << enter << QList {space, enter} << focus("Combo1*", 3) << "-e";
+        << "12" << 6 << enter << QList {space, enter} << focus("Form1*", 3) << "-e";
     QTest::newRow("keypad Enter on delete 2, Enter")
-        << "12" << 7 << keypadEnter << QList {enter} << focus("Combo6*", 2) << "e-";
+        << "12" << 7 << keypadEnter << QList {enter} << focus("Form1*", 2) << "e-";
+    // A letter would go into a list's field and drop its pick; Tab starts at 「ポート１」.
+    QTest::newRow("click save 1, a letter, Enter, Space, Tab")
+        << "" << 4 << 0 << QList {letter, enter, space, tab}
+        << focus("Form1", 4) + QStringList {QStringLiteral("Command1*")} << "s-";
+    QTest::newRow("Space on save 2, a letter, Tab")
+        << "" << 5 << space << QList {letter, tab}
+        << focus("Form1*", 2) + QStringList {QStringLiteral("Command1*")} << "-s";
+    QTest::newRow("click delete 2, a letter, Space, Enter, Tab")
+        << "12" << 7 << 0 << QList {letter, space, enter, tab}
+        << focus("Form1", 4) + QStringList {QStringLiteral("Command1*")} << "e-";
+    QTest::newRow("Enter on delete 1, a letter, Tab")
+        << "1" << 6 << enter << QList {letter, tab}
+        << focus("Form1*", 2) + QStringList {QStringLiteral("Command1*")} << "--";
 }
 
-// A save or delete keeps the focus in its player's frame on a list, never on a button whose
-// press would change a file, so a second key changes no file.
+// A save or delete leaves the focus on no control: not on a button whose press would change
+// a file, nor on a list, where a key would change the pick. So a second key changes nothing.
 void tst_Form1::keyboardStory()
 {
     QFETCH(QString, saved);
@@ -750,6 +848,12 @@ void tst_Form1::keyboardStory()
         focused += m_console->window().focus();
     }
     QCOMPARE(focused, focus);
+    // The lists keep their picks and show them.
+    for (int n = 1; n <= 8; ++n) {
+        QCOMPARE(m_console->window().list(n)->listIndex(), 1);
+        QCOMPARE(m_console->window().list(n)->currentText(),
+                 m_console->window().list(n)->itemText(1));
+    }
 
     for (int n : {1, 2}) {
         const QChar file = files.at(n - 1);

@@ -464,15 +464,29 @@ void tst_Form1Reception::focusDuringReception_data()
     QTest::addColumn<QString>("ending"); // "received", "Enter" or "click" on 中断, "hang-up"
     QTest::addColumn<QString>("focusDuring"); // WindowProbe::focus
     QTest::addColumn<QString>("focusAfter");
+    QTest::addColumn<QList<int>>("laterKeys"); // pressed on whatever has the focus afterwards
+    QTest::addColumn<QString>("focusAtEnd"); // after the later keys
 
-    const auto row = [](const char *name, int port, int key, const char *ending, const char *during,
-                        const char *after) {
-        QTest::newRow(name) << port << key << QString::fromLatin1(ending)
-                            << QString::fromLatin1(during) << QString::fromLatin1(after);
-    };
+    const auto row
+        = [](const char *name, int port, int key, const char *ending, const char *during,
+             const char *after, const QList<int> &laterKeys = {}, const char *atEnd = nullptr) {
+              QTest::newRow(name) << port << key << QString::fromLatin1(ending)
+                                  << QString::fromLatin1(during) << QString::fromLatin1(after)
+                                  << laterKeys << QString::fromLatin1(atEnd ? atEnd : after);
+          };
     const int space = Qt::Key_Space;
-    row("port 1 by click, received", 1, 0, "received", "Command3", "Command1");
-    row("port 2 by Space, received", 2, space, "received", "Command3*", "Command2*");
+    const int enter = Qt::Key_Return;
+    const int letter = Qt::Key_A;
+    // A reception that received leaves the focus on no control, so no key starts a new wait
+    // (which would clear the lists) or types into a list.
+    row("port 1 by click, received", 1, 0, "received", "Command3", "Form1");
+    row("port 2 by Space, received", 2, space, "received", "Command3*", "Form1*");
+    row("port 1 by click, received, Enter, Space, a letter", 1, 0, "received", "Command3", "Form1",
+        {enter, space, letter});
+    row("port 2 by Enter, received, a letter, Space, Enter, Tab", 2, enter, "received", "Command3*",
+        "Form1*", {letter, space, enter, Qt::Key_Tab}, "Command1*");
+    row("port 1 by Space, received, Space, Tab", 1, space, "received", "Command3*", "Form1*",
+        {space, Qt::Key_Tab}, "Command1*");
     row("port 1 by Enter, Enter on 中断", 1, Qt::Key_Return, "Enter", "Command3*", "Command1*");
     row("port 2 by click, Enter on 中断", 2, 0, "Enter", "Command3", "Command2*");
     row("port 2 by keypad Enter, click on 中断", 2, Qt::Key_Enter, "click", "Command3*",
@@ -482,7 +496,7 @@ void tst_Form1Reception::focusDuringReception_data()
 }
 
 // The wait holds the focus on 中断, where a stray key changes nothing, and gives it back to
-// the port button however it ends.
+// the port button when it ends without a transmission.
 void tst_Form1Reception::focusDuringReception()
 {
     QFETCH(int, portButton);
@@ -490,6 +504,8 @@ void tst_Form1Reception::focusDuringReception()
     QFETCH(QString, ending);
     QFETCH(QString, focusDuring);
     QFETCH(QString, focusAfter);
+    QFETCH(QList<int>, laterKeys);
+    QFETCH(QString, focusAtEnd);
 
     selectAll(1);
     const auto fields = [this] {
@@ -525,6 +541,21 @@ void tst_Form1Reception::focusDuringReception()
 
     QCOMPARE(focusSeen, focusDuring);
     QCOMPARE(m_console->window().focus(), focusAfter);
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
+
+    // What the reception left is what the later keys leave: no port opened, no wait begun,
+    // the decoded rows and their texts in place.
+    const QList<int> picks = indexes();
+    const QStringList shown = fields();
+    const QString status = m_console->window().label(7)->text();
+    for (int later : laterKeys) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(later));
+        QVERIFY(!m_console->port()->isOpen());
+    }
+    QCOMPARE(m_console->window().focus(), focusAtEnd);
+    QCOMPARE(indexes(), picks);
+    QCOMPARE(fields(), shown);
+    QCOMPARE(m_console->window().label(7)->text(), status);
     QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
 }
 

@@ -2,6 +2,7 @@
 
 #include "ButtonKeys.h"
 #include "Decoding.h"
+#include "FileTip.h"
 #include "FixedList.h"
 #include "FrameStyle.h"
 #include "ListRows.h"
@@ -12,7 +13,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -81,13 +81,6 @@ void handOver(QPushButton *used, QPushButton *counterpart, QWidget *focus)
     passFocus(used, focus);
     used->setEnabled(false);
     counterpart->setEnabled(true);
-}
-
-// Tells the operator which file a save or delete button acts on; the working directory is
-// the console's for the whole run.
-QString fileTip(const QString &what, PlayerSlot slot)
-{
-    return what + QDir::toNativeSeparators(QDir::current().absoluteFilePath(playerFileName(slot)));
 }
 
 // The window's font family, which Windows has. Linux has no font of that family, so it is
@@ -166,10 +159,10 @@ void Form1::createControls()
     Command7 = button(Frame3, "Command7", QStringLiteral("送信データの削除"),
                       twips(120, 4080, 1935, 495));
 
-    Command4->setToolTip(fileTip(QStringLiteral("保存先: "), PlayerSlot::One));
-    Command5->setToolTip(fileTip(QStringLiteral("保存先: "), PlayerSlot::Two));
-    Command6->setToolTip(fileTip(QStringLiteral("削除するファイル: "), PlayerSlot::One));
-    Command7->setToolTip(fileTip(QStringLiteral("削除するファイル: "), PlayerSlot::Two));
+    new FileTip(Command4, QStringLiteral("保存先: "), PlayerSlot::One);
+    new FileTip(Command5, QStringLiteral("保存先: "), PlayerSlot::Two);
+    new FileTip(Command6, QStringLiteral("削除するファイル: "), PlayerSlot::One);
+    new FileTip(Command7, QStringLiteral("削除するファイル: "), PlayerSlot::Two);
 
     QFont bold(windowFontFamily());
     bold.setPointSizeF(9.75);
@@ -304,6 +297,9 @@ void Form1::receive(const PlayerControls &player)
         break;
     }
     enablePortButtons(true);
+    // No control keeps the focus, so that no key can start a new wait, which would clear
+    // the lists, or type into a list and drop its pick; Tab starts again at 「ポート１」.
+    setFocus();
     Label7->showReceived(receivedText(outcome.bytes));
 
     // Only the lists the transmission sets change; the others keep what the operator typed.
@@ -317,8 +313,9 @@ void Form1::receive(const PlayerControls &player)
     }
 }
 
-// The focus goes with the enabled side: to 「中断」 for the wait, so that no keypress reaches
-// a list meanwhile, and back to the port button that started the wait.
+// The focus goes with the enabled side: to 「中断」 for the wait, where Space or Enter
+// aborts it and no other key reaches a list meanwhile, and back to the port button that
+// started the wait (a reception that received then takes it away again).
 void Form1::enablePortButtons(bool enabled)
 {
     if (enabled) {
@@ -349,9 +346,9 @@ void Form1::save(const PlayerControls &player)
         showMessage(*error, true);
         return;
     }
-    // A list of the slot, not the next button in tab order, which can be a delete button
-    // (the other player's too): a second Space must change no file.
-    handOver(player.saveButton, player.deleteButton, player.deviceKind);
+    // No control, not the next button in tab order, which can be a delete button (the other
+    // player's too), nor a list, where a key would drop the pick the file was saved from.
+    handOver(player.saveButton, player.deleteButton, this);
 }
 
 void Form1::remove(const PlayerControls &player)
@@ -360,8 +357,8 @@ void Form1::remove(const PlayerControls &player)
         showMessage(*error, true);
         return;
     }
-    // A list of the slot, not its save button: a second Space would save the file again.
-    handOver(player.deleteButton, player.saveButton, player.deviceKind);
+    // No control, not the save button, where a second Space would save the file again.
+    handOver(player.deleteButton, player.saveButton, this);
 }
 
 void Form1::showFileState(const PlayerControls &player)

@@ -42,8 +42,7 @@ private:
     {
         PlayerSlot slot;
         QPushButton *portButton;
-        // What a reception fills; the device kind list also takes the focus from a save or
-        // delete button that its handler disables.
+        // What a reception fills and, in this order, the start of the player's record.
         FixedList *deviceKind;
         FixedList *character;
         FixedList *strength;

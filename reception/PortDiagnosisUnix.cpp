@@ -1,14 +1,15 @@
 #include "PortDiagnosis.h"
 #include "PortMessages.h"
+#include "SerialDevice.h"
 #include "SerialLocks.h"
 
 #include <QFile>
 
+#include <limits>
 #include <optional>
 
 #include <cerrno>
 #include <csignal>
-#include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,7 +41,10 @@ std::optional<LockHolder> lockHolder(const QString &path)
         const QList<QByteArray> lines = lock.read(4096).split('\n');
         bool isNumber = false;
         const qint64 pid = lines.value(0).trimmed().toLongLong(&isNumber);
-        const bool alive = isNumber && pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+        // A number that is no process ID at all (4294967296 would become process 0, this
+        // process's group) names no holder.
+        const bool isProcessId = isNumber && pid > 0 && pid <= std::numeric_limits<pid_t>::max();
+        const bool alive = isProcessId && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
         if (alive || !found) {
             found = LockHolder {lockFile, pid, QString::fromLocal8Bit(lines.value(1).trimmed()),
                                 alive};
@@ -60,18 +64,6 @@ QString holderName(const LockHolder &holder)
     }
     const QString pid = QStringLiteral("PID ") + QString::number(holder.pid);
     return holder.program.isEmpty() ? pid : holder.program + u'、' + pid;
-}
-
-// The system's own answer to opening the device: 0 when it opens, otherwise errno.
-int openError(const QString &path)
-{
-    const int fd
-        = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return errno;
-    }
-    ::close(fd);
-    return 0;
 }
 
 QString groupName(gid_t gid)
@@ -115,7 +107,9 @@ QString openFailureMessage(PlayerSlot slot, const QString &path, const SystemErr
         return PortMessage::missing(slot, path,
                                     QStringLiteral("KELMI_PORT%1 の設定").arg(int(slot)));
     }
-    const std::optional<LockHolder> holder = lockHolder(path);
+    // Lock files and the exclusive flag are the device's, whatever name it was given by.
+    SerialDevice resolved(path);
+    const std::optional<LockHolder> holder = lockHolder(resolved.path());
     if (holder && holder->alive) {
         return PortMessage::held(slot, path, holderName(*holder));
     }
@@ -123,7 +117,7 @@ QString openFailureMessage(PlayerSlot slot, const QString &path, const SystemErr
         // The port could not take over a stale lock: it belongs to another user.
         return staleLockMessage(port, path, holder->lockFile);
     }
-    switch (openError(path)) {
+    switch (resolved.probe()) {
     case EBUSY:
         return PortMessage::held(slot, path);
     case EACCES:

@@ -14,5 +14,9 @@ void addOperatorReasonRows()
     QTest::newRow("hung up") << int(EPIPE) << QStringLiteral("回線が切れました");
     QTest::newRow("not a terminal")
         << int(ENOTTY) << QStringLiteral("シリアルポートではありません");
+    QTest::newRow("link loop") << int(ELOOP) << QStringLiteral("リンクが循環しています");
+    QTest::newRow("no line settings") << int(EINVAL) << QStringLiteral("設定を受け付けません");
+    QTest::newRow("not a folder") << int(ENOTDIR) << QStringLiteral("フォルダーではありません");
+    QTest::newRow("name too long") << int(ENAMETOOLONG) << QStringLiteral("名前が長すぎます");
     QTest::newRow("unknown") << int(ENOMEM) << QString();
 }

@@ -19,5 +19,13 @@ void addOperatorReasonRows()
         << int(ERROR_DEVICE_REMOVED) << QStringLiteral("回線が切れました");
     QTest::newRow("no serial port")
         << int(ERROR_INVALID_FUNCTION) << QStringLiteral("シリアルポートではありません");
+    QTest::newRow("link loop") << int(ERROR_CANT_RESOLVE_FILENAME)
+                               << QStringLiteral("リンクが循環しています");
+    QTest::newRow("no line settings")
+        << int(ERROR_INVALID_PARAMETER) << QStringLiteral("設定を受け付けません");
+    QTest::newRow("not a folder") << int(ERROR_DIRECTORY)
+                                  << QStringLiteral("フォルダーではありません");
+    QTest::newRow("name too long")
+        << int(ERROR_FILENAME_EXCED_RANGE) << QStringLiteral("名前が長すぎます");
     QTest::newRow("unknown") << int(ERROR_OUTOFMEMORY) << QString();
 }

@@ -1,6 +1,6 @@
 #include "TestSerialReception.h"
 
-#include "ChildConsole.h"
+#include "ConsoleProcess.h"
 #include "SerialLine.h"
 #include "SerialLocks.h"
 
@@ -76,6 +76,31 @@ void TestSerialReceptionUnix::addOpenFailureRows()
         << QStringLiteral(
                "ポート２は他のプログラムが使用中です: {device}（tst_serialreception、PID {pid}）")
         << QStringLiteral("もう一度「ポート２」を押してください。");
+    QTest::newRow("port 2, a link loop")
+        << 2 << QStringLiteral("loop")
+        << QStringLiteral("ポート２を開けません: {device}: リンクが循環しています") << QString();
+    // One device by two names is one port: the device's lock file names the holder.
+    QTest::newRow("port 1, held in this process by its own name, asked for through a link")
+        << 1 << QStringLiteral("held here by name, asked through a link")
+        << QStringLiteral(
+               "ポート１は他のプログラムが使用中です: {device}（tst_serialreception、PID {pid}）")
+        << QStringLiteral("もう一度「ポート１」を押してください。");
+    QTest::newRow("port 2, held by a console on a link, asked for by its own name")
+        << 2 << QStringLiteral("held by a console on a link")
+        << QStringLiteral(
+               "ポート２は他のプログラムが使用中です: {device}（kelmi-test-child、PID {pid}）")
+        << QStringLiteral("もう一度「ポート２」を押してください。");
+    QTest::newRow("port 1, held by a console by its own name, asked for through a link")
+        << 1 << QStringLiteral("held by a console, asked through a link")
+        << QStringLiteral(
+               "ポート１は他のプログラムが使用中です: {device}（kelmi-test-child、PID {pid}）")
+        << QStringLiteral("もう一度「ポート１」を押してください。");
+    // Another program made the line exclusive (TIOCEXCL) and wrote no lock file. Root's open
+    // would succeed all the same; the console leaves the line, and the flag, alone.
+    QTest::newRow("port 2, held exclusive by another program")
+        << 2 << QStringLiteral("held exclusive")
+        << QStringLiteral("ポート２は他のプログラムが使用中です: {device}")
+        << QStringLiteral("もう一度「ポート２」を押してください。");
 }
 
 void TestSerialReceptionUnix::portOpenedByAnotherUser_data()
@@ -108,6 +133,11 @@ void TestSerialReceptionUnix::portOpenedByAnotherUser_data()
     QTest::newRow("port 2, a stale lock of another user")
         << 2 << 0666 << QByteArray("tty") << QString() << QByteArray("4194999\nminicom\n")
         << QStringLiteral("ポート２を開けません: %1: 古いロックファイル {lock} が残っています")
+        << QStringLiteral("管理者にこのファイルを削除してもらってください。");
+    // 2^32, which a 32-bit process ID would take for process 0: this process's own group.
+    QTest::newRow("port 1, a lock of another user whose PID is no process ID")
+        << 1 << 0666 << QByteArray("tty") << QString() << QByteArray("4294967296\nminicom\n")
+        << QStringLiteral("ポート１を開けません: %1: 古いロックファイル {lock} が残っています")
         << QStringLiteral("管理者にこのファイルを削除してもらってください。");
     QTest::newRow("port 1, group dialout may only read it")
         << 1 << 0640 << QByteArray("dialout") << QString() << QByteArray()
@@ -146,7 +176,7 @@ void TestSerialReceptionUnix::portOpenedByAnotherUser()
     QFETCH(QString, expectedHint);
 
     // Root may open any device, exclusive or not; the operator's account may not.
-    if (!ChildConsole::canRunAsNobody()) {
+    if (!ConsoleProcess::canRunAsNobody()) {
         QSKIP("running a console as another user needs root");
     }
     const QString path = line(portNumber).slavePath();
@@ -185,9 +215,9 @@ void TestSerialReceptionUnix::portOpenedByAnotherUser()
     expectedFirstLine.replace(QLatin1String("{lock}"), QFileInfo(lock).canonicalFilePath())
         .replace(QLatin1String("{pid}"), QLatin1String(pid));
 
-    ChildConsole console;
+    ConsoleProcess console;
     const QByteArray outcome = console.start(
-        {QStringLiteral("receive"), QString::number(portNumber)}, ChildConsole::User::Nobody);
+        {QStringLiteral("receive"), QString::number(portNumber)}, ConsoleProcess::User::Nobody);
     if (exclusiveHolder >= 0) {
         ::ioctl(exclusiveHolder, TIOCNXCL);
         ::close(exclusiveHolder);
@@ -197,7 +227,7 @@ void TestSerialReceptionUnix::portOpenedByAnotherUser()
         QVERIFY(QFile::remove(lock));
     }
 
-    const QString message = ChildConsole::failureMessage(outcome);
+    const QString message = ConsoleProcess::failureMessage(outcome);
     QVERIFY2(!message.isEmpty(), outcome.constData());
     QCOMPARE(message.section(u'\n', 0, 0), expectedFirstLine.arg(path));
     QVERIFY2(message.section(u'\n', 1).contains(expectedHint), qPrintable(message));
@@ -215,7 +245,7 @@ void TestSerialReceptionUnix::killedConsoleLeavesPortUsable()
     QFETCH(int, portNumber);
 
     // The operator's account, not root: root would open a device left exclusive as well.
-    if (!ChildConsole::canRunAsNobody()) {
+    if (!ConsoleProcess::canRunAsNobody()) {
         QSKIP("running a console as another user needs root");
     }
     // A console killed during its wait leaves its lock file behind and the device open
@@ -224,12 +254,12 @@ void TestSerialReceptionUnix::killedConsoleLeavesPortUsable()
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0666), 0);
     const QStringList receive {QStringLiteral("receive"), QString::number(portNumber)};
     {
-        ChildConsole killed;
-        QCOMPARE(killed.start(receive, ChildConsole::User::Nobody), QByteArray("started"));
+        ConsoleProcess killed;
+        QCOMPARE(killed.start(receive, ConsoleProcess::User::Nobody), QByteArray("started"));
         killed.kill();
     }
-    ChildConsole next;
-    QCOMPARE(next.start(receive, ChildConsole::User::Nobody), QByteArray("started"));
+    ConsoleProcess next;
+    QCOMPARE(next.start(receive, ConsoleProcess::User::Nobody), QByteArray("started"));
     const QByteArray transmission("2004100000000000Q");
     QVERIFY(line(portNumber).write(transmission));
     QCOMPARE(next.nextLine(), "received " + transmission.toHex());

@@ -1,6 +1,6 @@
 #include "TestSerialReception.h"
 
-#include "ChildConsole.h"
+#include "ConsoleProcess.h"
 #include "PlayerPorts.h"
 #include "SerialLine.h"
 
@@ -8,6 +8,12 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
 
 using Kind = SerialReception::Outcome::Kind;
 
@@ -326,7 +332,7 @@ void TestSerialReception::consoleOfItsOwnReceives()
 {
     // Nothing but the line wakes a console in a process of its own, as at the table: no
     // timer of this test runs there. Port 2, greeting and all.
-    ChildConsole console;
+    ConsoleProcess console;
     QCOMPARE(console.start({QStringLiteral("receive"), QStringLiteral("2")}),
              QByteArray("started"));
     const QByteArray transmission("3011000000000000K");
@@ -339,8 +345,12 @@ void TestSerialReception::portThatCannotBeOpened_data()
     QTest::addColumn<int>("portNumber");
     // "missing" (COM99 on Windows), "directory", "file" or "under a file" (a name below a
     // file) in a fresh temporary directory; "held here": the player's line, open in another
-    // port object of this process, "held here, through a link" named by a link outside /dev;
-    // "held by a console": open in a second console process
+    // port object of this process, "held here, through a link" named by a link outside /dev
+    // for both, "held here by name, asked through a link" held by its own name and asked for
+    // by the link; "held by a console": open in a second console process ("... on a link":
+    // the console holds it by the link, "..., asked through a link": the test asks by it);
+    // "held exclusive": open elsewhere with TIOCEXCL and no lock file; "loop": two links
+    // that name each other
     QTest::addColumn<QString>("place");
     // The status line's first line, with {device} and the {pid} of the process that holds
     // the device.
@@ -380,14 +390,45 @@ void TestSerialReception::portThatCannotBeOpened()
     QTemporaryDir temporary;
     QVERIFY(temporary.isValid());
     SerialLine holderHere;
-    ChildConsole holderConsole;
+    ConsoleProcess holderConsole;
     QString path = line(portNumber).slavePath();
     qint64 holder = QCoreApplication::applicationPid();
-    if (place.startsWith(QLatin1String("held here"))) {
+    const QByteArray variable = portNumber == 2 ? "KELMI_PORT2" : "KELMI_PORT1";
+    // As a rehearsal names its pseudo-terminal: socat's link, outside /dev.
+    const QString link = temporary.filePath(QStringLiteral("kelmi-console"));
+#ifdef Q_OS_UNIX
+    int exclusiveHolder = -1;
+#endif
+    if (place.contains(QLatin1String("link"))) {
+        QVERIFY(QFile::link(path, link));
+    }
+    if (place == QLatin1String("held here by name, asked through a link")) {
+        QVERIFY2(holderHere.open(path), qPrintable(holderHere.error().text));
+        path = link;
+    } else if (place.startsWith(QLatin1String("held by a console"))
+               && place.contains(QLatin1String("link"))) {
+        const bool holderOnLink = place.endsWith(QLatin1String("on a link"));
+        qputenv(variable.constData(), QFile::encodeName(holderOnLink ? link : path));
+        const QByteArray started
+            = holderConsole.start({QStringLiteral("receive"), QString::number(portNumber)});
+        QCOMPARE(started, QByteArray("started"));
+        holder = holderConsole.pid();
+        if (!holderOnLink) {
+            path = link;
+        }
+    } else if (place == QLatin1String("loop")) {
+        path = temporary.filePath(QStringLiteral("ttyLOOP"));
+        QVERIFY(QFile::link(path, link));
+        QVERIFY(QFile::link(link, path));
+    } else if (place == QLatin1String("held exclusive")) {
+#ifdef Q_OS_UNIX
+        exclusiveHolder
+            = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        QVERIFY(exclusiveHolder >= 0);
+        QCOMPARE(::ioctl(exclusiveHolder, TIOCEXCL), 0);
+#endif
+    } else if (place.startsWith(QLatin1String("held here"))) {
         if (place.endsWith(QLatin1String("link"))) {
-            // As a rehearsal names its pseudo-terminal: socat's link, outside /dev.
-            const QString link = temporary.filePath(QStringLiteral("kelmi-console"));
-            QVERIFY(QFile::link(path, link));
             path = link;
         }
         QVERIFY2(holderHere.open(path), qPrintable(holderHere.error().text));
@@ -409,7 +450,7 @@ void TestSerialReception::portThatCannotBeOpened()
             path += QStringLiteral("/ttyUSB0");
         }
     }
-    qputenv(portNumber == 2 ? "KELMI_PORT2" : "KELMI_PORT1", path.toLocal8Bit());
+    qputenv(variable.constData(), path.toLocal8Bit());
     if (place.startsWith(QLatin1String("held"))) {
         if (const QString why = whyHeldPortsOpen(path); !why.isEmpty()) {
             QSKIP(qPrintable(why));
@@ -437,6 +478,15 @@ void TestSerialReception::portThatCannotBeOpened()
     QVERIFY2(!yielded, "a failed open ends the reception without waiting");
     QVERIFY(!reception.isWaiting());
     QVERIFY(!portOf(reception)->isOpen());
+#ifdef Q_OS_UNIX
+    if (exclusiveHolder >= 0) {
+        int exclusive = 0;
+        QCOMPARE(::ioctl(exclusiveHolder, TIOCGEXCL, &exclusive), 0);
+        ::ioctl(exclusiveHolder, TIOCNXCL);
+        ::close(exclusiveHolder);
+        QVERIFY2(exclusive, "the other program's line is exclusive no more");
+    }
+#endif
 }
 
 void TestSerialReception::hangUpDuringWait_data()

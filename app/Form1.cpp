@@ -2,6 +2,7 @@
 
 #include "ButtonKeys.h"
 #include "Decoding.h"
+#include "FileTip.h"
 #include "FixedList.h"
 #include "FrameStyle.h"
 #include "ListRows.h"
@@ -12,7 +13,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -72,13 +72,6 @@ void passFocus(QWidget *from, QWidget *to)
     if (from->window()->focusWidget() == from) {
         to->setFocus();
     }
-}
-
-// Tells the operator which file a save or delete button acts on; the working directory is
-// the console's for the whole run.
-QString fileTip(const QString &what, PlayerSlot slot)
-{
-    return what + QDir::toNativeSeparators(QDir::current().absoluteFilePath(playerFileName(slot)));
 }
 
 // The window's font family, which Windows has. Linux has no font of that family, so it is
@@ -156,10 +149,10 @@ void Form1::createControls()
     Command7 = button(Frame3, "Command7", QStringLiteral("送信データの削除"),
                       twips(120, 4080, 1935, 495));
 
-    Command4->setToolTip(fileTip(QStringLiteral("保存先: "), PlayerSlot::One));
-    Command5->setToolTip(fileTip(QStringLiteral("保存先: "), PlayerSlot::Two));
-    Command6->setToolTip(fileTip(QStringLiteral("削除するファイル: "), PlayerSlot::One));
-    Command7->setToolTip(fileTip(QStringLiteral("削除するファイル: "), PlayerSlot::Two));
+    new FileTip(Command4, QStringLiteral("保存先: "), PlayerSlot::One);
+    new FileTip(Command5, QStringLiteral("保存先: "), PlayerSlot::Two);
+    new FileTip(Command6, QStringLiteral("削除するファイル: "), PlayerSlot::One);
+    new FileTip(Command7, QStringLiteral("削除するファイル: "), PlayerSlot::Two);
 
     QFont bold(windowFontFamily());
     bold.setPointSizeF(9.75);
@@ -243,12 +236,12 @@ void Form1::Command5_Click()
 
 void Form1::Command6_Click()
 {
-    remove(PlayerSlot::One, Command4, Command6, Combo1);
+    remove(PlayerSlot::One, Command4, Command6);
 }
 
 void Form1::Command7_Click()
 {
-    remove(PlayerSlot::Two, Command5, Command7, Combo6);
+    remove(PlayerSlot::Two, Command5, Command7);
 }
 
 void Form1::receive(int portNumber, QPushButton *portButton, SlotLists lists,
@@ -274,6 +267,9 @@ void Form1::receive(int portNumber, QPushButton *portButton, SlotLists lists,
         break;
     }
     enablePortButtons(true);
+    // No control keeps the focus, so that no key can start a new wait, which would clear
+    // the lists, or type into a list and drop its pick; Tab starts again at 「ポート１」.
+    setFocus();
     Label7->showReceived(receivedText(outcome.bytes));
 
     // Only the lists the transmission sets change; the others keep what the operator typed.
@@ -287,8 +283,9 @@ void Form1::receive(int portNumber, QPushButton *portButton, SlotLists lists,
     }
 }
 
-// The focus goes with the enabled side: to 「中断」 for the wait, so that no keypress reaches
-// a list meanwhile, and back to the port button that started the wait.
+// The focus goes with the enabled side: to 「中断」 for the wait, where Space or Enter
+// aborts it and no other key reaches a list meanwhile, and back to the port button that
+// started the wait (a reception that received then takes it away again).
 void Form1::enablePortButtons(bool enabled)
 {
     if (enabled) {
@@ -319,22 +316,21 @@ void Form1::save(PlayerSlot slot, const QList<FixedList *> &recordLists, QPushBu
         showMessage(*error, true);
         return;
     }
-    // A list of the slot, not the next button in tab order, which can be a delete button
-    // (the other player's too): a second Space must change no file.
-    passFocus(saveButton, recordLists.first());
+    // No control, not the next button in tab order, which can be a delete button (the other
+    // player's too), nor a list, where a key would drop the pick the file was saved from.
+    passFocus(saveButton, this);
     saveButton->setEnabled(false);
     deleteButton->setEnabled(true);
 }
 
-void Form1::remove(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton,
-                   FixedList *focusAfter)
+void Form1::remove(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton)
 {
     if (const auto error = removePlayerFile(slot)) {
         showMessage(*error, true);
         return;
     }
-    // A list of the slot, not its save button: a second Space would save the file again.
-    passFocus(deleteButton, focusAfter);
+    // No control, not the save button, where a second Space would save the file again.
+    passFocus(deleteButton, this);
     deleteButton->setEnabled(false);
     saveButton->setEnabled(true);
 }

@@ -46,11 +46,9 @@ private:
     void receive(int portNumber, QPushButton *portButton, SlotLists lists,
                  const QString &waitingMessage);
     void enablePortButtons(bool enabled);
-    // The first of recordLists takes the focus from a save button that the save disables.
     void save(PlayerSlot slot, const QList<FixedList *> &recordLists, QPushButton *saveButton,
               QPushButton *deleteButton);
-    void remove(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton,
-                FixedList *focusAfter);
+    void remove(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton);
     void showFileState(PlayerSlot slot, QPushButton *saveButton, QPushButton *deleteButton);
     void showMessage(const QString &text, bool failure);
 

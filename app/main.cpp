@@ -1,33 +1,14 @@
 #include "DeferredIconEngine.h"
 #include "Form1.h"
 #include "QtTranslations.h"
+#include "ReadinessReport.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QIcon>
-#include <QTimer>
 
 #include <csignal>
 
 namespace {
-
-// For start-up benchmarks: with KELMI_READY_FD naming an open descriptor, the console
-// writes "ready\n" to it once the window is shown and its event loop runs. The window
-// itself is the same either way.
-void reportReadiness()
-{
-    bool ok = false;
-    const int fd = qEnvironmentVariableIntValue("KELMI_READY_FD", &ok);
-    if (!ok) {
-        return;
-    }
-    QTimer::singleShot(0, [fd] {
-        QFile ready;
-        if (ready.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-            ready.write("ready\n");
-        }
-    });
-}
 
 // The icon theme's picture where the system has one (the installed Linux package), else the
 // same pictures built into the program, decoded once something asks for them.

@@ -2,65 +2,68 @@
 
 #include <algorithm>
 
-namespace {
-
-QString cell(const QString &text, qsizetype width, bool right)
+void ResultTable::addRow(const QString &figure, const QList<double> &runs, int decimals,
+                         std::optional<double> medianAtMost, std::optional<double> worstAtMost)
 {
-    return right ? text.rightJustified(width) : text.leftJustified(width);
+    QList<double> sorted = runs.isEmpty() ? QList<double> {0} : runs;
+    std::sort(sorted.begin(), sorted.end());
+    const qsizetype half = sorted.size() / 2;
+    const double middle = sorted.size() % 2 ? sorted[half] : (sorted[half - 1] + sorted[half]) / 2;
+    const double worst = sorted.last();
+    QStringList bounds;
+    bool met = true;
+    if (medianAtMost) {
+        bounds += QStringLiteral("median <= %1").arg(*medianAtMost);
+        met = met && middle <= *medianAtMost;
+    }
+    if (worstAtMost) {
+        bounds += QStringLiteral("worst <= %1").arg(*worstAtMost);
+        met = met && worst <= *worstAtMost;
+    }
+    const bool hasTarget = !bounds.isEmpty();
+    m_rows.append(
+        {figure, QString::number(runs.size()), QString::number(middle, 'f', decimals),
+         QString::number(worst, 'f', decimals),
+         hasTarget ? bounds.join(QStringLiteral(", ")) : QStringLiteral("-"),
+         hasTarget ? (met ? QStringLiteral("OK") : QStringLiteral("MISS")) : QStringLiteral("-")});
 }
-
-} // namespace
 
 QString ResultTable::toText() const
 {
     const QStringList titles
         = {QStringLiteral("Figure"), QStringLiteral("N"),      QStringLiteral("Median"),
            QStringLiteral("Worst"),  QStringLiteral("Target"), QStringLiteral("Result")};
-    QList<QStringList> lines;
-    for (const Row &row : m_rows) {
-        QString result = QStringLiteral("-");
-        if (row.met) {
-            result = *row.met ? QStringLiteral("OK") : QStringLiteral("MISS");
-        }
-        lines.append({row.figure, QString::number(row.runs),
-                      QString::number(row.median, 'f', row.decimals),
-                      QString::number(row.worst, 'f', row.decimals),
-                      row.target.isEmpty() ? QStringLiteral("-") : row.target, result});
-    }
-
-    // A pipe table: readable in a terminal and pasted into the README as it stands.
     QList<qsizetype> widths;
-    for (const QString &title : titles) {
-        widths.append(title.size());
-    }
-    for (const QStringList &line : lines) {
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            widths[i] = std::max(widths[i], line[i].size());
+    for (qsizetype i = 0; i < titles.size(); ++i) {
+        widths.append(titles[i].size());
+        for (const QStringList &row : m_rows) {
+            widths[i] = std::max(widths[i], row[i].size());
         }
     }
-    const auto format = [&](const QStringList &line) {
+    // N, Median and Worst are numbers: right-aligned, their rule ends in ":".
+    const auto isNumber = [](qsizetype column) {
+        return column >= 1 && column <= 3;
+    };
+    const auto line = [&](const QStringList &cells) {
         QString text = QStringLiteral("|");
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            const bool number = i >= 1 && i <= 3;
-            text += QLatin1Char(' ') + cell(line[i], widths[i], number) + QStringLiteral(" |");
+        for (qsizetype i = 0; i < cells.size(); ++i) {
+            text += QLatin1Char(' ')
+                + (isNumber(i) ? cells[i].rightJustified(widths[i])
+                               : cells[i].leftJustified(widths[i]))
+                + QStringLiteral(" |");
         }
         return text + QLatin1Char('\n');
     };
-
-    QString text;
-    for (const QString &line : m_header) {
-        text += line + QLatin1Char('\n');
-    }
-    text += QLatin1Char('\n') + format(titles);
-    QString rule = QStringLiteral("|");
+    QStringList rule;
     for (qsizetype i = 0; i < widths.size(); ++i) {
-        const bool number = i >= 1 && i <= 3;
-        rule += QLatin1Char(' ') + QString(widths[i] - (number ? 1 : 0), QLatin1Char('-'))
-            + (number ? QStringLiteral(":") : QString()) + QStringLiteral(" |");
+        rule += isNumber(i) ? QString(widths[i] - 1, QLatin1Char('-')) + QLatin1Char(':')
+                            : QString(widths[i], QLatin1Char('-'));
     }
-    text += rule + QLatin1Char('\n');
-    for (const QStringList &line : lines) {
-        text += format(line);
+
+    QString text
+        = m_header.join(QLatin1Char('\n')) + QStringLiteral("\n\n") + line(titles) + line(rule);
+    for (const QStringList &row : m_rows) {
+        text += line(row);
     }
     return text;
 }

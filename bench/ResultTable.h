@@ -6,26 +6,18 @@
 #include <optional>
 
 // The benchmark's one table: a header naming the machine, then one row per figure with
-// its median and worst run next to its target.
+// the median and the worst of its runs (higher is worse) next to its target.
 class ResultTable
 {
 public:
-    struct Row
-    {
-        QString figure; // with its unit, e.g. "start-up to window shown (ms)"
-        qsizetype runs = 0;
-        double median = 0;
-        double worst = 0;
-        int decimals = 1;
-        QString target; // empty: no target
-        std::optional<bool> met; // nothing when there is no target
-    };
-
     void addHeaderLine(const QString &line) { m_header.append(line); }
-    void addRow(const Row &row) { m_rows.append(row); }
+    // The target: bounds on the median, the worst run or both; neither, no target.
+    void addRow(const QString &figure, const QList<double> &runs, int decimals,
+                std::optional<double> medianAtMost = {}, std::optional<double> worstAtMost = {});
+    // A pipe table: readable in a terminal and pasted into the docs as it stands.
     QString toText() const;
 
 private:
     QList<QString> m_header;
-    QList<Row> m_rows;
+    QList<QStringList> m_rows;
 };

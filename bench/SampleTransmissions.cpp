@@ -1,7 +1,5 @@
 #include "SampleTransmissions.h"
 
-#include <QRandomGenerator>
-
 namespace {
 
 // 17 characters of "0" with the read positions (counted from 1) set as given.
@@ -40,31 +38,21 @@ SeriesReception seriesReception(int n)
     return {1 + n % 2, transmissions[(n / 2) % transmissions.size()]};
 }
 
-QList<QByteArray> variedTransmissions()
+QString shownMismatch(int slot, const SampleTransmission &sent, const QList<int> &rows,
+                      const QString &status)
 {
-    QList<QByteArray> all;
-    for (const SampleTransmission &valid : validTransmissions()) {
-        all.append(valid.bytes);
+    // The device kind's, the character's and the strength's list of each slot.
+    const QList<int> lists = slot == 1 ? QList<int> {1, 2, 3} : QList<int> {6, 5, 4};
+    const QList<int> shown = {rows.value(lists[0] - 1, -2), rows.value(lists[1] - 1, -2),
+                              rows.value(lists[2] - 1, -2)};
+    if (shown == QList<int> {sent.deviceKind, sent.character, sent.strength}
+        && status == QString::fromLatin1(sent.bytes)) {
+        return QString();
     }
-    // Near misses: pairs and triples not in the tables, lower case, a wrong group.
-    all.append(transmission({{1, '1'}, {2, 'E'}, {3, '0'}, {7, '3'}}));
-    all.append(transmission({{1, '1'}, {2, 'c'}, {3, '5'}, {7, '0'}}));
-    all.append(transmission({{1, '2'}, {3, 'C'}, {4, '1'}, {5, '1'}}));
-    all.append(transmission({{1, '3'}, {3, '7'}, {10, '7'}, {11, '2'}}));
-    all.append(transmission({{1, '1'}, {2, 'C'}, {3, 'l'}, {7, '0'}}));
-    all.append(transmission({{1, '1'}, {2, 'C'}, {3, '\x7f'}, {7, '0'}}));
-    // Line noise of every byte value, 17 to 40 bytes long.
-    QRandomGenerator random(20240);
-    while (all.size() < 64) {
-        QByteArray noise(17 + random.bounded(24), '\0');
-        for (char &byte : noise) {
-            byte = char(random.bounded(256));
-        }
-        // Half of them start with a device code, so the branches behind it run too.
-        if (all.size() % 2) {
-            noise[0] = char('0' + random.bounded(5));
-        }
-        all.append(noise);
-    }
-    return all;
+    return QStringLiteral("port %1 received %2 and showed \"%3\" with rows %4,%5,%6")
+        .arg(slot)
+        .arg(QString::fromLatin1(sent.bytes), status)
+        .arg(shown[0])
+        .arg(shown[1])
+        .arg(shown[2]);
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 
 // A device transmission and the rows it must leave in the slot's three lists when the
 // lists start without a selection.
@@ -26,6 +27,7 @@ struct SeriesReception
 };
 SeriesReception seriesReception(int n);
 
-// A fixed, varied mix for throughput: the valid ones, near misses, bytes outside ASCII
-// and longer bursts. The same bytes on every run.
-QList<QByteArray> variedTransmissions();
+// What differs between what was sent on the slot's port and what the window shows: the
+// rows of its lists Combo1..Combo8 and the status line. Empty when they agree.
+QString shownMismatch(int slot, const SampleTransmission &sent, const QList<int> &rows,
+                      const QString &status);

@@ -8,6 +8,8 @@ function(kelmi_add_test name)
     qt_add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE Qt6::Test kelmi_settings ${ARG_LIBS})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    # The second console process that some tests start.
+    add_dependencies(${name} kelmi-test-child)
     add_test(NAME ${name} COMMAND ${name})
     if(WIN32 AND CMAKE_CROSSCOMPILING)
         # Cross-built tests run under Wine.

@@ -18,6 +18,11 @@ constexpr KnownFailure failures[] = {
     {EFBIG, u"ファイルが大きすぎます"},
     {EROFS, u"読み取り専用のディスクです"},
     {EISDIR, u"フォルダーです"},
+    {ENOTDIR, u"フォルダーではありません"},
+    {ENAMETOOLONG, u"名前が長すぎます"},
+    {ELOOP, u"リンクが循環しています"},
+    // What a device that takes no line settings answers.
+    {EINVAL, u"設定を受け付けません"},
     // A hung-up line has no error code of its own; the serial line reports it as EPIPE,
     // the far end gone.
     {EPIPE, u"回線が切れました"},

@@ -16,6 +16,11 @@ constexpr KnownFailure failures[] = {
     {ERROR_DISK_FULL, u"ディスクに空きがありません"},
     {ERROR_HANDLE_DISK_FULL, u"ディスクに空きがありません"},
     {ERROR_WRITE_PROTECT, u"読み取り専用のディスクです"},
+    {windowsDirectoryNotSupported, u"フォルダーです"},
+    {ERROR_DIRECTORY, u"フォルダーではありません"},
+    {ERROR_FILENAME_EXCED_RANGE, u"名前が長すぎます"},
+    {ERROR_CANT_RESOLVE_FILENAME, u"リンクが循環しています"},
+    {ERROR_INVALID_PARAMETER, u"設定を受け付けません"},
     // What a COM port answers once its adapter is pulled or its far end has gone.
     {ERROR_NOT_READY, u"回線が切れました"},
     {ERROR_BAD_COMMAND, u"回線が切れました"},

@@ -19,6 +19,13 @@ SystemError SystemError::fromText(const QString &text)
     return {0, text};
 }
 
+SystemError SystemError::workingFolderGone()
+{
+    // No platform has a code of its own for it (Linux says ENOENT, "not found"), so it has no
+    // code here, and its words are already the operator's.
+    return {0, QStringLiteral("作業フォルダーがありません")};
+}
+
 QString operatorReason(const SystemError &error)
 {
     for (const KnownFailure &failure : knownFailures()) {

@@ -2,22 +2,32 @@
 
 #include "SystemError.h"
 
+#include <QByteArray>
 #include <QString>
 
-class QFileDevice;
+#include <optional>
 
-// What the player files need of the file system beyond Qt, in each platform's own way
-// (FileSystemUnix.cpp, FileSystemWindows.cpp).
+// The player files' operations in each platform's own calls (FileSystemUnix.cpp,
+// FileSystemWindows.cpp). Every name is relative to the working folder, and only the name
+// itself is looked at, never what a link of that name points to, so that the files stay in
+// the folder whatever its path is (undecodable, too long, renamed meanwhile) and whatever
+// else bears the name.
 
-// Puts the file's written bytes on the disk. On a full disk the system may accept a write
-// and fail only here. False with the reason when it fails.
-bool flushToDisk(QFileDevice &file, SystemError *error);
+// Writes bytes to a new temporary file beside `name`, puts them on the disk and renames the
+// file to `name`, replacing whatever has that name (a file, a link, a FIFO, a device node)
+// without opening it, and puts the rename on the disk. On failure the temporary file is gone
+// again and `name` is as it was; the reason is returned.
+std::optional<SystemError> replaceFile(const QString &name, const QByteArray &bytes);
 
-// Puts the working directory's entries (a rename, a removal) on the disk where the platform
-// asks for it, so that a power cut right after a click cannot bring back the old state.
-// A directory that cannot be synced leaves the file operation done all the same.
-void syncWorkingDirectory();
+// Removes the name from the folder (a link, never its target). A name that is already gone
+// counts as removed.
+std::optional<SystemError> removeFile(const QString &name);
 
-// True for a file that the platform marks as a system file, which a directory listing of
-// ordinary files leaves out. Hidden files are left out by Qt's listing already.
-bool isSystemFile(const QString &name);
+// True when the folder lists `name` exactly, letter case included, as an ordinary file: not
+// a folder, not a link, not a file the platform marks hidden or system.
+bool listsOrdinaryFile(const QString &name);
+
+// The working folder's path for the operator's eyes, as well as it can be shown (a name
+// in another encoding comes out lossy), read anew on each call so that it follows a rename;
+// empty when the folder is gone or has no path the system can give.
+QString workingFolderForDisplay();

@@ -1,34 +1,178 @@
 #include "FileSystem.h"
 
-#include <QFileDevice>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QStringDecoder>
 
 #include <cerrno>
+#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-bool flushToDisk(QFileDevice &file, SystemError *error)
+namespace {
+
+// A removed working folder still is the process's working folder, with no links left to it:
+// every name in it is then "not found".
+bool workingFolderGone()
+{
+    struct stat folder = {};
+    return ::stat(".", &folder) == 0 && folder.st_nlink == 0;
+}
+
+SystemError lastError()
+{
+    const int code = errno;
+    if (code == ENOENT && workingFolderGone()) {
+        return SystemError::workingFolderGone();
+    }
+    return SystemError::fromCode(code);
+}
+
+template<class Call> int retried(Call call)
 {
     int result;
     do {
-        result = ::fsync(file.handle());
-    } while (result != 0 && errno == EINTR);
-    if (result != 0) {
-        *error = SystemError::fromCode(errno);
-        return false;
+        result = call();
+    } while (result < 0 && errno == EINTR);
+    return result;
+}
+
+// Creates a new file "<name>.XXXXXX" beside name, as QTemporaryFile names them, with the
+// permissions the user's umask gives any new file; never opens anything that is there.
+int createTemporary(const QByteArray &name, QByteArray *temporary)
+{
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *temporary = name + '.';
+        for (int i = 0; i < 6; ++i) {
+            *temporary += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+        }
+        const int fd = retried([&] {
+            return ::open(temporary->constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        });
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+// A full disk or a file-size limit can take part of a write and refuse the rest; the next
+// write then says why. (With SIGXFSZ ignored, a write beyond the limit fails with EFBIG.)
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = retried(
+            [&] { return int(::write(fd, bytes.constData() + done, bytes.size() - done)); });
+        if (written < 0) {
+            return false;
+        }
+        if (written == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        done += written;
     }
     return true;
 }
 
-void syncWorkingDirectory()
+// Puts the folder's entries (a rename, a removal) on the disk, so that a power cut right
+// after a click cannot bring back the old state. A folder that cannot be synced leaves the
+// operation done all the same.
+void syncWorkingFolder()
 {
-    const int directory = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (directory >= 0) {
-        ::fsync(directory);
-        ::close(directory);
+    const int folder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
     }
 }
 
-bool isSystemFile(const QString &)
+} // namespace
+
+std::optional<SystemError> replaceFile(const QString &name, const QByteArray &bytes)
 {
-    return false;
+    const QByteArray target = QFile::encodeName(name);
+    QByteArray temporary;
+    const int fd = createTemporary(target, &temporary);
+    if (fd < 0) {
+        return lastError();
+    }
+    bool written = writeAll(fd, bytes) && retried([&] { return ::fsync(fd); }) == 0;
+    SystemError error = written ? SystemError() : lastError();
+    // A network disk may report a failed write only when the file closes.
+    if (::close(fd) != 0 && written && errno != EINTR) {
+        written = false;
+        error = lastError();
+    }
+    // The rename replaces the name itself: a link is replaced, not followed.
+    if (written && ::rename(temporary.constData(), target.constData()) != 0) {
+        written = false;
+        error = lastError();
+    }
+    if (!written) {
+        ::unlink(temporary.constData());
+        return error;
+    }
+    syncWorkingFolder();
+    return std::nullopt;
+}
+
+std::optional<SystemError> removeFile(const QString &name)
+{
+    if (::unlink(QFile::encodeName(name).constData()) != 0) {
+        const SystemError error = lastError();
+        // Taken meanwhile (say by the match program): the operator's goal is met.
+        if (error.code != ENOENT) {
+            return error;
+        }
+        return std::nullopt;
+    }
+    syncWorkingFolder();
+    return std::nullopt;
+}
+
+bool listsOrdinaryFile(const QString &name)
+{
+    const QByteArray wanted = QFile::encodeName(name);
+    DIR *folder = ::opendir(".");
+    if (!folder) {
+        return false;
+    }
+    bool found = false;
+    while (const dirent *entry = ::readdir(folder)) {
+        if (wanted == entry->d_name) {
+            struct stat file = {};
+            found = ::fstatat(::dirfd(folder), entry->d_name, &file, AT_SYMLINK_NOFOLLOW) == 0
+                && S_ISREG(file.st_mode);
+            break;
+        }
+    }
+    ::closedir(folder);
+    return found;
+}
+
+QString workingFolderForDisplay()
+{
+    // glibc finds a path longer than PATH_MAX as well when it may allocate the buffer.
+    char *path = ::getcwd(nullptr, 0);
+    if (!path) {
+        return QString();
+    }
+    const QByteArray bytes(path);
+    std::free(path);
+    // A folder unpacked from a Windows archive is often named in Shift_JIS; anything else that
+    // is not UTF-8 shows with replacement marks.
+    for (const char *encoding : {"UTF-8", "Shift_JIS"}) {
+        QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
+        const QString decoded = decoder.isValid() ? decoder.decode(bytes) : QString();
+        if (decoder.isValid() && !decoder.hasError()) {
+            return decoded;
+        }
+    }
+    return QString::fromUtf8(bytes);
 }

@@ -4,9 +4,6 @@
 #include "SystemError.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -17,21 +14,6 @@ constexpr char endLine[] = "\x83\x5F\x83\x7E\x81\x5B\x83\x66\x81\x5B\x83\x5E\r\n
 QString failure(PlayerSlot slot, const QString &what, const SystemError &error)
 {
     return what.arg(playerFileName(slot)) + QLatin1Char('\n') + operatorReason(error);
-}
-
-// Writes all of bytes or fails. A full disk or a file-size limit can take part of a write
-// and refuse the rest; the next write then reports why.
-bool writeAll(QSaveFile &file, const QByteArray &bytes)
-{
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
-        if (written <= 0) {
-            return false;
-        }
-        done += written;
-    }
-    return true;
 }
 
 } // namespace
@@ -49,42 +31,30 @@ QByteArray playerFileBytes(const PlayerRecord &record)
 
 std::optional<QString> writePlayerFile(PlayerSlot slot, const PlayerRecord &record)
 {
-    // The match program may read the file at any moment: write a temporary file beside it
-    // and rename it over the old one, so a crash or a full disk never leaves half a record.
-    // Unbuffered, so that each write reports its own failure: a buffered QSaveFile writes
-    // only inside commit() and does not report a failure there.
-    QSaveFile file(playerFileName(slot));
-    SystemError syncError;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
-        || !writeAll(file, playerFileBytes(record)) || !flushToDisk(file, &syncError)
-        || !file.commit()) {
-        // Leaving `file` uncommitted removes the temporary file; the old file stays as it was.
-        return failure(slot, QStringLiteral("%1 を保存できませんでした。"),
-                       syncError.text.isEmpty() ? SystemError::fromText(file.errorString())
-                                                : syncError);
+    // The match program may read the file at any moment: a temporary file beside it is renamed
+    // over the old one, so a crash or a full disk never leaves half a record.
+    if (const auto error = replaceFile(playerFileName(slot), playerFileBytes(record))) {
+        return failure(slot, QStringLiteral("%1 を保存できませんでした。"), *error);
     }
-    syncWorkingDirectory();
     return std::nullopt;
 }
 
 std::optional<QString> removePlayerFile(PlayerSlot slot)
 {
-    QFile file(playerFileName(slot));
-    // A file that is already gone (say the match program took it) leaves the operator's
-    // goal met, so only a file that is still there counts as a failure.
-    if (!file.remove() && QFileInfo(file.fileName()).exists()) {
-        return failure(slot, QStringLiteral("%1 を削除できませんでした。"),
-                       SystemError::fromText(file.errorString()));
+    if (const auto error = removeFile(playerFileName(slot))) {
+        return failure(slot, QStringLiteral("%1 を削除できませんでした。"), *error);
     }
-    syncWorkingDirectory();
     return std::nullopt;
 }
 
 bool playerFilePresent(PlayerSlot slot)
 {
-    // List regular files only (no directories, no hidden or system files) and compare the
-    // name exactly, so another letter case counts as absent on any file system.
+    return listsOrdinaryFile(playerFileName(slot));
+}
+
+QString playerFileForDisplay(PlayerSlot slot)
+{
+    const QString folder = workingFolderForDisplay();
     const QString name = playerFileName(slot);
-    const QStringList listed = QDir::current().entryList({name}, QDir::Files);
-    return listed.contains(name, Qt::CaseSensitive) && !isSystemFile(name);
+    return folder.isEmpty() ? name : QDir::toNativeSeparators(QDir(folder).filePath(name));
 }

@@ -16,16 +16,24 @@ using PlayerRecord = QList<int>;
 // end line "ダミーデータ" in code page 932; every line ends with CR LF.
 QByteArray playerFileBytes(const PlayerRecord &record);
 
-// Writes the slot's file in the working directory, replacing any earlier file in
-// one rename so that a reader never sees a half-written record, and puts it on the disk
-// before returning. On failure (full disk, read-only file system, a file that cannot be
-// replaced...) an earlier file stays as it was and nothing else is left behind.
-// Returns an operator-facing error text on failure, nothing on success.
+// Writes the slot's file in the working directory, replacing whatever bears its name there
+// (an earlier file, a link, which is never followed) in one rename so that a reader never
+// sees a half-written record, and puts it on the disk before returning. On failure (full disk,
+// read-only file system, a file that cannot be replaced...) an earlier file stays as it was and
+// nothing else is left behind. Returns an operator-facing error text on failure, nothing on
+// success.
 std::optional<QString> writePlayerFile(PlayerSlot slot, const PlayerRecord &record);
 
-// Removes the slot's file. A file that is already gone counts as removed.
+// Removes the slot's file by its name (a link, not its target). A file that is already gone
+// counts as removed.
 std::optional<QString> removePlayerFile(PlayerSlot slot);
 
 // True when the working directory lists a regular file with exactly the slot's
-// file name, letter case included.
+// file name, letter case included. A link of that name counts as absent: the file the match
+// program would read is not in the folder, and a save puts a real one there.
 bool playerFilePresent(PlayerSlot slot);
+
+// Where the slot's file is, for the operator's eyes: the working folder's path as it is now
+// (it follows a rename; a name in another encoding shows as well as it can) and the file
+// name, or the file name alone when the folder is gone.
+QString playerFileForDisplay(PlayerSlot slot);

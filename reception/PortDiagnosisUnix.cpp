@@ -1,13 +1,14 @@
 #include "PortMessages.h"
+#include "SerialDevice.h"
 #include "SerialLocks.h"
 
 #include <QFile>
 
+#include <limits>
 #include <optional>
 
 #include <cerrno>
 #include <csignal>
-#include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,7 +40,10 @@ std::optional<LockHolder> lockHolder(const QString &path)
         const QList<QByteArray> lines = lock.read(4096).split('\n');
         bool isNumber = false;
         const qint64 pid = lines.value(0).trimmed().toLongLong(&isNumber);
-        const bool alive = isNumber && pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+        // A number that is no process ID at all (4294967296 would become process 0, this
+        // process's group) names no holder.
+        const bool isProcessId = isNumber && pid > 0 && pid <= std::numeric_limits<pid_t>::max();
+        const bool alive = isProcessId && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
         if (alive || !found) {
             found = LockHolder {lockFile, pid, QString::fromLocal8Bit(lines.value(1).trimmed()),
                                 alive};
@@ -59,18 +63,6 @@ QString holderName(const LockHolder &holder)
     }
     const QString pid = QStringLiteral("PID ") + QString::number(holder.pid);
     return holder.program.isEmpty() ? pid : holder.program + u'、' + pid;
-}
-
-// The system's own answer to opening the device: 0 when it opens, otherwise errno.
-int openError(const QString &path)
-{
-    const int fd
-        = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return errno;
-    }
-    ::close(fd);
-    return 0;
 }
 
 QString groupName(gid_t gid)
@@ -114,7 +106,9 @@ QString openFailureMessage(int portNumber, const QString &path, const SystemErro
         return PortMessage::missing(portNumber, path,
                                     QStringLiteral("KELMI_PORT%1 の設定").arg(portNumber));
     }
-    const std::optional<LockHolder> holder = lockHolder(path);
+    // Lock files and the exclusive flag are the device's, whatever name it was given by.
+    SerialDevice resolved(path);
+    const std::optional<LockHolder> holder = lockHolder(resolved.path());
     if (holder && holder->alive) {
         return PortMessage::held(portNumber, path, holderName(*holder));
     }
@@ -122,7 +116,7 @@ QString openFailureMessage(int portNumber, const QString &path, const SystemErro
         // The port could not take over a stale lock: it belongs to another user.
         return staleLockMessage(port, path, holder->lockFile);
     }
-    switch (openError(path)) {
+    switch (resolved.probe()) {
     case EBUSY:
         return PortMessage::held(portNumber, path);
     case EACCES:

@@ -1,5 +1,7 @@
 #include "SerialLine.h"
 
+#include "SerialDevice.h"
+
 #include <QSerialPort>
 
 #include <cerrno>
@@ -51,7 +53,14 @@ SerialLine::~SerialLine()
 
 bool SerialLine::open(const QString &name)
 {
-    d->port.setPortName(name);
+    // Locked and opened by the device's own path, so that a second console on another name
+    // of it finds it held; left alone when another program holds it exclusive.
+    SerialDevice device(name);
+    if (const int error = device.probe(); error == EBUSY) {
+        d->error = SystemError::fromCode(error);
+        return false;
+    }
+    d->port.setPortName(device.path());
     d->port.setBaudRate(QSerialPort::Baud9600);
     d->port.setDataBits(QSerialPort::Data8);
     d->port.setParity(QSerialPort::NoParity);

@@ -1,3 +1,4 @@
+#include "ConsoleFixture.h"
 #include "FileFaults.h"
 #include "FixedList.h"
 #include "Form1.h"
@@ -11,16 +12,23 @@
 #include <QFile>
 #include <QGlyphRun>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStyleOptionGroupBox>
 #include <QTest>
 #include <QTextLayout>
 
 #include <optional>
+
+#include <clocale>
+#ifdef Q_OS_UNIX
+#include <cstdio>
+#endif
 
 // The window as the operator meets it: its controls, start-up state, and the save and
 // delete buttons, each case in a fresh working directory.
@@ -53,14 +61,16 @@ private Q_SLOTS:
     void deleteFailureKeepsFile_data();
     void deleteFailureKeepsFile();
     void deleteOfVanishedFile();
+    void folderOfAnyName_data();
+    void folderOfAnyName();
     void keyboardStory_data();
     void keyboardStory();
 
 private:
     void startWindow();
-    std::optional<ScratchDirectory> m_directory;
-    Form1 *m_form = nullptr;
-    WindowProbe m_window {nullptr};
+    // No pseudo-terminals: these cases receive nothing, and a port's device is what the
+    // environment names.
+    std::optional<ConsoleFixture> m_console;
 };
 
 namespace {
@@ -91,23 +101,18 @@ void tst_Form1::initTestCase()
 
 void tst_Form1::init()
 {
-    m_directory.emplace();
-    QVERIFY(m_directory->isValid());
+    m_console.emplace(ConsoleFixture::Ports::AsNamed);
+    QVERIFY2(m_console->setUpError().isEmpty(), qPrintable(m_console->setUpError()));
 }
 
 void tst_Form1::cleanup()
 {
-    delete m_form;
-    m_form = nullptr;
-    m_directory.reset();
+    m_console.reset();
 }
 
 void tst_Form1::startWindow()
 {
-    m_form = new Form1;
-    m_window.form = m_form;
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    QVERIFY(m_console->showWindow());
 }
 
 void tst_Form1::controls_data()
@@ -159,11 +164,11 @@ void tst_Form1::controls()
     QFETCH(QRect, geometry);
 
     startWindow();
-    QCOMPARE(m_form->objectName(), QStringLiteral("Form1"));
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("ケルミ"));
-    QCOMPARE(m_form->size(), QSize(344, 430));
+    QCOMPARE(m_console->form()->objectName(), QStringLiteral("Form1"));
+    QCOMPARE(m_console->form()->windowTitle(), QStringLiteral("ケルミ"));
+    QCOMPARE(m_console->form()->size(), QSize(344, 430));
 
-    const QList<QWidget *> found = m_form->findChildren<QWidget *>(name);
+    const QList<QWidget *> found = m_console->form()->findChildren<QWidget *>(name);
     QCOMPARE(found.size(), 1);
     QWidget *control = found.first();
     QCOMPARE(control->parentWidget()->objectName(), parent);
@@ -192,8 +197,8 @@ void tst_Form1::listRows()
     startWindow();
     const auto rows = [this](int n) {
         QStringList texts;
-        for (int i = 0; i < m_window.list(n)->count(); ++i) {
-            texts += m_window.list(n)->itemText(i);
+        for (int i = 0; i < m_console->window().list(n)->count(); ++i) {
+            texts += m_console->window().list(n)->itemText(i);
         }
         return texts;
     };
@@ -202,8 +207,8 @@ void tst_Form1::listRows()
                              QStringLiteral("トレモア"), QStringLiteral("ヴェスカ")};
     QCOMPARE(rows(1), kinds);
     QCOMPARE(rows(6), kinds);
-    m_window.list(1)->setListIndex(3);
-    QCOMPARE(m_window.list(1)->currentText(), QStringLiteral("ヴェスカ"));
+    m_console->window().list(1)->setListIndex(3);
+    QCOMPARE(m_console->window().list(1)->currentText(), QStringLiteral("ヴェスカ"));
 
     QCOMPARE(rows(2).size(), 22);
     QCOMPARE(rows(5), rows(2));
@@ -215,17 +220,17 @@ void tst_Form1::listRows()
     for (int n = 0; n <= 60; ++n) {
         QCOMPARE(rows(3).at(n), QString::number(n));
     }
-    m_window.list(3)->setListIndex(61);
-    QCOMPARE(m_window.list(3)->listIndex(), -1);
-    m_window.list(3)->setListIndex(60);
-    QCOMPARE(m_window.list(3)->currentText(), QStringLiteral("60"));
+    m_console->window().list(3)->setListIndex(61);
+    QCOMPARE(m_console->window().list(3)->listIndex(), -1);
+    m_console->window().list(3)->setListIndex(60);
+    QCOMPARE(m_console->window().list(3)->currentText(), QStringLiteral("60"));
 
     QCOMPARE(
         rows(7),
         (QStringList {QStringLiteral("通常"), QStringLiteral("準決勝"), QStringLiteral("決勝")}));
     QCOMPARE(rows(8), (QStringList {QStringLiteral("ＢＧＭあり"), QStringLiteral("ＢＧＭなし")}));
     // Background and BGM exist once, in player 1's frame.
-    QCOMPARE(m_form->findChildren<FixedList *>().size(), 8);
+    QCOMPARE(m_console->form()->findChildren<FixedList *>().size(), 8);
 }
 
 // The border line, where the frame's style reports it and where it is drawn, runs through the
@@ -234,7 +239,7 @@ void tst_Form1::framesDrawTheirCaptionInTheBorder()
 {
     startWindow();
     for (int n = 1; n <= 3; ++n) {
-        auto *frame = m_form->findChild<QGroupBox *>(QStringLiteral("Frame%1").arg(n));
+        auto *frame = m_console->form()->findChild<QGroupBox *>(QStringLiteral("Frame%1").arg(n));
         QStyleOptionGroupBox option;
         option.initFrom(frame);
         option.text = frame->title();
@@ -280,7 +285,7 @@ void tst_Form1::fontsAndColours()
 {
     startWindow();
     for (int n : {6, 7}) {
-        const QFont font = m_window.button(n)->font();
+        const QFont font = m_console->window().button(n)->font();
         QCOMPARE(font.family(), QStringLiteral("ＭＳ Ｐゴシック"));
         QCOMPARE(font.pointSizeF(), 9.75);
         QCOMPARE(font.weight(), QFont::Bold);
@@ -292,16 +297,17 @@ void tst_Form1::fontsAndColours()
         QCOMPARE(QFontInfo(font).family(), QStringLiteral("IPAPGothic"));
 #endif
     }
-    QCOMPARE(m_window.button(4)->font().weight(), QFont::Normal);
+    QCOMPARE(m_console->window().button(4)->font().weight(), QFont::Normal);
 
-    const QLabel *status = m_window.label(7);
+    const QLabel *status = m_console->window().label(7);
     QVERIFY(status->autoFillBackground());
     QCOMPARE(status->textFormat(), Qt::PlainText);
     // Its one line at the top.
     QCOMPARE(status->alignment(), Qt::AlignLeft | Qt::AlignTop);
-    QCOMPARE(status->palette().color(QPalette::Window), m_form->palette().color(QPalette::Dark));
+    QCOMPARE(status->palette().color(QPalette::Window),
+             m_console->form()->palette().color(QPalette::Dark));
     QCOMPARE(status->palette().color(QPalette::WindowText),
-             m_form->palette().color(QPalette::HighlightedText));
+             m_console->form()->palette().color(QPalette::HighlightedText));
     // Some installed font draws the symbols it shows for control characters (glyph 0: none).
     QTextLayout symbols(QStringLiteral("␍␊␀␡"), status->font());
     symbols.beginLayout();
@@ -334,7 +340,7 @@ void tst_Form1::toolTipsNameFilesAndDevices()
         QStringLiteral("削除するファイル: ") + directory + QStringLiteral("player2.dat")};
     QStringList tips;
     for (int n : {1, 2, 4, 5, 6, 7}) {
-        tips += m_window.button(n)->toolTip();
+        tips += m_console->window().button(n)->toolTip();
     }
     QCOMPARE(tips, expected);
     QVERIFY(QDir::isAbsolutePath(directory));
@@ -346,7 +352,8 @@ void tst_Form1::qtTextsInJapanese()
     startWindow();
     QObject translations;
     QVERIFY(installQtTranslations(&translations));
-    const std::unique_ptr<QMenu> menu(m_window.list(2)->lineEdit()->createStandardContextMenu());
+    const std::unique_ptr<QMenu> menu(
+        m_console->window().list(2)->lineEdit()->createStandardContextMenu());
     QStringList texts;
     for (const QAction *action : menu->actions()) {
         if (!action->isSeparator()) {
@@ -366,7 +373,7 @@ void tst_Form1::qtTextsInJapanese()
 void tst_Form1::tabOrder()
 {
     startWindow();
-    QCOMPARE(m_window.focus(), QStringLiteral("Command1"));
+    QCOMPARE(m_console->window().focus(), QStringLiteral("Command1"));
 
     // Command3 is disabled at start-up; Command6 and Command7 too without player files.
     // Moved by Tab, the focus is drawn.
@@ -378,7 +385,7 @@ void tst_Form1::tabOrder()
     QStringList visited;
     for (qsizetype i = 0; i < expected.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        visited += m_window.focus();
+        visited += m_console->window().focus();
     }
     QCOMPARE(visited, expected);
 }
@@ -427,11 +434,11 @@ void tst_Form1::startUp()
             player1, unlisted == QLatin1String("hidden") ? FileMark::Hidden : FileMark::System));
     }
     startWindow();
-    QCOMPARE(m_window.buttonStates(), buttons);
-    QCOMPARE(m_window.label(7)->text(), QString());
+    QCOMPARE(m_console->window().buttonStates(), buttons);
+    QCOMPARE(m_console->window().label(7)->text(), QString());
     for (int n = 1; n <= 8; ++n) {
-        QCOMPARE(m_window.list(n)->listIndex(), -1);
-        QCOMPARE(m_window.list(n)->currentText(), QString());
+        QCOMPARE(m_console->window().list(n)->listIndex(), -1);
+        QCOMPARE(m_console->window().list(n)->currentText(), QString());
     }
 }
 
@@ -455,30 +462,31 @@ void tst_Form1::saveNeedsEverySelection()
 
     startWindow();
     for (int n = 1; n <= 8; ++n) {
-        m_window.list(n)->setListIndex(n == unset ? -1 : 1);
+        m_console->window().list(n)->setListIndex(n == unset ? -1 : 1);
     }
-    const QString before = m_window.buttonStates();
+    const QString before = m_console->window().buttonStates();
 
-    const std::optional<ShownMessage> shown = clickAndAnswer(m_window.button(saveButton));
+    const std::optional<ShownMessage> shown
+        = clickAndAnswer(m_console->window().button(saveButton));
     QVERIFY(shown);
     QCOMPARE(shown->text, QStringLiteral("データがすべて入力されていません。"));
     QCOMPARE(shown->title, QStringLiteral("ケルミ"));
     QCOMPARE(shown->icon, QMessageBox::NoIcon);
     QCOMPARE(shown->buttonCount, 1);
     QVERIFY(!shown->buttonIcons);
-    QCOMPARE(shown->font, m_form->font());
-    QCOMPARE(m_window.buttonStates(), before);
+    QCOMPARE(shown->font, m_console->form()->font());
+    QCOMPARE(m_console->window().buttonStates(), before);
     QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 void tst_Form1::saveSlot2WithoutBackgroundAndBgm()
 {
     startWindow();
-    m_window.list(6)->setListIndex(0); // device kind
-    m_window.list(5)->setListIndex(7); // character
-    m_window.list(4)->setListIndex(9); // strength
+    m_console->window().list(6)->setListIndex(0); // device kind
+    m_console->window().list(5)->setListIndex(7); // character
+    m_console->window().list(4)->setListIndex(9); // strength
 
-    QCOMPARE(clickAndAnswer(m_window.button(5)), std::nullopt);
+    QCOMPARE(clickAndAnswer(m_console->window().button(5)), std::nullopt);
     QCOMPARE(readFile(QStringLiteral("player2.dat")),
              QByteArray::fromHex("2030200D0A2037200D0A2039200D0A835F837E815B8366815B835E0D0A"));
     QVERIFY(!QFile::exists(QStringLiteral("player1.dat")));
@@ -488,28 +496,28 @@ void tst_Form1::saveAndDeleteTouchOnlyTheirSlot()
 {
     startWindow();
     for (int n = 1; n <= 8; ++n) {
-        m_window.list(n)->setListIndex(1);
+        m_console->window().list(n)->setListIndex(1);
     }
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
 
-    QCOMPARE(clickAndAnswer(m_window.button(4)), std::nullopt);
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1100110"));
-    QCOMPARE(clickAndAnswer(m_window.button(5)), std::nullopt);
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1100011"));
+    QCOMPARE(clickAndAnswer(m_console->window().button(4)), std::nullopt);
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1100110"));
+    QCOMPARE(clickAndAnswer(m_console->window().button(5)), std::nullopt);
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1100011"));
     // Background and BGM are picked, yet only player 1's file carries them.
     QCOMPARE(
         readFile(QStringLiteral("player2.dat")),
         QByteArray(" 1 \r\n 1 \r\n 1 \r\n\x83\x5F\x83\x7E\x81\x5B\x83\x66\x81\x5B\x83\x5E\r\n"));
-    QCOMPARE(clickAndAnswer(m_window.button(6)), std::nullopt);
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(clickAndAnswer(m_console->window().button(6)), std::nullopt);
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
     QVERIFY(!QFile::exists(QStringLiteral("player1.dat")));
     QVERIFY(QFile::exists(QStringLiteral("player2.dat")));
-    QCOMPARE(clickAndAnswer(m_window.button(7)), std::nullopt);
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(clickAndAnswer(m_console->window().button(7)), std::nullopt);
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
     QVERIFY(!QFile::exists(QStringLiteral("player2.dat")));
     // Saving and deleting leave every list as it was.
     for (int n = 1; n <= 8; ++n) {
-        QCOMPARE(m_window.list(n)->listIndex(), 1);
+        QCOMPARE(m_console->window().list(n)->listIndex(), 1);
     }
 }
 
@@ -518,17 +526,17 @@ void tst_Form1::deleteThenSaveWritesSameRecord()
     startWindow();
     const int picks[] = {2, 13, 45, 0, 0, 0, 2, 1}; // Combo1..Combo8
     for (int n = 1; n <= 8; ++n) {
-        m_window.list(n)->setListIndex(picks[n - 1]);
+        m_console->window().list(n)->setListIndex(picks[n - 1]);
     }
-    QCOMPARE(clickAndAnswer(m_window.button(4)), std::nullopt);
+    QCOMPARE(clickAndAnswer(m_console->window().button(4)), std::nullopt);
     const QByteArray saved = readFile(QStringLiteral("player1.dat"));
     QCOMPARE(saved,
              QByteArray::fromHex("2032200D0A203133200D0A203435200D0A2032200D0A2031200D0A"
                                  "835F837E815B8366815B835E0D0A"));
 
-    QCOMPARE(clickAndAnswer(m_window.button(6)), std::nullopt);
+    QCOMPARE(clickAndAnswer(m_console->window().button(6)), std::nullopt);
     QVERIFY(!QFile::exists(QStringLiteral("player1.dat")));
-    QCOMPARE(clickAndAnswer(m_window.button(4)), std::nullopt);
+    QCOMPARE(clickAndAnswer(m_console->window().button(4)), std::nullopt);
     QCOMPARE(readFile(QStringLiteral("player1.dat")), saved);
 }
 
@@ -542,12 +550,8 @@ void tst_Form1::saveFailureKeepsButtons_data()
     QTest::addColumn<bool>("earlierFile"); // an earlier player1.dat that must stay as it was
     QTest::addColumn<QString>("reason"); // the message's second line
 
-    // Qt's own texts, which the console shows in Japanese.
-    const QString notWritable
-        = QStringLiteral("既存のファイル player1.dat は書き込み可能ではありません");
     QTest::newRow("directory in the name")
-        << FileFault::DirectoryInName << false
-        << QStringLiteral("ファイルではなくディレクトリを参照しています");
+        << FileFault::DirectoryInName << false << QStringLiteral("フォルダーです");
     QTest::newRow("file-size limit")
         << FileFault::FileSizeLimit << false << QStringLiteral("ファイルが大きすぎます");
     QTest::newRow("file-size limit, earlier file")
@@ -557,9 +561,9 @@ void tst_Form1::saveFailureKeepsButtons_data()
     QTest::newRow("full file system, earlier file")
         << FileFault::FullFileSystem << true << QStringLiteral("ディスクに空きがありません");
     QTest::newRow("read-only file system, earlier file")
-        << FileFault::ReadOnlyFileSystem << true << notWritable;
+        << FileFault::ReadOnlyFileSystem << true << QStringLiteral("読み取り専用のディスクです");
     QTest::newRow("file that cannot be replaced")
-        << FileFault::ImmutableFile << true << notWritable;
+        << FileFault::ImmutableFile << true << QStringLiteral("この操作は許可されていません");
 #ifdef Q_OS_UNIX
     QTest::newRow("folder of another user")
         << FileFault::FolderOfAnotherUser << false << QStringLiteral("アクセスが拒否されました");
@@ -567,6 +571,8 @@ void tst_Form1::saveFailureKeepsButtons_data()
         << FileFault::SyncNoSpace << true << QStringLiteral("ディスクに空きがありません");
     QTest::newRow("sync meets an input/output error, earlier file")
         << FileFault::SyncIoError << true << QStringLiteral("入出力エラーが起きました");
+    QTest::newRow("working folder removed")
+        << FileFault::WorkingFolderRemoved << false << QStringLiteral("作業フォルダーがありません");
 #endif
 }
 
@@ -585,7 +591,7 @@ void tst_Form1::saveFailureKeepsButtons()
     }
     startWindow();
     for (int n = 1; n <= 8; ++n) {
-        m_window.list(n)->setListIndex(0);
+        m_console->window().list(n)->setListIndex(0);
     }
     const QString name = QStringLiteral("player1.dat");
     if (earlierFile) {
@@ -595,14 +601,14 @@ void tst_Form1::saveFailureKeepsButtons()
     QVERIFY2(injected.inject(name), qPrintable(injected.errorString()));
     const QStringList before = QDir::current().entryList(QDir::AllEntries | QDir::Hidden);
 
-    const std::optional<ShownMessage> shown = clickAndAnswer(m_window.button(4));
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->window().button(4));
     QVERIFY(shown);
     QCOMPARE(shown->text, QStringLiteral("player1.dat を保存できませんでした。\n") + reason);
     QCOMPARE(shown->title, QStringLiteral("ケルミ"));
     QCOMPARE(shown->icon, QMessageBox::Warning);
     QVERIFY(!shown->buttonIcons);
-    QCOMPARE(shown->font, m_form->font());
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(shown->font, m_console->form()->font());
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
     // Nothing half-written: no temporary file, an earlier file exactly as it was (read once
     // the fault is gone: a file held without sharing cannot even be read meanwhile).
     QCOMPARE(QDir::current().entryList(QDir::AllEntries | QDir::Hidden), before);
@@ -610,8 +616,8 @@ void tst_Form1::saveFailureKeepsButtons()
     if (earlierFile) {
         QCOMPARE(readFile(name), earlierRecord);
     }
-    QCOMPARE(clickAndAnswer(m_window.button(4)), std::nullopt);
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1100110"));
+    QCOMPARE(clickAndAnswer(m_console->window().button(4)), std::nullopt);
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1100110"));
     QCOMPARE(readFile(name), playerFileBytes({0, 0, 0, 0, 0}));
 }
 
@@ -646,19 +652,19 @@ void tst_Form1::deleteFailureKeepsFile()
     const QString name = QStringLiteral("player2.dat");
     QCOMPARE(writePlayerFile(PlayerSlot::Two, {1, 2, 3}), std::nullopt);
     startWindow();
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
     QVERIFY2(injected.inject(name), qPrintable(injected.errorString()));
 
-    const std::optional<ShownMessage> shown = clickAndAnswer(m_window.button(7));
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->window().button(7));
     QVERIFY(shown);
     QCOMPARE(shown->text, QStringLiteral("player2.dat を削除できませんでした。\n") + reason);
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
 
     // Read once the fault is gone: a file held without sharing cannot even be read meanwhile.
     QVERIFY2(injected.lift(), qPrintable(injected.errorString()));
     QCOMPARE(readFile(name), playerFileBytes({1, 2, 3}));
-    QCOMPARE(clickAndAnswer(m_window.button(7)), std::nullopt);
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(clickAndAnswer(m_console->window().button(7)), std::nullopt);
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
     QVERIFY(!QFile::exists(name));
 }
 
@@ -667,20 +673,96 @@ void tst_Form1::deleteOfVanishedFile()
     QVERIFY(touch(QStringLiteral("player1.dat")));
     QVERIFY(touch(QStringLiteral("player2.dat")));
     startWindow();
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1100011"));
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1100011"));
 
     // The match program took the file meanwhile: the operator's goal holds.
     QVERIFY(QFile::remove(QStringLiteral("player1.dat")));
-    QCOMPARE(clickAndAnswer(m_window.button(6)), std::nullopt);
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(clickAndAnswer(m_console->window().button(6)), std::nullopt);
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
 
     // A delete that really fails is reported and keeps the slot saved.
     QVERIFY(QFile::remove(QStringLiteral("player2.dat")));
     QVERIFY(QDir().mkdir(QStringLiteral("player2.dat")));
-    const std::optional<ShownMessage> shown = clickAndAnswer(m_window.button(7));
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->window().button(7));
     QVERIFY(shown);
     QVERIFY(shown->text.startsWith(QStringLiteral("player2.dat を削除できませんでした。\n")));
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
+}
+
+void tst_Form1::folderOfAnyName_data()
+{
+    QTest::addColumn<QByteArrayList>("folders"); // raw names, each made in the one before
+    QTest::addColumn<QByteArray>("renamedTo"); // the last folder's name after start-up; empty
+    QTest::addColumn<QString>("shownName"); // the last folder's name in the tooltips
+
+    // "試合フォルダ" and "決勝" in Shift_JIS, as a Windows archive unpacks on a UTF-8 system.
+    const QByteArray match = QByteArray::fromHex("8e8e8d8783748348838b835f");
+    const QByteArray final = QByteArray::fromHex("8c888f9f");
+    const QByteArray none;
+    QTest::newRow("Shift_JIS name")
+        << QByteArrayList {match} << none << QStringLiteral("試合フォルダ");
+    QTest::newRow("renamed after start-up")
+        << QByteArrayList {"match"} << QByteArray("match-renamed")
+        << QStringLiteral("match-renamed");
+    QTest::newRow("Shift_JIS name, renamed to another after start-up")
+        << QByteArrayList {match} << final << QStringLiteral("決勝");
+    // 20 folders of 250 bytes each: more than PATH_MAX (4096) bytes in all.
+    QByteArrayList deep;
+    for (int depth = 0; depth < 20; ++depth) {
+        deep += QByteArray(249, 'd') + QByteArray::number(depth % 10);
+    }
+    QTest::newRow("path longer than PATH_MAX") << deep << none << QString::fromLatin1(deep.last());
+}
+
+// Start-up, save, delete and the tooltips work through the files' names in the working folder,
+// whatever its path is: in an encoding the system does not use, longer than the system
+// takes, renamed while the console runs.
+void tst_Form1::folderOfAnyName()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Windows names its folders in UTF-16 and lets no program rename a working folder");
+#else
+    QFETCH(QByteArrayList, folders);
+    QFETCH(QByteArray, renamedTo);
+    QFETCH(QString, shownName);
+
+    // As on an operator's UTF-8 system, where the Shift_JIS bytes decode to nothing.
+    const QByteArray previousLocale = std::setlocale(LC_ALL, nullptr);
+    std::setlocale(LC_ALL, "C.UTF-8");
+    const auto restoreLocale
+        = qScopeGuard([&] { std::setlocale(LC_ALL, previousLocale.constData()); });
+    for (const QByteArray &folder : folders) {
+        QVERIFY(ScratchDirectory::enterNewFolder(folder));
+    }
+    QVERIFY(touch(QStringLiteral("player2.dat")));
+    startWindow();
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
+    if (!renamedTo.isEmpty()) {
+        QCOMPARE(::rename(("../" + folders.last()).constData(), ("../" + renamedTo).constData()),
+                 0);
+    }
+
+    // Each tip reads the folder when it shows.
+    for (int n : {4, 7}) {
+        QPushButton *button = m_console->window().button(n);
+        QHelpEvent shown(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(button, &shown);
+        const QString file = n == 4 ? QStringLiteral("player1.dat") : QStringLiteral("player2.dat");
+        QVERIFY2(button->toolTip().endsWith(u'/' + shownName + u'/' + file),
+                 qPrintable(button->toolTip()));
+    }
+
+    for (int n = 1; n <= 8; ++n) {
+        m_console->window().list(n)->setListIndex(1);
+    }
+    QCOMPARE(clickAndAnswer(m_console->window().button(4)), std::nullopt);
+    QCOMPARE(clickAndAnswer(m_console->window().button(7)), std::nullopt);
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1100110"));
+    QCOMPARE(readFile(QStringLiteral("player1.dat")), playerFileBytes({1, 1, 1, 1, 1}));
+    QCOMPARE(QDir(QStringLiteral("."))
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList {QStringLiteral("player1.dat")});
+#endif
 }
 
 void tst_Form1::keyboardStory_data()
@@ -699,24 +781,39 @@ void tst_Form1::keyboardStory_data()
     const auto focus = [](const char *name, int times) {
         return QStringList(times, QString::fromLatin1(name));
     };
+    const int letter = Qt::Key_A;
+    const int tab = Qt::Key_Tab;
     QTest::newRow("click save 1, Space, Enter")
-        << "2" << 4 << 0 << QList {space, enter} << focus("Combo1", 3) << "se";
+        << "2" << 4 << 0 << QList {space, enter} << focus("Form1", 3) << "se";
     QTest::newRow("Space on save 1, Space, Enter")
-        << "2" << 4 << space << QList {space, enter} << focus("Combo1*", 3) << "se";
+        << "2" << 4 << space << QList {space, enter} << focus("Form1*", 3) << "se";
     QTest::newRow("keypad Enter on save 1, Enter")
-        << "" << 4 << keypadEnter << QList {enter} << focus("Combo1*", 2) << "s-";
+        << "" << 4 << keypadEnter << QList {enter} << focus("Form1*", 2) << "s-";
     QTest::newRow("Enter on save 2, Enter, Space")
-        << "1" << 5 << enter << QList {enter, space} << focus("Combo6*", 3) << "es";
+        << "1" << 5 << enter << QList {enter, space} << focus("Form1*", 3) << "es";
     QTest::newRow("click delete 1, Space")
-        << "12" << 6 << 0 << QList {space} << focus("Combo1", 2) << "-e";
+        << "12" << 6 << 0 << QList {space} << focus("Form1", 2) << "-e";
     QTest::newRow("Enter on delete 1, Space, Enter")
-        << "12" << 6 << enter << QList {space, enter} << focus("Combo1*", 3) << "-e";
+        << "12" << 6 << enter << QList {space, enter} << focus("Form1*", 3) << "-e";
     QTest::newRow("keypad Enter on delete 2, Enter")
-        << "12" << 7 << keypadEnter << QList {enter} << focus("Combo6*", 2) << "e-";
+        << "12" << 7 << keypadEnter << QList {enter} << focus("Form1*", 2) << "e-";
+    // A letter would go into a list's field and drop its pick; Tab starts at 「ポート１」.
+    QTest::newRow("click save 1, a letter, Enter, Space, Tab")
+        << "" << 4 << 0 << QList {letter, enter, space, tab}
+        << focus("Form1", 4) + QStringList {QStringLiteral("Command1*")} << "s-";
+    QTest::newRow("Space on save 2, a letter, Tab")
+        << "" << 5 << space << QList {letter, tab}
+        << focus("Form1*", 2) + QStringList {QStringLiteral("Command1*")} << "-s";
+    QTest::newRow("click delete 2, a letter, Space, Enter, Tab")
+        << "12" << 7 << 0 << QList {letter, space, enter, tab}
+        << focus("Form1", 4) + QStringList {QStringLiteral("Command1*")} << "e-";
+    QTest::newRow("Enter on delete 1, a letter, Tab")
+        << "1" << 6 << enter << QList {letter, tab}
+        << focus("Form1*", 2) + QStringList {QStringLiteral("Command1*")} << "--";
 }
 
-// A save or delete keeps the focus in its player's frame on a list, never on a button whose
-// press would change a file, so a second key changes no file.
+// A save or delete leaves the focus on no control: not on a button whose press would change
+// a file, nor on a list, where a key would change the pick. So a second key changes nothing.
 void tst_Form1::keyboardStory()
 {
     QFETCH(QString, saved);
@@ -736,21 +833,27 @@ void tst_Form1::keyboardStory()
     }
     startWindow();
     for (int n = 1; n <= 8; ++n) {
-        m_window.list(n)->setListIndex(1);
+        m_console->window().list(n)->setListIndex(1);
     }
     QStringList focused;
     if (key) {
-        m_window.button(button)->setFocus();
-        QTest::keyClick(m_window.button(button), Qt::Key(key));
+        m_console->window().button(button)->setFocus();
+        QTest::keyClick(m_console->window().button(button), Qt::Key(key));
     } else {
-        QTest::mouseClick(m_window.button(button), Qt::LeftButton);
+        QTest::mouseClick(m_console->window().button(button), Qt::LeftButton);
     }
-    focused += m_window.focus();
+    focused += m_console->window().focus();
     for (int later : laterKeys) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(later));
-        focused += m_window.focus();
+        focused += m_console->window().focus();
     }
     QCOMPARE(focused, focus);
+    // The lists keep their picks and show them.
+    for (int n = 1; n <= 8; ++n) {
+        QCOMPARE(m_console->window().list(n)->listIndex(), 1);
+        QCOMPARE(m_console->window().list(n)->currentText(),
+                 m_console->window().list(n)->itemText(1));
+    }
 
     for (int n : {1, 2}) {
         const QChar file = files.at(n - 1);

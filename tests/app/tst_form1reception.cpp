@@ -1,8 +1,7 @@
+#include "ConsoleFixture.h"
 #include "FixedList.h"
 #include "Form1.h"
 #include "ListRows.h"
-#include "PlayerLines.h"
-#include "ScratchDirectory.h"
 #include "SerialLine.h"
 #include "WindowProbe.h"
 
@@ -52,16 +51,12 @@ private Q_SLOTS:
 private:
     // Runs steps one after another from inside the wait, each once the previous has run.
     void during(std::initializer_list<std::function<void()>> steps);
-    SerialLine *port() const { return m_form->findChild<SerialLine *>(QStringLiteral("MSComm1")); }
     void selectAll(int row);
     QList<int> indexes() const;
 
-    std::optional<ScratchDirectory> m_directory;
-    std::optional<PlayerLines> m_lines;
+    std::optional<ConsoleFixture> m_console;
     PseudoTerminal *m_line1 = nullptr;
     PseudoTerminal *m_line2 = nullptr;
-    Form1 *m_form = nullptr;
-    WindowProbe m_window {nullptr};
 };
 
 namespace {
@@ -71,25 +66,16 @@ const QByteArray kind0Text = "1C500000000000000";
 
 void tst_Form1Reception::init()
 {
-    m_directory.emplace();
-    QVERIFY(m_directory->isValid());
-    m_lines.emplace();
-    QVERIFY2(m_lines->isOpen(), qPrintable(m_lines->errorString()));
-    m_line1 = &m_lines->line(1);
-    m_line2 = &m_lines->line(2);
-
-    m_form = new Form1;
-    m_window.form = m_form;
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    m_console.emplace();
+    QVERIFY2(m_console->setUpError().isEmpty(), qPrintable(m_console->setUpError()));
+    m_line1 = &m_console->line(1);
+    m_line2 = &m_console->line(2);
+    QVERIFY(m_console->showWindow());
 }
 
 void tst_Form1Reception::cleanup()
 {
-    delete m_form;
-    m_form = nullptr;
-    m_lines.reset();
-    m_directory.reset();
+    m_console.reset();
 }
 
 void tst_Form1Reception::during(std::initializer_list<std::function<void()>> steps)
@@ -97,13 +83,13 @@ void tst_Form1Reception::during(std::initializer_list<std::function<void()>> ste
     int delay = 0;
     for (const auto &step : steps) {
         // A few milliseconds apart, so each lands in its own yield of the wait.
-        QTimer::singleShot(delay, m_form, step);
+        QTimer::singleShot(delay, m_console->form(), step);
         delay += 20;
     }
     // A reception that a failed step left waiting is aborted, so the test fails, not hangs.
-    QTimer::singleShot(5000, m_form, [this] {
-        if (m_window.button(3)->isEnabled()) {
-            QTest::mouseClick(m_window.button(3), Qt::LeftButton);
+    QTimer::singleShot(5000, m_console->form(), [this] {
+        if (m_console->window().button(3)->isEnabled()) {
+            QTest::mouseClick(m_console->window().button(3), Qt::LeftButton);
         }
     });
 }
@@ -111,7 +97,7 @@ void tst_Form1Reception::during(std::initializer_list<std::function<void()>> ste
 void tst_Form1Reception::selectAll(int row)
 {
     for (int n = 1; n <= 8; ++n) {
-        m_window.list(n)->setListIndex(row);
+        m_console->window().list(n)->setListIndex(row);
     }
 }
 
@@ -119,7 +105,7 @@ QList<int> tst_Form1Reception::indexes() const
 {
     QList<int> result;
     for (int n = 1; n <= 8; ++n) {
-        result += m_window.list(n)->listIndex();
+        result += m_console->window().list(n)->listIndex();
     }
     return result;
 }
@@ -161,18 +147,20 @@ void tst_Form1Reception::exactly17Bytes()
     PseudoTerminal *line = portButton == 1 ? m_line1 : m_line2;
     bool waited = false;
     during({[&] {
-        waited = port()->isOpen() && m_window.buttonStates().startsWith(QLatin1String("001"));
+        waited = m_console->port()->isOpen()
+            && m_console->window().buttonStates().startsWith(QLatin1String("001"));
         QVERIFY(line->deliver(sent));
     }});
-    QTest::mouseClick(m_window.button(portButton), Qt::LeftButton);
+    QTest::mouseClick(m_console->window().button(portButton), Qt::LeftButton);
 
     QVERIFY(waited);
     QCOMPARE(indexes(), lists);
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
-    QVERIFY(!port()->isOpen());
-    QCOMPARE(m_window.label(7)->text(), shown);
-    QCOMPARE(m_window.label(7)->toolTip(), shown);
-    QVERIFY2(m_window.statusProblem().isEmpty(), qPrintable(m_window.statusProblem()));
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
+    QVERIFY(!m_console->port()->isOpen());
+    QCOMPARE(m_console->window().label(7)->text(), shown);
+    QCOMPARE(m_console->window().label(7)->toolTip(), shown);
+    QVERIFY2(m_console->window().statusProblem().isEmpty(),
+             qPrintable(m_console->window().statusProblem()));
 }
 
 void tst_Form1Reception::typedTextKeptWhereNothingIsSet_data()
@@ -208,15 +196,16 @@ void tst_Form1Reception::typedTextKeptWhereNothingIsSet()
 
     during({[&] {
         for (int n = 1; n <= 3; ++n) {
-            QTest::keyClicks(m_window.list(n)->lineEdit(), typed.at(n - 1));
+            QTest::keyClicks(m_console->window().list(n)->lineEdit(), typed.at(n - 1));
         }
         QVERIFY(m_line1->deliver(sent));
     }});
-    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
 
-    QCOMPARE(m_window.label(7)->text(), QString::fromLatin1(sent));
-    const QStringList fields {m_window.list(1)->currentText(), m_window.list(2)->currentText(),
-                              m_window.list(3)->currentText()};
+    QCOMPARE(m_console->window().label(7)->text(), QString::fromLatin1(sent));
+    const QStringList fields {m_console->window().list(1)->currentText(),
+                              m_console->window().list(2)->currentText(),
+                              m_console->window().list(3)->currentText()};
     QCOMPARE(fields, shown);
 }
 
@@ -226,8 +215,8 @@ void tst_Form1Reception::twentyBytesWaitingAtFirstPoll()
     during({[&] {
         QVERIFY(m_line1->deliver(sent));
     }});
-    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
-    QCOMPARE(m_window.label(7)->text(), QString::fromLatin1(sent));
+    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
+    QCOMPARE(m_console->window().label(7)->text(), QString::fromLatin1(sent));
     QCOMPARE(indexes(), (QList<int> {0, 1, 5, -1, -1, -1, -1, -1}));
 }
 
@@ -238,12 +227,12 @@ void tst_Form1Reception::bytesInPieces()
             [&] { QVERIFY(m_line1->deliver(kind0Text.mid(5, 5))); },
             [&] {
                 // Ten bytes are not a transmission: still waiting.
-                labelAfter10 = m_window.label(7)->text();
+                labelAfter10 = m_console->window().label(7)->text();
                 QVERIFY(m_line1->deliver(kind0Text.mid(10)));
             }});
-    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
     QCOMPARE(labelAfter10, QStringLiteral("プレイヤー１受信中"));
-    QCOMPARE(m_window.label(7)->text(), QString::fromLatin1(kind0Text));
+    QCOMPARE(m_console->window().label(7)->text(), QString::fromLatin1(kind0Text));
     QCOMPARE(indexes(), (QList<int> {0, 1, 5, -1, -1, -1, -1, -1}));
 }
 
@@ -252,11 +241,11 @@ void tst_Form1Reception::bytesAfterTheReadAreLeft()
     during({[&] {
         QVERIFY(m_line1->deliver(kind0Text));
     }});
-    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
-    QVERIFY(!port()->isOpen());
+    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
+    QVERIFY(!m_console->port()->isOpen());
     QVERIFY(m_line1->deliver("abc"));
     QTest::qWait(20);
-    QCOMPARE(m_window.label(7)->text(), QString::fromLatin1(kind0Text));
+    QCOMPARE(m_console->window().label(7)->text(), QString::fromLatin1(kind0Text));
     // The late bytes are still on the line, unread by the console.
     QCOMPARE(m_line1->pendingOnLine(), 3);
 }
@@ -266,14 +255,14 @@ void tst_Form1Reception::sixteenBytesThenAbort()
     selectAll(1);
     during({[&] { QVERIFY(m_line1->deliver(kind0Text.left(16))); },
             [&] {
-                QTest::mouseClick(m_window.button(3), Qt::LeftButton);
+                QTest::mouseClick(m_console->window().button(3), Qt::LeftButton);
             }});
-    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
 
-    QCOMPARE(m_window.label(7)->text(), QStringLiteral("受信中断"));
+    QCOMPARE(m_console->window().label(7)->text(), QStringLiteral("受信中断"));
     QCOMPARE(indexes(), (QList<int> {-1, -1, -1, 1, 1, 1, 1, 1}));
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
-    QVERIFY(!port()->isOpen());
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
+    QVERIFY(!m_console->port()->isOpen());
 }
 
 void tst_Form1Reception::abortThenNewReception()
@@ -283,23 +272,23 @@ void tst_Form1Reception::abortThenNewReception()
     during({[&] {
         // Both clicks are handled in one yield of the first reception's wait, so the new
         // reception runs inside the aborted one.
-        QTest::mouseClick(m_window.button(3), Qt::LeftButton);
-        QTimer::singleShot(20, m_form, [&] {
-            labelInNewWait = m_window.label(7)->text();
+        QTest::mouseClick(m_console->window().button(3), Qt::LeftButton);
+        QTimer::singleShot(20, m_console->form(), [&] {
+            labelInNewWait = m_console->window().label(7)->text();
             QVERIFY(m_line2->deliver("30700000002000000"));
         });
-        QTest::mouseClick(m_window.button(2), Qt::LeftButton);
+        QTest::mouseClick(m_console->window().button(2), Qt::LeftButton);
         newReceptionNested = true;
     }});
-    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
 
     QVERIFY(newReceptionNested);
     QCOMPARE(labelInNewWait, QStringLiteral("プレイヤー２受信中"));
     // The aborted reception left what the new one showed and decoded alone.
-    QCOMPARE(m_window.label(7)->text(), QStringLiteral("30700000002000000"));
+    QCOMPARE(m_console->window().label(7)->text(), QStringLiteral("30700000002000000"));
     QCOMPARE(indexes(), (QList<int> {-1, -1, -1, 7, 0, 2, -1, -1}));
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
-    QVERIFY(!port()->isOpen());
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
+    QVERIFY(!m_console->port()->isOpen());
     QCOMPARE(m_line2->readAvailable(), QByteArray("AT\r"));
 }
 
@@ -311,14 +300,14 @@ void tst_Form1Reception::greetingOnlyOnPort2()
         atFirstPoll2 = m_line2->waitForBytes(3, 2000);
         QVERIFY(m_line2->deliver(kind0Text));
     }});
-    QTest::mouseClick(m_window.button(2), Qt::LeftButton);
+    QTest::mouseClick(m_console->window().button(2), Qt::LeftButton);
     QCOMPARE(atFirstPoll2, QByteArray("AT\r"));
     QCOMPARE(m_line2->waitForBytes(1, 50), QByteArray());
 
     during({[&] {
         QVERIFY(m_line1->deliver(kind0Text));
     }});
-    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
     QCOMPARE(m_line1->waitForBytes(1, 50), QByteArray());
     QCOMPARE(m_line2->readAvailable(), QByteArray());
 }
@@ -326,38 +315,38 @@ void tst_Form1Reception::greetingOnlyOnPort2()
 void tst_Form1Reception::receptionClearsOnlyItsSlot()
 {
     selectAll(1);
-    m_window.button(4)->setEnabled(false); // as if player 1 were saved
-    m_window.button(6)->setEnabled(true);
+    m_console->window().button(4)->setEnabled(false); // as if player 1 were saved
+    m_console->window().button(6)->setEnabled(true);
     QList<int> duringWait;
     QString buttonsDuringWait;
     during({[&] {
         duringWait = indexes();
-        buttonsDuringWait = m_window.buttonStates();
-        QTest::mouseClick(m_window.button(3), Qt::LeftButton);
+        buttonsDuringWait = m_console->window().buttonStates();
+        QTest::mouseClick(m_console->window().button(3), Qt::LeftButton);
     }});
-    QTest::mouseClick(m_window.button(2), Qt::LeftButton);
+    QTest::mouseClick(m_console->window().button(2), Qt::LeftButton);
     QCOMPARE(duringWait, (QList<int> {1, 1, 1, -1, -1, -1, 1, 1}));
     QCOMPARE(buttonsDuringWait, QStringLiteral("0010110"));
-    QCOMPARE(m_window.list(4)->currentText(), QString());
+    QCOMPARE(m_console->window().list(4)->currentText(), QString());
 }
 
 void tst_Form1Reception::otherSlotSavesDuringWait()
 {
-    m_window.list(6)->setListIndex(3);
-    m_window.list(5)->setListIndex(21);
-    m_window.list(4)->setListIndex(60);
+    m_console->window().list(6)->setListIndex(3);
+    m_console->window().list(5)->setListIndex(21);
+    m_console->window().list(4)->setListIndex(60);
     std::optional<ShownMessage> shown;
-    during({[&] { shown = clickAndAnswer(m_window.button(5)); },
+    during({[&] { shown = clickAndAnswer(m_console->window().button(5)); },
             [&] {
                 QVERIFY(m_line1->deliver(kind0Text));
             }});
-    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
 
     QCOMPARE(shown, std::nullopt);
     QFile file(QStringLiteral("player2.dat"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll().left(17), QByteArray(" 3 \r\n 21 \r\n 60 \r\n"));
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
     QCOMPARE(indexes(), (QList<int> {0, 1, 5, 60, 21, 3, -1, -1}));
 }
 
@@ -365,11 +354,11 @@ void tst_Form1Reception::ownSlotSaveDuringWaitNeedsSelection()
 {
     selectAll(0);
     std::optional<ShownMessage> shown;
-    during({[&] { shown = clickAndAnswer(m_window.button(4)); },
+    during({[&] { shown = clickAndAnswer(m_console->window().button(4)); },
             [&] {
-                QTest::mouseClick(m_window.button(3), Qt::LeftButton);
+                QTest::mouseClick(m_console->window().button(3), Qt::LeftButton);
             }});
-    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
     QVERIFY(shown);
     QCOMPARE(shown->text, QStringLiteral("データがすべて入力されていません。"));
     QVERIFY(!QFile::exists(QStringLiteral("player1.dat")));
@@ -414,34 +403,36 @@ void tst_Form1Reception::portThatCannotOpen()
     }
     qputenv("KELMI_PORT1", device.toLocal8Bit());
     selectAll(1);
-    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
 
     // The whole message in the tooltip, its first line in the label.
-    const QString message = m_window.label(7)->toolTip();
+    const QString message = m_console->window().label(7)->toolTip();
     QVERIFY2(message.startsWith(expectedStart.arg(device).arg(QCoreApplication::applicationPid())),
              qPrintable(message));
-    QVERIFY2(m_window.statusProblem().isEmpty(), qPrintable(m_window.statusProblem()));
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+    QVERIFY2(m_console->window().statusProblem().isEmpty(),
+             qPrintable(m_console->window().statusProblem()));
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
     QCOMPARE(indexes(), (QList<int> {-1, -1, -1, 1, 1, 1, 1, 1}));
-    QVERIFY(!port()->isOpen());
+    QVERIFY(!m_console->port()->isOpen());
 }
 
 void tst_Form1Reception::lineHungUpDuringWait()
 {
     int labelChanges = 0;
-    connect(port(), &SerialLine::failed, this, [&] { ++labelChanges; });
+    connect(m_console->port(), &SerialLine::failed, this, [&] { ++labelChanges; });
     during({[&] { QVERIFY(m_line1->deliver("12345")); },
             [&] {
                 m_line1->closeMaster();
             }});
-    QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
 
-    const QString message = m_window.label(7)->toolTip();
+    const QString message = m_console->window().label(7)->toolTip();
     QVERIFY2(message.startsWith(QStringLiteral("ポート１の受信が途切れました: ")),
              qPrintable(message));
-    QVERIFY2(m_window.statusProblem().isEmpty(), qPrintable(m_window.statusProblem()));
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
-    QVERIFY(!port()->isOpen());
+    QVERIFY2(m_console->window().statusProblem().isEmpty(),
+             qPrintable(m_console->window().statusProblem()));
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
+    QVERIFY(!m_console->port()->isOpen());
     QCOMPARE(indexes().first(), -1);
     // A dead line reports nothing more once the port is closed.
     const int errorsAtEnd = labelChanges;
@@ -453,17 +444,17 @@ void tst_Form1Reception::windowClosedDuringWait()
 {
     // As in the console: the click runs inside the application's event loop, and closing
     // the last window must end the wait and let that loop return.
-    QTimer::singleShot(0, m_form, [&] {
+    QTimer::singleShot(0, m_console->form(), [&] {
         during({[&] {
-            m_form->close();
+            m_console->form()->close();
         }});
-        QTest::mouseClick(m_window.button(1), Qt::LeftButton);
+        QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
     });
     QCOMPARE(QApplication::exec(), 0);
     // The close ended the wait, not the abort that during() clicks after a while.
-    QVERIFY(m_window.label(7)->text() != QStringLiteral("受信中断"));
-    QVERIFY(!m_form->isVisible());
-    QVERIFY(!port()->isOpen());
+    QVERIFY(m_console->window().label(7)->text() != QStringLiteral("受信中断"));
+    QVERIFY(!m_console->form()->isVisible());
+    QVERIFY(!m_console->port()->isOpen());
 }
 
 void tst_Form1Reception::focusDuringReception_data()
@@ -473,15 +464,29 @@ void tst_Form1Reception::focusDuringReception_data()
     QTest::addColumn<QString>("ending"); // "received", "Enter" or "click" on 中断, "hang-up"
     QTest::addColumn<QString>("focusDuring"); // WindowProbe::focus
     QTest::addColumn<QString>("focusAfter");
+    QTest::addColumn<QList<int>>("laterKeys"); // pressed on whatever has the focus afterwards
+    QTest::addColumn<QString>("focusAtEnd"); // after the later keys
 
-    const auto row = [](const char *name, int port, int key, const char *ending, const char *during,
-                        const char *after) {
-        QTest::newRow(name) << port << key << QString::fromLatin1(ending)
-                            << QString::fromLatin1(during) << QString::fromLatin1(after);
-    };
+    const auto row
+        = [](const char *name, int port, int key, const char *ending, const char *during,
+             const char *after, const QList<int> &laterKeys = {}, const char *atEnd = nullptr) {
+              QTest::newRow(name) << port << key << QString::fromLatin1(ending)
+                                  << QString::fromLatin1(during) << QString::fromLatin1(after)
+                                  << laterKeys << QString::fromLatin1(atEnd ? atEnd : after);
+          };
     const int space = Qt::Key_Space;
-    row("port 1 by click, received", 1, 0, "received", "Command3", "Command1");
-    row("port 2 by Space, received", 2, space, "received", "Command3*", "Command2*");
+    const int enter = Qt::Key_Return;
+    const int letter = Qt::Key_A;
+    // A reception that received leaves the focus on no control, so no key starts a new wait
+    // (which would clear the lists) or types into a list.
+    row("port 1 by click, received", 1, 0, "received", "Command3", "Form1");
+    row("port 2 by Space, received", 2, space, "received", "Command3*", "Form1*");
+    row("port 1 by click, received, Enter, Space, a letter", 1, 0, "received", "Command3", "Form1",
+        {enter, space, letter});
+    row("port 2 by Enter, received, a letter, Space, Enter, Tab", 2, enter, "received", "Command3*",
+        "Form1*", {letter, space, enter, Qt::Key_Tab}, "Command1*");
+    row("port 1 by Space, received, Space, Tab", 1, space, "received", "Command3*", "Form1*",
+        {space, Qt::Key_Tab}, "Command1*");
     row("port 1 by Enter, Enter on 中断", 1, Qt::Key_Return, "Enter", "Command3*", "Command1*");
     row("port 2 by click, Enter on 中断", 2, 0, "Enter", "Command3", "Command2*");
     row("port 2 by keypad Enter, click on 中断", 2, Qt::Key_Enter, "click", "Command3*",
@@ -491,7 +496,7 @@ void tst_Form1Reception::focusDuringReception_data()
 }
 
 // The wait holds the focus on 中断, where a stray key changes nothing, and gives it back to
-// the port button however it ends.
+// the port button when it ends without a transmission.
 void tst_Form1Reception::focusDuringReception()
 {
     QFETCH(int, portButton);
@@ -499,19 +504,21 @@ void tst_Form1Reception::focusDuringReception()
     QFETCH(QString, ending);
     QFETCH(QString, focusDuring);
     QFETCH(QString, focusAfter);
+    QFETCH(QList<int>, laterKeys);
+    QFETCH(QString, focusAtEnd);
 
     selectAll(1);
     const auto fields = [this] {
         QStringList texts;
         for (int n = 1; n <= 8; ++n) {
-            texts += m_window.list(n)->currentText();
+            texts += m_console->window().list(n)->currentText();
         }
         return texts;
     };
     PseudoTerminal *line = portButton == 1 ? m_line1 : m_line2;
     QString focusSeen;
     during({[&] {
-        focusSeen = m_window.focus();
+        focusSeen = m_console->window().focus();
         const QStringList before = fields();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
         QCOMPARE(fields(), before);
@@ -520,21 +527,36 @@ void tst_Form1Reception::focusDuringReception()
         } else if (ending == QLatin1String("Enter")) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         } else if (ending == QLatin1String("click")) {
-            QTest::mouseClick(m_window.button(3), Qt::LeftButton);
+            QTest::mouseClick(m_console->window().button(3), Qt::LeftButton);
         } else {
             line->closeMaster();
         }
     }});
     if (key) {
-        m_window.button(portButton)->setFocus();
-        QTest::keyClick(m_window.button(portButton), Qt::Key(key));
+        m_console->window().button(portButton)->setFocus();
+        QTest::keyClick(m_console->window().button(portButton), Qt::Key(key));
     } else {
-        QTest::mouseClick(m_window.button(portButton), Qt::LeftButton);
+        QTest::mouseClick(m_console->window().button(portButton), Qt::LeftButton);
     }
 
     QCOMPARE(focusSeen, focusDuring);
-    QCOMPARE(m_window.focus(), focusAfter);
-    QCOMPARE(m_window.buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(m_console->window().focus(), focusAfter);
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
+
+    // What the reception left is what the later keys leave: no port opened, no wait begun,
+    // the decoded rows and their texts in place.
+    const QList<int> picks = indexes();
+    const QStringList shown = fields();
+    const QString status = m_console->window().label(7)->text();
+    for (int later : laterKeys) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(later));
+        QVERIFY(!m_console->port()->isOpen());
+    }
+    QCOMPARE(m_console->window().focus(), focusAtEnd);
+    QCOMPARE(indexes(), picks);
+    QCOMPARE(fields(), shown);
+    QCOMPARE(m_console->window().label(7)->text(), status);
+    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
 }
 
 QTEST_MAIN(tst_Form1Reception)

@@ -1,12 +1,18 @@
-#include "ChildConsole.h"
+#include "ConsoleProcess.h"
 #include "PlayerFiles.h"
 #include "ScratchDirectory.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include <optional>
 
@@ -22,6 +28,8 @@ private Q_SLOTS:
     void bytes();
     void writeReplacesLongerFile();
     void writeFailsOnDirectory();
+    void saveAndDeleteOverWhatBearsTheName_data();
+    void saveAndDeleteOverWhatBearsTheName();
     void saveKilledAtAnyMoment_data();
     void saveKilledAtAnyMoment();
     void removeDeletesFile();
@@ -121,6 +129,84 @@ void tst_PlayerFiles::writeFailsOnDirectory()
     QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
+void tst_PlayerFiles::saveAndDeleteOverWhatBearsTheName_data()
+{
+    QTest::addColumn<NameBearer>("bearer");
+#ifdef Q_OS_UNIX
+    QTest::newRow("link to a file outside the folder") << NameBearer::LinkToFile;
+    QTest::newRow("link to a character device") << NameBearer::LinkToDevice;
+    QTest::newRow("link to a folder") << NameBearer::LinkToFolder;
+    QTest::newRow("dangling link") << NameBearer::DanglingLink;
+    QTest::newRow("FIFO") << NameBearer::Fifo;
+#endif
+}
+
+namespace {
+#ifdef Q_OS_UNIX
+// What a name stands for itself, not following a link: its type, device, inode and size.
+QString identity(const QString &name)
+{
+    struct stat info = {};
+    if (::lstat(QFile::encodeName(name).constData(), &info) != 0) {
+        return QStringLiteral("missing");
+    }
+    return QStringLiteral("mode %1, rdev %2, inode %3, %4 bytes")
+        .arg(info.st_mode, 0, 8)
+        .arg(info.st_rdev)
+        .arg(info.st_ino)
+        .arg(info.st_size);
+}
+#endif
+} // namespace
+
+// Whatever bears a player file's name, a save puts a regular file with the record in the
+// folder in its place and a delete removes the name; nothing outside the folder changes.
+void tst_PlayerFiles::saveAndDeleteOverWhatBearsTheName()
+{
+#ifdef Q_OS_UNIX
+    QFETCH(NameBearer, bearer);
+
+    if (bearer == NameBearer::LinkToDevice && ::geteuid() != 0) {
+        QSKIP("making a device node needs root");
+    }
+    QTemporaryDir elsewhere;
+    QVERIFY(elsewhere.isValid());
+    const QString name = playerFileName(PlayerSlot::One);
+    QString target;
+    QVERIFY(makeNameBearer(bearer, name, elsewhere.path(), &target));
+    const QString targetBefore = identity(target);
+    const QByteArray targetContent = readFile(target);
+    const QStringList elsewhereBefore = QDir(elsewhere.path()).entryList(QDir::AllEntries);
+
+    const PlayerRecord record {3, 21, 60, 2, 1};
+    QCOMPARE(writePlayerFile(PlayerSlot::One, record), std::nullopt);
+    QVERIFY2(QFileInfo(name).isFile() && !QFileInfo(name).isSymLink(), qPrintable(identity(name)));
+    QCOMPARE(readFile(name), playerFileBytes(record));
+    QCOMPARE(QDir::current().entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                       | QDir::NoDotAndDotDot),
+             QStringList {name});
+    QCOMPARE(identity(target), targetBefore);
+    QCOMPARE(readFile(target), targetContent);
+    QCOMPARE(QDir(elsewhere.path()).entryList(QDir::AllEntries), elsewhereBefore);
+    QVERIFY(playerFilePresent(PlayerSlot::One));
+
+    // The same bearer again, and a delete: the name goes, its target stays.
+    QVERIFY(QFile::remove(name));
+    if (bearer == NameBearer::Fifo || bearer == NameBearer::DanglingLink) {
+        QVERIFY(makeNameBearer(bearer, name, elsewhere.path(), &target));
+    } else {
+        QVERIFY(QFile::link(target, name));
+    }
+    QVERIFY(!playerFilePresent(PlayerSlot::One));
+    QCOMPARE(removePlayerFile(PlayerSlot::One), std::nullopt);
+    QCOMPARE(identity(name), QStringLiteral("missing"));
+    QCOMPARE(identity(target), targetBefore);
+    QCOMPARE(readFile(target), targetContent);
+#else
+    QSKIP("Wine makes no symbolic links for a test to put in a player file's place");
+#endif
+}
+
 void tst_PlayerFiles::saveKilledAtAnyMoment_data()
 {
     QTest::addColumn<bool>("earlierFile");
@@ -151,7 +237,7 @@ void tst_PlayerFiles::saveKilledAtAnyMoment()
         if (earlierFile) {
             QCOMPARE(writePlayerFile(PlayerSlot::One, {0, 0, 0, 0, 0}), std::nullopt);
         }
-        ChildConsole child;
+        ConsoleProcess child;
         QCOMPARE(child.start(QStringList {QStringLiteral("save")} + records),
                  QByteArray("started"));
         QTest::qSleep(0); // yield the core, so the child starts saving
@@ -204,29 +290,44 @@ void tst_PlayerFiles::presence_data()
     QTest::addColumn<QStringList>("directories");
     QTest::addColumn<QStringList>("hidden"); // files marked hidden (Windows)
     QTest::addColumn<QStringList>("system"); // files marked as system files (Windows)
+    QTest::addColumn<QList<NameBearer>>("bearers"); // of player1.dat, in place of a file (Linux)
     QTest::addColumn<bool>("player1");
     QTest::addColumn<bool>("player2");
     const QStringList none;
+    const QList<NameBearer> noBearer;
 
-    QTest::newRow("none") << none << none << none << none << false << false;
-    QTest::newRow("only player2.dat")
-        << QStringList {QStringLiteral("player2.dat")} << none << none << none << false << true;
+    QTest::newRow("none") << none << none << none << none << noBearer << false << false;
+    QTest::newRow("only player2.dat") << QStringList {QStringLiteral("player2.dat")} << none << none
+                                      << none << noBearer << false << true;
     QTest::newRow("both") << QStringList {QStringLiteral("player1.dat"),
                                           QStringLiteral("player2.dat")}
-                          << none << none << none << true << true;
+                          << none << none << none << noBearer << true << true;
     QTest::newRow("directory named player1.dat")
-        << none << QStringList {QStringLiteral("player1.dat")} << none << none << false << false;
-    QTest::newRow("PLAYER1.DAT in capitals")
-        << QStringList {QStringLiteral("PLAYER1.DAT")} << none << none << none << false << false;
+        << none << QStringList {QStringLiteral("player1.dat")} << none << none << noBearer << false
+        << false;
+    QTest::newRow("PLAYER1.DAT in capitals") << QStringList {QStringLiteral("PLAYER1.DAT")} << none
+                                             << none << none << noBearer << false << false;
     QTest::newRow("similar names")
         << QStringList {QStringLiteral("player1.dat.bak"), QStringLiteral("xplayer2.dat")} << none
-        << none << none << false << false;
+        << none << none << noBearer << false << false;
+#ifdef Q_OS_UNIX
+    // A link, even to an ordinary file, is no file in the folder; nor is a FIFO.
+    const QStringList only2 {QStringLiteral("player2.dat")};
+    QTest::newRow("player1.dat a link to a file elsewhere")
+        << only2 << none << none << none << QList {NameBearer::LinkToFile} << false << true;
+    QTest::newRow("player1.dat a dangling link")
+        << only2 << none << none << none << QList {NameBearer::DanglingLink} << false << true;
+    QTest::newRow("player1.dat a FIFO")
+        << only2 << none << none << none << QList {NameBearer::Fifo} << false << true;
+#endif
 #ifdef Q_OS_WIN
     const QStringList both {QStringLiteral("player1.dat"), QStringLiteral("player2.dat")};
     QTest::newRow("hidden player1.dat")
-        << both << none << QStringList {QStringLiteral("player1.dat")} << none << false << true;
+        << both << none << QStringList {QStringLiteral("player1.dat")} << none << noBearer << false
+        << true;
     QTest::newRow("system player2.dat")
-        << both << none << none << QStringList {QStringLiteral("player2.dat")} << true << false;
+        << both << none << none << QStringList {QStringLiteral("player2.dat")} << noBearer << true
+        << false;
 #endif
 }
 
@@ -236,6 +337,7 @@ void tst_PlayerFiles::presence()
     QFETCH(QStringList, directories);
     QFETCH(QStringList, hidden);
     QFETCH(QStringList, system);
+    QFETCH(QList<NameBearer>, bearers);
     QFETCH(bool, player1);
     QFETCH(bool, player2);
 
@@ -250,6 +352,11 @@ void tst_PlayerFiles::presence()
     }
     for (const QString &name : system) {
         QVERIFY(markFile(name, FileMark::System));
+    }
+    QTemporaryDir elsewhere;
+    for (NameBearer bearer : bearers) {
+        QString target;
+        QVERIFY(makeNameBearer(bearer, QStringLiteral("player1.dat"), elsewhere.path(), &target));
     }
     QCOMPARE(playerFilePresent(PlayerSlot::One), player1);
     QCOMPARE(playerFilePresent(PlayerSlot::Two), player2);

@@ -1,4 +1,4 @@
-#include "ChildConsole.h"
+#include "ConsoleProcess.h"
 #include "PlayerLines.h"
 #include "PortMessages.h"
 #include "SerialLine.h"
@@ -417,7 +417,7 @@ void TestSerialReception::consoleOfItsOwnReceives()
 {
     // Nothing but the line wakes a console in a process of its own, as at the table: no
     // timer of this test runs there. Port 2, greeting and all.
-    ChildConsole console;
+    ConsoleProcess console;
     QCOMPARE(console.start({QStringLiteral("receive"), QStringLiteral("2")}),
              QByteArray("started"));
     const QByteArray transmission("3011000000000000K");
@@ -430,8 +430,12 @@ void TestSerialReception::portThatCannotBeOpened_data()
     QTest::addColumn<int>("portNumber");
     // "missing" (COM99 on Windows), "directory", "file" or "under a file" (a name below a
     // file) in a fresh temporary directory; "held here": the player's line, open in another
-    // port object of this process, "held here, through a link" named by a link outside /dev;
-    // "held by a console": open in a second console process
+    // port object of this process, "held here, through a link" named by a link outside /dev
+    // for both, "held here by name, asked through a link" held by its own name and asked for
+    // by the link; "held by a console": open in a second console process ("... on a link":
+    // the console holds it by the link, "..., asked through a link": the test asks by it);
+    // "held exclusive": open elsewhere with TIOCEXCL and no lock file; "loop": two links
+    // that name each other
     QTest::addColumn<QString>("place");
     // The status line's first line, with {device} and the {pid} of the process that holds
     // the device.
@@ -486,6 +490,31 @@ void TestSerialReception::portThatCannotBeOpened_data()
         << QStringLiteral(
                "ポート２は他のプログラムが使用中です: {device}（tst_serialreception、PID {pid}）")
         << QStringLiteral("もう一度「ポート２」を押してください。");
+    QTest::newRow("port 2, a link loop")
+        << 2 << QStringLiteral("loop")
+        << QStringLiteral("ポート２を開けません: {device}: リンクが循環しています") << QString();
+    // One device by two names is one port: the device's lock file names the holder.
+    QTest::newRow("port 1, held in this process by its own name, asked for through a link")
+        << 1 << QStringLiteral("held here by name, asked through a link")
+        << QStringLiteral(
+               "ポート１は他のプログラムが使用中です: {device}（tst_serialreception、PID {pid}）")
+        << QStringLiteral("もう一度「ポート１」を押してください。");
+    QTest::newRow("port 2, held by a console on a link, asked for by its own name")
+        << 2 << QStringLiteral("held by a console on a link")
+        << QStringLiteral(
+               "ポート２は他のプログラムが使用中です: {device}（kelmi-test-child、PID {pid}）")
+        << QStringLiteral("もう一度「ポート２」を押してください。");
+    QTest::newRow("port 1, held by a console by its own name, asked for through a link")
+        << 1 << QStringLiteral("held by a console, asked through a link")
+        << QStringLiteral(
+               "ポート１は他のプログラムが使用中です: {device}（kelmi-test-child、PID {pid}）")
+        << QStringLiteral("もう一度「ポート１」を押してください。");
+    // Another program made the line exclusive (TIOCEXCL) and wrote no lock file. Root's open
+    // would succeed all the same; the console leaves the line, and the flag, alone.
+    QTest::newRow("port 2, held exclusive by another program")
+        << 2 << QStringLiteral("held exclusive")
+        << QStringLiteral("ポート２は他のプログラムが使用中です: {device}")
+        << QStringLiteral("もう一度「ポート２」を押してください。");
 #endif
 }
 
@@ -499,14 +528,45 @@ void TestSerialReception::portThatCannotBeOpened()
     QTemporaryDir temporary;
     QVERIFY(temporary.isValid());
     SerialLine holderHere;
-    ChildConsole holderConsole;
+    ConsoleProcess holderConsole;
     QString path = line(portNumber).slavePath();
     qint64 holder = QCoreApplication::applicationPid();
-    if (place.startsWith(QLatin1String("held here"))) {
+    const QByteArray variable = portNumber == 2 ? "KELMI_PORT2" : "KELMI_PORT1";
+    // As a rehearsal names its pseudo-terminal: socat's link, outside /dev.
+    const QString link = temporary.filePath(QStringLiteral("kelmi-console"));
+#ifdef Q_OS_UNIX
+    int exclusiveHolder = -1;
+#endif
+    if (place.contains(QLatin1String("link"))) {
+        QVERIFY(QFile::link(path, link));
+    }
+    if (place == QLatin1String("held here by name, asked through a link")) {
+        QVERIFY2(holderHere.open(path), qPrintable(holderHere.error().text));
+        path = link;
+    } else if (place.startsWith(QLatin1String("held by a console"))
+               && place.contains(QLatin1String("link"))) {
+        const bool holderOnLink = place.endsWith(QLatin1String("on a link"));
+        qputenv(variable.constData(), QFile::encodeName(holderOnLink ? link : path));
+        const QByteArray started
+            = holderConsole.start({QStringLiteral("receive"), QString::number(portNumber)});
+        QCOMPARE(started, QByteArray("started"));
+        holder = holderConsole.pid();
+        if (!holderOnLink) {
+            path = link;
+        }
+    } else if (place == QLatin1String("loop")) {
+        path = temporary.filePath(QStringLiteral("ttyLOOP"));
+        QVERIFY(QFile::link(path, link));
+        QVERIFY(QFile::link(link, path));
+    } else if (place == QLatin1String("held exclusive")) {
+#ifdef Q_OS_UNIX
+        exclusiveHolder
+            = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        QVERIFY(exclusiveHolder >= 0);
+        QCOMPARE(::ioctl(exclusiveHolder, TIOCEXCL), 0);
+#endif
+    } else if (place.startsWith(QLatin1String("held here"))) {
         if (place.endsWith(QLatin1String("link"))) {
-            // As a rehearsal names its pseudo-terminal: socat's link, outside /dev.
-            const QString link = temporary.filePath(QStringLiteral("kelmi-console"));
-            QVERIFY(QFile::link(path, link));
             path = link;
         }
         QVERIFY2(holderHere.open(path), qPrintable(holderHere.error().text));
@@ -528,7 +588,7 @@ void TestSerialReception::portThatCannotBeOpened()
             path += QStringLiteral("/ttyUSB0");
         }
     }
-    qputenv(portNumber == 2 ? "KELMI_PORT2" : "KELMI_PORT1", path.toLocal8Bit());
+    qputenv(variable.constData(), path.toLocal8Bit());
 #ifdef Q_OS_WIN
     if (place.startsWith(QLatin1String("held")) && SerialLine().open(path)) {
         QSKIP("Wine lets a second program open a COM port that another holds; Windows refuses "
@@ -557,6 +617,15 @@ void TestSerialReception::portThatCannotBeOpened()
     QVERIFY2(!yielded, "a failed open ends the reception without waiting");
     QVERIFY(!reception.isWaiting());
     QVERIFY(!portOf(reception)->isOpen());
+#ifdef Q_OS_UNIX
+    if (exclusiveHolder >= 0) {
+        int exclusive = 0;
+        QCOMPARE(::ioctl(exclusiveHolder, TIOCGEXCL, &exclusive), 0);
+        ::ioctl(exclusiveHolder, TIOCNXCL);
+        ::close(exclusiveHolder);
+        QVERIFY2(exclusive, "the other program's line is exclusive no more");
+    }
+#endif
 }
 
 #ifdef Q_OS_UNIX
@@ -590,6 +659,11 @@ void TestSerialReception::portOpenedByAnotherUser_data()
     QTest::newRow("port 2, a stale lock of another user")
         << 2 << 0666 << QByteArray("tty") << QString() << QByteArray("4194999\nminicom\n")
         << QStringLiteral("ポート２を開けません: %1: 古いロックファイル {lock} が残っています")
+        << QStringLiteral("管理者にこのファイルを削除してもらってください。");
+    // 2^32, which a 32-bit process ID would take for process 0: this process's own group.
+    QTest::newRow("port 1, a lock of another user whose PID is no process ID")
+        << 1 << 0666 << QByteArray("tty") << QString() << QByteArray("4294967296\nminicom\n")
+        << QStringLiteral("ポート１を開けません: %1: 古いロックファイル {lock} が残っています")
         << QStringLiteral("管理者にこのファイルを削除してもらってください。");
 #ifdef Q_OS_UNIX
     QTest::newRow("port 1, group dialout may only read it")
@@ -630,7 +704,7 @@ void TestSerialReception::portOpenedByAnotherUser()
     QFETCH(QString, expectedHint);
 
     // Root may open any device, exclusive or not; the operator's account may not.
-    if (!ChildConsole::canRunAsNobody()) {
+    if (!ConsoleProcess::canRunAsNobody()) {
         QSKIP("running a console as another user needs root");
     }
     const QString path = line(portNumber).slavePath();
@@ -643,7 +717,9 @@ void TestSerialReception::portOpenedByAnotherUser()
         QSKIP("this system has no such group, or a name for that number");
     }
     QCOMPARE(::chown(device.constData(), 0, gid), 0);
+#ifdef Q_OS_UNIX
     int exclusiveHolder = -1;
+#endif
     SerialLine rootsLine;
     if (holder == QLatin1String("exclusive")) {
         exclusiveHolder = ::open(device.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -669,9 +745,9 @@ void TestSerialReception::portOpenedByAnotherUser()
     expectedFirstLine.replace(QLatin1String("{lock}"), QFileInfo(lock).canonicalFilePath())
         .replace(QLatin1String("{pid}"), QLatin1String(pid));
 
-    ChildConsole console;
+    ConsoleProcess console;
     const QByteArray outcome = console.start(
-        {QStringLiteral("receive"), QString::number(portNumber)}, ChildConsole::User::Nobody);
+        {QStringLiteral("receive"), QString::number(portNumber)}, ConsoleProcess::User::Nobody);
     if (exclusiveHolder >= 0) {
         ::ioctl(exclusiveHolder, TIOCNXCL);
         ::close(exclusiveHolder);
@@ -681,7 +757,7 @@ void TestSerialReception::portOpenedByAnotherUser()
         QVERIFY(QFile::remove(lock));
     }
 
-    const QString message = ChildConsole::failureMessage(outcome);
+    const QString message = ConsoleProcess::failureMessage(outcome);
     QVERIFY2(!message.isEmpty(), outcome.constData());
     QCOMPARE(message.section(u'\n', 0, 0), expectedFirstLine.arg(path));
     QVERIFY2(message.section(u'\n', 1).contains(expectedHint), qPrintable(message));
@@ -699,7 +775,7 @@ void TestSerialReception::killedConsoleLeavesPortUsable()
     QFETCH(int, portNumber);
 
     // The operator's account, not root: root would open a device left exclusive as well.
-    if (!ChildConsole::canRunAsNobody()) {
+    if (!ConsoleProcess::canRunAsNobody()) {
         QSKIP("running a console as another user needs root");
     }
     // A console killed during its wait leaves its lock file behind and the device open
@@ -708,12 +784,12 @@ void TestSerialReception::killedConsoleLeavesPortUsable()
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0666), 0);
     const QStringList receive {QStringLiteral("receive"), QString::number(portNumber)};
     {
-        ChildConsole killed;
-        QCOMPARE(killed.start(receive, ChildConsole::User::Nobody), QByteArray("started"));
+        ConsoleProcess killed;
+        QCOMPARE(killed.start(receive, ConsoleProcess::User::Nobody), QByteArray("started"));
         killed.kill();
     }
-    ChildConsole next;
-    QCOMPARE(next.start(receive, ChildConsole::User::Nobody), QByteArray("started"));
+    ConsoleProcess next;
+    QCOMPARE(next.start(receive, ConsoleProcess::User::Nobody), QByteArray("started"));
     const QByteArray transmission("2004100000000000Q");
     QVERIFY(line(portNumber).write(transmission));
     QCOMPARE(next.nextLine(), "received " + transmission.toHex());
@@ -774,6 +850,14 @@ void TestSerialReception::operatorReasons_data()
         << int(ERROR_DEVICE_REMOVED) << QStringLiteral("回線が切れました");
     QTest::newRow("no serial port")
         << int(ERROR_INVALID_FUNCTION) << QStringLiteral("シリアルポートではありません");
+    QTest::newRow("link loop") << int(ERROR_CANT_RESOLVE_FILENAME)
+                               << QStringLiteral("リンクが循環しています");
+    QTest::newRow("no line settings")
+        << int(ERROR_INVALID_PARAMETER) << QStringLiteral("設定を受け付けません");
+    QTest::newRow("not a folder") << int(ERROR_DIRECTORY)
+                                  << QStringLiteral("フォルダーではありません");
+    QTest::newRow("name too long")
+        << int(ERROR_FILENAME_EXCED_RANGE) << QStringLiteral("名前が長すぎます");
     QTest::newRow("unknown") << int(ERROR_OUTOFMEMORY) << QString();
 #else
     QTest::newRow("no such device") << int(ENXIO) << QStringLiteral("デバイスがありません");
@@ -784,6 +868,10 @@ void TestSerialReception::operatorReasons_data()
     QTest::newRow("hung up") << int(EPIPE) << QStringLiteral("回線が切れました");
     QTest::newRow("not a terminal")
         << int(ENOTTY) << QStringLiteral("シリアルポートではありません");
+    QTest::newRow("link loop") << int(ELOOP) << QStringLiteral("リンクが循環しています");
+    QTest::newRow("no line settings") << int(EINVAL) << QStringLiteral("設定を受け付けません");
+    QTest::newRow("not a folder") << int(ENOTDIR) << QStringLiteral("フォルダーではありません");
+    QTest::newRow("name too long") << int(ENAMETOOLONG) << QStringLiteral("名前が長すぎます");
     QTest::newRow("unknown") << int(ENOMEM) << QString();
 #endif
 }

@@ -1,9 +1,8 @@
+#include "ConsoleFixture.h"
 #include "ConsoleModel.h"
 #include "FixedList.h"
 #include "Form1.h"
-#include "PlayerLines.h"
 #include "ProcessStatus.h"
-#include "ScratchDirectory.h"
 #include "SerialLine.h"
 #include "TransmissionMaker.h"
 #include "WindowProbe.h"
@@ -60,10 +59,7 @@ private:
     std::unique_ptr<TransmissionMaker> m_maker;
     std::unique_ptr<ConsoleModel> m_model;
 
-    std::unique_ptr<ScratchDirectory> m_directory;
-    std::unique_ptr<PlayerLines> m_lines;
-    std::unique_ptr<Form1> m_form;
-    WindowProbe m_window {nullptr};
+    std::unique_ptr<ConsoleFixture> m_console;
 
     int m_receptions = 0;
     int m_steps = 0;
@@ -136,16 +132,13 @@ void tst_Soak::initTestCase()
     previousHandler = qInstallMessageHandler(quietHandler);
     m_maker = std::make_unique<TransmissionMaker>(&m_random);
 
-    m_directory = std::make_unique<ScratchDirectory>();
-    QVERIFY(m_directory->isValid());
-    m_lines = std::make_unique<PlayerLines>();
-    QVERIFY2(m_lines->isOpen(), qPrintable(m_lines->errorString()));
+    m_console = std::make_unique<ConsoleFixture>();
+    QVERIFY2(m_console->setUpError().isEmpty(), qPrintable(m_console->setUpError()));
 }
 
 void tst_Soak::cleanupTestCase()
 {
-    m_form.reset();
-    m_directory.reset();
+    m_console.reset();
     qInstallMessageHandler(previousHandler);
 }
 
@@ -163,10 +156,7 @@ void tst_Soak::startConsole()
         }
     }
     m_model = std::make_unique<ConsoleModel>(files[0], files[1]);
-    m_form = std::make_unique<Form1>();
-    m_window.form = m_form.get();
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    QVERIFY(m_console->showWindow());
 }
 
 void tst_Soak::soak()
@@ -242,7 +232,7 @@ void tst_Soak::operatorAction(bool inWait)
         // abort button outside one. (The abort during a wait ends a reception's steps.)
         const int button = inWait ? slot : 3;
         note(QStringLiteral("click disabled Command%1").arg(button));
-        QTest::mouseClick(m_window.button(button), Qt::LeftButton);
+        QTest::mouseClick(m_console->window().button(button), Qt::LeftButton);
         check(QStringLiteral("a click on disabled Command%1").arg(button));
         break;
     }
@@ -251,7 +241,7 @@ void tst_Soak::operatorAction(bool inWait)
 
 void tst_Soak::reception(int slot, bool mayNest)
 {
-    PseudoTerminal *line = &m_lines->line(slot);
+    PseudoTerminal *line = &m_console->line(slot);
     if (mayNest && chance(10)) {
         // Line noise while the port is closed belongs to no transmission.
         const QByteArray noise = m_maker->noise(between(1, 30));
@@ -288,7 +278,7 @@ void tst_Soak::reception(int slot, bool mayNest)
         steps.append([this, nest] {
             note(QStringLiteral("click abort"));
             m_model->abort();
-            QTest::mouseClick(m_window.button(3), Qt::LeftButton);
+            QTest::mouseClick(m_console->window().button(3), Qt::LeftButton);
             if (!check(QStringLiteral("abort"))) {
                 return;
             }
@@ -331,11 +321,11 @@ void tst_Soak::reception(int slot, bool mayNest)
     hang.setSingleShot(true);
     connect(&hang, &QTimer::timeout, &context, [&] {
         fail(QStringLiteral("the reception still waits after %1 ms").arg(hangMs));
-        QTest::mouseClick(m_window.button(3), Qt::LeftButton);
+        QTest::mouseClick(m_console->window().button(3), Qt::LeftButton);
     });
     hang.start(hangMs);
 
-    QTest::mouseClick(m_window.button(slot), Qt::LeftButton);
+    QTest::mouseClick(m_console->window().button(slot), Qt::LeftButton);
 
     if (!m_failure.isEmpty()) {
         return;
@@ -371,7 +361,7 @@ void tst_Soak::deliverPiece(PseudoTerminal *line, const QByteArray &piece)
 void tst_Soak::pickInList()
 {
     const int combo = between(1, 8);
-    FixedList *list = m_window.list(combo);
+    FixedList *list = m_console->window().list(combo);
     switch (m_random.bounded(6)) {
     case 0: {
         // Typing, even a row's own text and Enter, leaves the list without a selection.
@@ -405,7 +395,7 @@ void tst_Soak::fillSlot(int slot)
     for (int combo : combos) {
         const int row = between(0, listRows[combo - 1] - 1);
         note(QStringLiteral("pick row %1 in Combo%2").arg(row).arg(combo));
-        m_window.list(combo)->setListIndex(row);
+        m_console->window().list(combo)->setListIndex(row);
         m_model->pick(combo, row);
     }
 }
@@ -417,7 +407,8 @@ void tst_Soak::clickSave(int slot)
     const std::optional<QString> expected = m_model->save(slot);
     m_validationMessages += expected ? 1 : 0;
     m_filesWritten += !wasSaved && m_model->state().files[slot - 1] ? 1 : 0;
-    const std::optional<ShownMessage> shown = clickAndAnswer(m_window.button(slot == 1 ? 4 : 5));
+    const std::optional<ShownMessage> shown
+        = clickAndAnswer(m_console->window().button(slot == 1 ? 4 : 5));
     if (shown.has_value() != expected.has_value() || (shown && shown->text != *expected)) {
         fail(QStringLiteral("save %1 showed \"%2\", expected \"%3\"")
                  .arg(slot)
@@ -433,7 +424,8 @@ void tst_Soak::clickDelete(int slot)
     note(QStringLiteral("click delete %1").arg(slot));
     m_filesRemoved += m_model->buttonEnabled(slot == 1 ? 6 : 7) ? 1 : 0;
     m_model->remove(slot);
-    const std::optional<ShownMessage> shown = clickAndAnswer(m_window.button(slot == 1 ? 6 : 7));
+    const std::optional<ShownMessage> shown
+        = clickAndAnswer(m_console->window().button(slot == 1 ? 6 : 7));
     if (shown) {
         fail(QStringLiteral("delete %1 showed \"%2\"").arg(slot).arg(shown->text));
         return;
@@ -445,12 +437,12 @@ ConsoleModel::State tst_Soak::consoleState() const
 {
     ConsoleModel::State state;
     for (int n = 1; n <= 8; ++n) {
-        state.lists[n - 1] = m_window.list(n)->listIndex();
+        state.lists[n - 1] = m_console->window().list(n)->listIndex();
     }
     for (int n = 1; n <= 7; ++n) {
-        state.buttons[n - 1] = m_window.button(n)->isEnabled();
+        state.buttons[n - 1] = m_console->window().button(n)->isEnabled();
     }
-    state.label = m_window.label(7)->toolTip();
+    state.label = m_console->window().label(7)->toolTip();
     for (int slot = 1; slot <= 2; ++slot) {
         QFile file(fileName(slot));
         if (QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly)) {
@@ -468,7 +460,7 @@ bool tst_Soak::check(const QString &after)
         return false;
     }
     const ConsoleModel::State shown = consoleState();
-    if (const QString problem = m_window.statusProblem(); !problem.isEmpty()) {
+    if (const QString problem = m_console->window().statusProblem(); !problem.isEmpty()) {
         return fail(QStringLiteral("after %1 the status line shows %2").arg(after, problem));
     }
     if (shown == m_model->state()) {
@@ -484,15 +476,15 @@ bool tst_Soak::checkIdle(const QString &after)
     if (!check(after)) {
         return false;
     }
-    if (m_form->findChild<SerialLine *>(QStringLiteral("MSComm1"))->isOpen()) {
+    if (m_console->port()->isOpen()) {
         return fail(QStringLiteral("the port is still open after %1").arg(after));
     }
     // Port 2 greets its device once per reception; port 1 sends nothing.
     const QByteArray greetings = QByteArray("AT\r").repeated(m_greetingsDue);
     QByteArray sent2
-        = m_lines->line(2).waitForBytes(greetings.size(), greetings.isEmpty() ? 0 : 1000);
-    sent2 += m_lines->line(2).readAvailable();
-    const QByteArray sent1 = m_lines->line(1).readAvailable();
+        = m_console->line(2).waitForBytes(greetings.size(), greetings.isEmpty() ? 0 : 1000);
+    sent2 += m_console->line(2).readAvailable();
+    const QByteArray sent1 = m_console->line(1).readAvailable();
     m_greetingsDue = 0;
     if (sent2 != greetings || !sent1.isEmpty()) {
         return fail(QStringLiteral("after %1 port 1 sent \"%2\" and port 2 \"%3\"")

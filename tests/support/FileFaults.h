@@ -18,6 +18,9 @@ enum class FileFault {
     // Takes the test run with the library FailingFsync.cpp preloaded, as ctest does.
     SyncNoSpace,
     SyncIoError,
+    // The working folder is removed while the console runs (Linux; Windows refuses to remove
+    // a folder that a program works in). Lifted, a new folder of that name is the working one.
+    WorkingFolderRemoved,
 };
 
 // One fault, injected the way it really happens on this platform (FileFaultsUnix.cpp,

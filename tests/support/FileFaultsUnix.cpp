@@ -101,6 +101,7 @@ struct InjectedFileFault::Private
     std::unique_ptr<QTemporaryDir> mountPoint;
     QString previousDirectory;
     long long previousLimit = -1;
+    QByteArray removedFolder; // the working folder's path, while it is removed
 };
 
 InjectedFileFault::InjectedFileFault(FileFault fault)
@@ -132,6 +133,7 @@ InjectedFileFault::InjectedFileFault(FileFault fault)
         break;
     case FileFault::DirectoryInName:
     case FileFault::FileSizeLimit:
+    case FileFault::WorkingFolderRemoved:
         break;
     case FileFault::HeldByAnotherProcess:
         m_skipReason = QStringLiteral("Linux lets a program replace or remove a file that "
@@ -202,6 +204,10 @@ bool InjectedFileFault::injectHere(const QString &name)
         ok = qputenv(failingSyncVariable,
                      QByteArray::number(m_fault == FileFault::SyncNoSpace ? ENOSPC : EIO));
         break;
+    case FileFault::WorkingFolderRemoved:
+        d->removedFolder = QFile::encodeName(QDir::currentPath());
+        ok = ::rmdir(d->removedFolder.constData()) == 0;
+        break;
     case FileFault::DirectoryInName: // the same everywhere: FileFaults.cpp
     case FileFault::HeldByAnotherProcess:
         break;
@@ -232,6 +238,10 @@ bool InjectedFileFault::liftHere()
     case FileFault::SyncNoSpace:
     case FileFault::SyncIoError:
         ok = qunsetenv(failingSyncVariable);
+        break;
+    case FileFault::WorkingFolderRemoved:
+        ok = ::mkdir(d->removedFolder.constData(), 0755) == 0
+            && ::chdir(d->removedFolder.constData()) == 0;
         break;
     case FileFault::DirectoryInName: // the same everywhere: FileFaults.cpp
     case FileFault::HeldByAnotherProcess:

@@ -1,12 +1,12 @@
 #include "FileFaults.h"
 
-#include "ChildConsole.h"
+#include "ConsoleProcess.h"
 
 #include <QDir>
 
 struct InjectedFileFault::Private
 {
-    ChildConsole holder;
+    ConsoleProcess holder;
 };
 
 InjectedFileFault::InjectedFileFault(FileFault fault)
@@ -24,6 +24,7 @@ InjectedFileFault::InjectedFileFault(FileFault fault)
     case FileFault::FolderOfAnotherUser:
     case FileFault::SyncNoSpace:
     case FileFault::SyncIoError:
+    case FileFault::WorkingFolderRemoved:
         m_skipReason = QStringLiteral("this fault is injected on Linux only");
         break;
     }

@@ -2,11 +2,6 @@
 
 #include <QFile>
 
-#include <climits>
-#include <cstring>
-#include <dirent.h>
-#include <unistd.h>
-
 qint64 processStatusKiB(qint64 pid, const char *field)
 {
     QFile status(pid == 0 ? QStringLiteral("/proc/self/status")
@@ -25,26 +20,4 @@ qint64 processStatusKiB(qint64 pid, const char *field)
         }
     }
     return -1;
-}
-
-bool processHasOpen(qint64 pid, const QByteArray &path)
-{
-    // Plain system calls: the benchmark reads this in a tight loop.
-    const QByteArray folder = "/proc/" + QByteArray::number(pid) + "/fd";
-    DIR *descriptors = ::opendir(folder.constData());
-    if (!descriptors) {
-        return false;
-    }
-    bool found = false;
-    char target[PATH_MAX];
-    while (const dirent *entry = ::readdir(descriptors)) {
-        const ssize_t length
-            = ::readlinkat(::dirfd(descriptors), entry->d_name, target, sizeof target);
-        if (length == path.size() && std::memcmp(target, path.constData(), size_t(length)) == 0) {
-            found = true;
-            break;
-        }
-    }
-    ::closedir(descriptors);
-    return found;
 }

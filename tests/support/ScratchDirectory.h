@@ -5,7 +5,8 @@
 #include <QTemporaryDir>
 
 // A fresh, empty working directory for one test case, where the console reads and writes
-// its player data files; the previous working directory comes back when it goes.
+// its player data files; the previous working directory comes back when it goes, and
+// everything made in it goes with it, folders with names the system cannot decode too.
 class ScratchDirectory
 {
 public:
@@ -15,6 +16,10 @@ public:
     ScratchDirectory &operator=(const ScratchDirectory &) = delete;
 
     bool isValid() const { return m_entered; }
+
+    // Makes a folder of this name (raw bytes: Shift_JIS, say, which a UTF-8 system cannot
+    // decode) in the working directory and makes it the working directory.
+    static bool enterNewFolder(const QByteArray &rawName);
 
 private:
     QString m_previous;
@@ -33,3 +38,13 @@ enum class FileMark { Hidden, System };
 
 // Marks a file as attrib +h or +s does; false where the platform has no such marks.
 bool markFile(const QString &name, FileMark mark);
+
+// What else than an ordinary file can bear a player data file's name in the working folder
+// (Linux): a symbolic link to an ordinary file outside the folder, to a character device, to
+// a folder, one that points nowhere, and a FIFO.
+enum class NameBearer { LinkToFile, LinkToDevice, LinkToFolder, DanglingLink, Fifo };
+
+// Makes the bearer of `name` in the working folder; a link's target is made in `elsewhere`
+// (the device with mknod, which takes root) and returned in `target`. False when it cannot.
+bool makeNameBearer(NameBearer bearer, const QString &name, const QString &elsewhere,
+                    QString *target);

@@ -1,46 +1,50 @@
-#include "ChildConsole.h"
+#include "ConsoleProcess.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
 
-ChildConsole::~ChildConsole()
-{
-    kill();
-}
-
 namespace {
 
-// Built beside the tests.
-QString childProgram()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/kelmi-test-child");
-}
-
 // nobody may not reach a build folder below a private home (/root is 0700), so it runs a
-// copy of the child from a folder that everyone may enter. The child links Qt's shared
-// libraries only, so the copy runs anywhere.
-QString childForNobody()
+// copy of the program from a folder that everyone may enter. The test child links Qt's
+// shared libraries only, so the copy runs anywhere.
+QString copyForNobody(const QString &program)
 {
     static QTemporaryDir folder;
-    const QString copy = folder.filePath(QStringLiteral("kelmi-test-child"));
+    const QString copy = folder.filePath(QFileInfo(program).fileName());
     if (folder.isValid() && !QFile::exists(copy)) {
         QFile::setPermissions(folder.path(),
                               QFile::permissions(folder.path()) | QFile::ExeGroup | QFile::ReadGroup
                                   | QFile::ExeOther | QFile::ReadOther);
-        QFile::copy(childProgram(), copy);
+        QFile::copy(program, copy);
     }
     return copy;
 }
 
 } // namespace
 
-bool ChildConsole::canRunAsNobody()
+QString ConsoleProcess::testChild()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/kelmi-test-child");
+}
+
+ConsoleProcess::ConsoleProcess(const QString &program)
+    : m_program(program)
+{ }
+
+ConsoleProcess::~ConsoleProcess()
+{
+    kill();
+}
+
+bool ConsoleProcess::canRunAsNobody()
 {
 #ifdef Q_OS_UNIX
     return ::geteuid() == 0;
@@ -49,7 +53,7 @@ bool ChildConsole::canRunAsNobody()
 #endif
 }
 
-QByteArray ChildConsole::start(const QStringList &arguments, User user)
+QByteArray ConsoleProcess::start(const QStringList &arguments, User user)
 {
     if (user == User::Nobody) {
         // The child may not enter the test's private working directory.
@@ -57,15 +61,15 @@ QByteArray ChildConsole::start(const QStringList &arguments, User user)
         m_process.start(QStringLiteral("setpriv"),
                         QStringList {QStringLiteral("--reuid=65534"),
                                      QStringLiteral("--regid=65534"),
-                                     QStringLiteral("--clear-groups"), childForNobody()}
+                                     QStringLiteral("--clear-groups"), copyForNobody(m_program)}
                             + arguments);
     } else {
-        m_process.start(childProgram(), arguments);
+        m_process.start(m_program, arguments);
     }
     return nextLine();
 }
 
-QByteArray ChildConsole::nextLine(int timeoutMs)
+QByteArray ConsoleProcess::nextLine(int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
     while (!m_process.canReadLine() && !deadline.hasExpired()
@@ -83,7 +87,7 @@ QByteArray ChildConsole::nextLine(int timeoutMs)
     return line.trimmed();
 }
 
-void ChildConsole::kill()
+void ConsoleProcess::kill()
 {
     if (m_process.state() != QProcess::NotRunning) {
         m_process.kill();
@@ -91,7 +95,7 @@ void ChildConsole::kill()
     }
 }
 
-QString ChildConsole::failureMessage(const QByteArray &line)
+QString ConsoleProcess::failureMessage(const QByteArray &line)
 {
     return line.startsWith("failed ")
         ? QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(7)))

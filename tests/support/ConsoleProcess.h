@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// Another console process, which tells on its standard output what it does, one line at a
+// time: the test child (kelmi-test-child, see TestChildMain.cpp) that a test can kill or
+// run as another user, or a program that reports the same way.
+class ConsoleProcess
+{
+public:
+    enum class User { Same, Nobody };
+
+    // The test child, built beside the tests.
+    static QString testChild();
+
+    explicit ConsoleProcess(const QString &program = testChild());
+    ~ConsoleProcess();
+    ConsoleProcess(const ConsoleProcess &) = delete;
+    ConsoleProcess &operator=(const ConsoleProcess &) = delete;
+
+    // Dropping to nobody takes root; without it a test skips.
+    static bool canRunAsNobody();
+
+    // Starts the program with these arguments and returns its first line: for the test
+    // child "started" once it is at work, or how it ended straight away.
+    QByteArray start(const QStringList &arguments, User user = User::Same);
+    // The next line, waiting up to timeoutMs for it; "no line: " and the standard error
+    // when none came.
+    QByteArray nextLine(int timeoutMs = 5000);
+    qint64 pid() const { return m_process.processId(); }
+    // SIGKILL, as a crash or the task manager would end it.
+    void kill();
+
+    // The operator's message in a "failed ..." line.
+    static QString failureMessage(const QByteArray &line);
+
+private:
+    QString m_program;
+    QProcess m_process;
+};

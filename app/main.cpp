@@ -1,3 +1,4 @@
+#include "DeferredIconEngine.h"
 #include "Form1.h"
 #include "QtTranslations.h"
 #include "ReadinessReport.h"
@@ -10,13 +11,16 @@
 namespace {
 
 // The icon theme's picture where the system has one (the installed Linux package), else the
-// same pictures built into the program.
+// same pictures built into the program, decoded once something asks for them.
 QIcon applicationIcon()
 {
-    QIcon builtIn;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        builtIn.addFile(QStringLiteral(":/icons/%1x%1/io.github.kelmi.Console.png").arg(size));
-    }
+    const QIcon builtIn(new DeferredIconEngine([] {
+        QIcon pictures;
+        for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+            pictures.addFile(QStringLiteral(":/icons/%1x%1/io.github.kelmi.Console.png").arg(size));
+        }
+        return pictures;
+    }));
     return QIcon::fromTheme(QStringLiteral("io.github.kelmi.Console"), builtIn);
 }
 

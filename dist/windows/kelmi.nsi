@@ -5,8 +5,8 @@
 ; program reads the files from that folder. The uninstaller removes what was installed;
 ; the player files stay.
 ;
-; Defines: VERSION, STAGE (the portable folder), OUTFILE, INSTALL_LIST and UNINSTALL_LIST
-; (generated File and Delete lines for every file of STAGE).
+; Defines: VERSION, OUTFILE, INSTALL_LIST and UNINSTALL_LIST (generated File and Delete lines
+; for every file of the portable folder).
 ; Silent install: setup.exe /S [/MATCHDIR=C:\path] [/D=C:\install\path]
 
 Unicode true

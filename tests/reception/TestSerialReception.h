@@ -47,6 +47,11 @@ protected:
     virtual QString missingDeviceHint(int portNumber) const = 0;
     // Rows of portThatCannotBeOpened in which only this platform's ports fail.
     virtual void addOpenFailureRows() { }
+    // Holds the device at `path` as another program that wants it alone does (the rows of
+    // addOpenFailureRows that ask for it); false when it cannot.
+    virtual bool holdExclusively(const QString &) { return false; }
+    // Lets the device go again; false when the hold had been taken away meanwhile.
+    virtual bool releaseExclusiveHold() { return true; }
 
 private Q_SLOTS:
     void init();

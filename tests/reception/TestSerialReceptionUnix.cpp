@@ -4,6 +4,7 @@
 #include "SerialLine.h"
 #include "SerialLocks.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTest>
 
@@ -12,6 +13,8 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <utility>
 
 // Linux's own ways to refuse a port besides those every platform has: device permissions,
 // exclusive devices, lock files.
@@ -26,13 +29,36 @@ protected:
     QString heldBy(const QString &program) const override;
     QString missingDeviceHint(int portNumber) const override;
     void addOpenFailureRows() override;
+    bool holdExclusively(const QString &path) override;
+    bool releaseExclusiveHold() override;
 
 private Q_SLOTS:
     void portOpenedByAnotherUser_data();
     void portOpenedByAnotherUser();
     void killedConsoleLeavesPortUsable_data();
     void killedConsoleLeavesPortUsable();
+
+private:
+    int m_exclusiveHolder = -1;
 };
+
+bool TestSerialReceptionUnix::holdExclusively(const QString &path)
+{
+    m_exclusiveHolder = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    return m_exclusiveHolder >= 0 && ::ioctl(m_exclusiveHolder, TIOCEXCL) == 0;
+}
+
+bool TestSerialReceptionUnix::releaseExclusiveHold()
+{
+    if (m_exclusiveHolder < 0) {
+        return true;
+    }
+    int exclusive = 0;
+    const bool asked = ::ioctl(m_exclusiveHolder, TIOCGEXCL, &exclusive) == 0;
+    ::ioctl(m_exclusiveHolder, TIOCNXCL);
+    ::close(std::exchange(m_exclusiveHolder, -1));
+    return asked && exclusive;
+}
 
 void TestSerialReceptionUnix::forgetLocksOf(const QString &device)
 {

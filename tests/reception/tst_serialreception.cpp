@@ -9,12 +9,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-#endif
-
 using Kind = SerialReception::Outcome::Kind;
 
 SerialLine *TestSerialReception::portOf(SerialReception &reception)
@@ -396,9 +390,6 @@ void TestSerialReception::portThatCannotBeOpened()
     const QByteArray variable = portNumber == 2 ? "KELMI_PORT2" : "KELMI_PORT1";
     // As a rehearsal names its pseudo-terminal: socat's link, outside /dev.
     const QString link = temporary.filePath(QStringLiteral("kelmi-console"));
-#ifdef Q_OS_UNIX
-    int exclusiveHolder = -1;
-#endif
     if (place.contains(QLatin1String("link"))) {
         QVERIFY(QFile::link(path, link));
     }
@@ -421,12 +412,7 @@ void TestSerialReception::portThatCannotBeOpened()
         QVERIFY(QFile::link(path, link));
         QVERIFY(QFile::link(link, path));
     } else if (place == QLatin1String("held exclusive")) {
-#ifdef Q_OS_UNIX
-        exclusiveHolder
-            = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-        QVERIFY(exclusiveHolder >= 0);
-        QCOMPARE(::ioctl(exclusiveHolder, TIOCEXCL), 0);
-#endif
+        QVERIFY(holdExclusively(path));
     } else if (place.startsWith(QLatin1String("held here"))) {
         if (place.endsWith(QLatin1String("link"))) {
             path = link;
@@ -478,15 +464,7 @@ void TestSerialReception::portThatCannotBeOpened()
     QVERIFY2(!yielded, "a failed open ends the reception without waiting");
     QVERIFY(!reception.isWaiting());
     QVERIFY(!portOf(reception)->isOpen());
-#ifdef Q_OS_UNIX
-    if (exclusiveHolder >= 0) {
-        int exclusive = 0;
-        QCOMPARE(::ioctl(exclusiveHolder, TIOCGEXCL, &exclusive), 0);
-        ::ioctl(exclusiveHolder, TIOCNXCL);
-        ::close(exclusiveHolder);
-        QVERIFY2(exclusive, "the other program's line is exclusive no more");
-    }
-#endif
+    QVERIFY2(releaseExclusiveHold(), "the other program's line is exclusive no more");
 }
 
 void TestSerialReception::hangUpDuringWait_data()

@@ -35,6 +35,7 @@ private Q_SLOTS:
     void removeDeletesFile();
     void removeOfMissingFileSucceeds();
     void removeFailsOnDirectory();
+    void removeInRemovedFolderFails();
     void presence_data();
     void presence();
 
@@ -282,6 +283,19 @@ void tst_PlayerFiles::removeFailsOnDirectory()
     QVERIFY2(error->startsWith(QStringLiteral("player2.dat を削除できませんでした。\n")),
              qPrintable(*error));
     QVERIFY(QFileInfo(QStringLiteral("player2.dat")).isDir());
+}
+
+void tst_PlayerFiles::removeInRemovedFolderFails()
+{
+    QVERIFY(ScratchDirectory::enterNewFolder("match"));
+    QVERIFY(touch(QStringLiteral("player1.dat")));
+    if (!QDir(QDir::currentPath()).removeRecursively()) {
+        QSKIP("the system keeps a program's working folder from being removed");
+    }
+    // The file went with its folder; reported as removed, the slot would look fine while
+    // its next save cannot be written anywhere.
+    QCOMPARE(removePlayerFile(PlayerSlot::One),
+             QStringLiteral("player1.dat を削除できませんでした。\n作業フォルダーがありません"));
 }
 
 void tst_PlayerFiles::presence_data()

@@ -117,8 +117,10 @@ void Form1::createControls()
     auto *frameStyle = new FrameStyle;
     frameStyle->setParent(this);
     Frame1 = frame(this, "Frame1", QStringLiteral("受信"), twips(360, 120, 4575, 1335), frameStyle);
-    Command1 = button(Frame1, "Command1", QStringLiteral("ポート１"), twips(360, 360, 1095, 495));
-    Command2 = button(Frame1, "Command2", QStringLiteral("ポート２"), twips(1680, 360, 1095, 495));
+    Command1 = button(Frame1, "Command1", slotFacts(PlayerSlot::One).portLabel.toString(),
+                      twips(360, 360, 1095, 495));
+    Command2 = button(Frame1, "Command2", slotFacts(PlayerSlot::Two).portLabel.toString(),
+                      twips(1680, 360, 1095, 495));
     Command3 = button(Frame1, "Command3", QStringLiteral("中断"), twips(3360, 360, 855, 495));
     Command3->setEnabled(false);
     Command1->setToolTip(serialPortName(PlayerSlot::One));
@@ -188,8 +190,7 @@ void Form1::gatherPlayerControls()
                  .strength = Combo3,
                  .matchLists = {Combo7, Combo8},
                  .saveButton = Command4,
-                 .deleteButton = Command6,
-                 .waitingMessage = QStringLiteral("プレイヤー１受信中")};
+                 .deleteButton = Command6};
     m_player2 = {.slot = PlayerSlot::Two,
                  .portButton = Command2,
                  .deviceKind = Combo6,
@@ -197,8 +198,7 @@ void Form1::gatherPlayerControls()
                  .strength = Combo4,
                  .matchLists = {},
                  .saveButton = Command5,
-                 .deleteButton = Command7,
-                 .waitingMessage = QStringLiteral("プレイヤー２受信中")};
+                 .deleteButton = Command7};
 }
 
 void Form1::setTabOrder()
@@ -282,7 +282,7 @@ void Form1::receive(const PlayerControls &player)
     player.strength->setListIndex(-1);
     m_portButton = player.portButton;
     enablePortButtons(false);
-    Label7->showMessage(player.waitingMessage);
+    Label7->showMessage(slotFacts(player.slot).waitingMessage.toString());
 
     // Every other handler, the abort among them, runs inside this call.
     const SerialReception::Outcome outcome = m_reception->receive(player.slot);

@@ -50,7 +50,6 @@ private:
         QList<FixedList *> matchLists;
         QPushButton *saveButton;
         QPushButton *deleteButton;
-        QString waitingMessage;
     };
     void gatherPlayerControls();
 

@@ -2,7 +2,7 @@
 
 #include "ConsoleProcess.h"
 #include "OutsideReceptions.h"
-#include "ProcessStatus.h"
+#include "ProcessStatusUnix.h"
 #include "SampleTransmissions.h"
 #include "ScratchDirectory.h"
 #include "WindowTimings.h"

@@ -3,7 +3,7 @@
 #include "ConsoleProcess.h"
 #include "DeviceTables.h"
 #include "PlayerLines.h"
-#include "ProcessStatus.h"
+#include "ProcessStatusUnix.h"
 #include "SampleTransmissions.h"
 
 #include <QDeadlineTimer>

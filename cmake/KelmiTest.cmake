@@ -1,10 +1,3 @@
-# How a test's own platform file is named: FooUnix.cpp or FooWindows.cpp, as in the product.
-if(WIN32)
-    set(KELMI_PLATFORM Windows)
-else()
-    set(KELMI_PLATFORM Unix)
-endif()
-
 # kelmi_add_test(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>]
 #                [SERIAL_LINES] [TIMEOUT <seconds>])
 # Adds one QTest executable, built to build/tests, run headless by CTest. SERIAL_LINES marks

@@ -1,6 +1,6 @@
 #include "FileSystem.h"
 
-#include "KnownFailures.h"
+#include "ErrorCodesWindows.h"
 
 #include <QDir>
 #include <QRandomGenerator>

@@ -11,7 +11,7 @@
 // "player1.dat" or "player2.dat", resolved against the working directory.
 inline QString playerFileName(PlayerSlot slot)
 {
-    return slot == PlayerSlot::One ? QStringLiteral("player1.dat") : QStringLiteral("player2.dat");
+    return slotFacts(slot).fileName.toString();
 }
 
 // One player's record in file order: device kind, character, strength, and for

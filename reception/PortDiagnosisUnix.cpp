@@ -1,7 +1,7 @@
 #include "PortDiagnosis.h"
 #include "PortMessages.h"
-#include "SerialDevice.h"
-#include "SerialLocks.h"
+#include "SerialDeviceUnix.h"
+#include "SerialLocksUnix.h"
 
 #include <QFile>
 

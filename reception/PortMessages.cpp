@@ -2,11 +2,7 @@
 
 QString portLabel(PlayerSlot slot)
 {
-    QString digits = QString::number(int(slot));
-    for (QChar &c : digits) {
-        c = QChar(char16_t(u'０' + (c.unicode() - u'0')));
-    }
-    return QStringLiteral("ポート") + digits;
+    return slotFacts(slot).portLabel.toString();
 }
 
 QString lineLostMessage(PlayerSlot slot, const SystemError &error)

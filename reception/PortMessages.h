@@ -8,7 +8,7 @@
 // What the status line tells the operator about a player's serial port when it fails. Each
 // message is one line that says what happened, then a hint on what to do where there is one.
 
-// "ポート１" or "ポート２": port numbers appear in full-width digits, as on the buttons.
+// "ポート１" or "ポート２", as on the port buttons.
 QString portLabel(PlayerSlot slot);
 
 // The line went away during a wait.

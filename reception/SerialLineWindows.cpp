@@ -1,5 +1,7 @@
 #include "SerialLine.h"
 
+#include "LineSettings.h"
+
 #include <thread>
 
 #include <windows.h>
@@ -16,7 +18,7 @@ SystemError lastError()
     return SystemError::fromCode(int(::GetLastError()));
 }
 
-// 9600 8N1, no flow control of either kind, modem lines up as a terminal sets them.
+// The shared line settings, modem lines up as a terminal sets them.
 bool configure(HANDLE handle, SystemError *error)
 {
     DCB settings {};
@@ -27,10 +29,10 @@ bool configure(HANDLE handle, SystemError *error)
         *error = SystemError::fromCode(ERROR_NOT_SUPPORTED);
         return false;
     }
-    settings.BaudRate = CBR_9600;
-    settings.ByteSize = 8;
+    settings.BaudRate = LineSettings::baudRate;
+    settings.ByteSize = LineSettings::dataBits;
     settings.Parity = NOPARITY;
-    settings.StopBits = ONESTOPBIT;
+    settings.StopBits = LineSettings::stopBits == 1 ? ONESTOPBIT : TWOSTOPBITS;
     settings.fBinary = TRUE;
     settings.fParity = FALSE;
     settings.fOutxCtsFlow = FALSE;

@@ -55,7 +55,7 @@ SerialReception::Outcome SerialReception::receive(PlayerSlot slot)
     wait.slot = slot;
     m_waiting = &wait;
 
-    const QByteArray greeting = deviceGreeting(slot);
+    const QByteArray greeting = slotFacts(slot).greeting.toByteArray();
     if (!greeting.isEmpty()) {
         m_line->write(greeting); // a line that fails here ends the wait below
     }

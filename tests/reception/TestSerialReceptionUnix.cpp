@@ -2,7 +2,7 @@
 
 #include "ConsoleProcess.h"
 #include "SerialLine.h"
-#include "SerialLocks.h"
+#include "SerialLocksUnix.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -86,7 +86,7 @@ void TestSerialReception::greeting()
 {
     QFETCH(int, portNumber);
     QFETCH(QByteArray, expected);
-    QCOMPARE(deviceGreeting(PlayerSlot(portNumber)), expected);
+    QCOMPARE(slotFacts(PlayerSlot(portNumber)).greeting.toByteArray(), expected);
 }
 
 void TestSerialReception::receivesTransmission_data()

@@ -3,7 +3,7 @@
 #include "DeviceTables.h"
 #include "FixedList.h"
 #include "Form1.h"
-#include "ProcessStatus.h"
+#include "ProcessStatusUnix.h"
 #include "SerialLine.h"
 #include "TransmissionMaker.h"
 #include "WindowProbe.h"

@@ -15,7 +15,7 @@ enum class FileFault {
     FolderOfAnotherUser, // the console's user may not write the working folder
     // A written file's data cannot reach the disk: fsync fails for want of space (as on a
     // thinly provisioned or network disk) or with an input/output error (a failing disk).
-    // Takes the test run with the library FailingFsync.cpp preloaded, as ctest does.
+    // Takes the test run with the library FailingFsyncUnix.cpp preloaded, as ctest does.
     SyncNoSpace,
     SyncIoError,
     // The working folder is removed while the console runs (Linux; Windows refuses to remove

@@ -25,7 +25,7 @@ const char *const fillerName = "filler";
 
 constexpr uid_t nobody = 65534;
 
-// Read by FailingFsync.cpp.
+// Read by FailingFsyncUnix.cpp.
 const char *const failingSyncVariable = "KELMI_FAILING_FSYNC";
 
 QString systemReason()

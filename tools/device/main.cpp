@@ -1,6 +1,8 @@
 // kelmi-device: plays a handheld device on a serial port, for rehearsing the console.
 
 #include "DeviceTables.h"
+#include "LineSettingsUnix.h"
+#include "PlayerSlot.h"
 #include "TransmissionComposer.h"
 
 #include <QCommandLineParser>
@@ -231,7 +233,7 @@ QString readOptions(const QCommandLineParser &parser, const CommandLine &line, O
 // Waits until the console's "AT" CR has arrived; false with the reason otherwise.
 bool waitForAt(QSerialPort &port, QDeadlineTimer deadline, QString &reason, ExitCode &code)
 {
-    const QByteArray greeting = QByteArrayLiteral("AT\r");
+    const QByteArray greeting = slotFacts(PlayerSlot::Two).greeting.toByteArray();
     QByteArray received; // only the tail that may begin a greeting split across reads
     for (;;) {
         if (!port.waitForReadyRead(int(deadline.remainingTime()))) {
@@ -257,11 +259,7 @@ int run(const Options &options)
 {
     QSerialPort port;
     port.setPortName(options.portName);
-    port.setBaudRate(QSerialPort::Baud9600);
-    port.setDataBits(QSerialPort::Data8);
-    port.setParity(QSerialPort::NoParity);
-    port.setStopBits(QSerialPort::OneStop);
-    port.setFlowControl(QSerialPort::NoFlowControl);
+    applyLineSettings(port);
     if (!port.open(QIODevice::ReadWrite)) {
         return fail(PortFailed,
                     QStringLiteral("cannot open %1: %2").arg(options.portName, port.errorString()));

@@ -1,4 +1,4 @@
-#include "ProcessStatus.h"
+#include "ProcessStatusUnix.h"
 
 #include <QFile>
 

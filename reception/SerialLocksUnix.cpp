@@ -1,4 +1,4 @@
-#include "SerialLocks.h"
+#include "SerialLocksUnix.h"
 
 #include <QDir>
 #include <QFileInfo>

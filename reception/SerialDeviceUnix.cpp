@@ -1,4 +1,4 @@
-#include "SerialDevice.h"
+#include "SerialDeviceUnix.h"
 
 #include <QFile>
 #include <QFileInfo>

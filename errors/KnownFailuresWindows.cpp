@@ -1,5 +1,7 @@
 #include "KnownFailures.h"
 
+#include "ErrorCodesWindows.h"
+
 #include <windows.h>
 
 namespace {

@@ -1,6 +1,7 @@
 #include "SerialLine.h"
 
-#include "SerialDevice.h"
+#include "LineSettingsUnix.h"
+#include "SerialDeviceUnix.h"
 
 #include <QSerialPort>
 
@@ -61,11 +62,7 @@ bool SerialLine::open(const QString &name)
         return false;
     }
     d->port.setPortName(device.path());
-    d->port.setBaudRate(QSerialPort::Baud9600);
-    d->port.setDataBits(QSerialPort::Data8);
-    d->port.setParity(QSerialPort::NoParity);
-    d->port.setStopBits(QSerialPort::OneStop);
-    d->port.setFlowControl(QSerialPort::NoFlowControl);
+    applyLineSettings(d->port);
     if (!d->port.open(QIODevice::ReadWrite)) {
         d->error = SystemError::fromText(d->port.errorString());
         return false;

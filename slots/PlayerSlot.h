@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QStringView>
+
+// The two players at the match table. Each slot has its own serial port, lists, save and
+// delete buttons and player data file. Its value is the player's number, which also numbers
+// the player's serial port.
+enum class PlayerSlot { One = 1, Two = 2 };
+
+// What sets one player slot apart from the other, all in one place.
+struct PlayerSlotFacts
+{
+    QStringView
+        portLabel; // 「ポート１」: the port button's caption, and the port's name in messages
+    QStringView waitingMessage; // the status line while the slot's reception waits
+    QByteArrayView greeting; // sent to the device right after the port opens
+    QStringView fileName; // the slot's player data file in the working folder
+    const char *portVariable; // the environment variable that names another device for the port
+    QStringView defaultDevice; // the port's device when the variable is not set
+};
+
+const PlayerSlotFacts &slotFacts(PlayerSlot slot);

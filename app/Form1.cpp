@@ -1,6 +1,6 @@
 #include "Form1.h"
 
-#include "ButtonKeys.h"
+#include "ButtonPresses.h"
 #include "Decoding.h"
 #include "FileTip.h"
 #include "FixedList.h"
@@ -172,10 +172,10 @@ void Form1::createControls()
     Command6->setFont(bold);
     Command7->setFont(bold);
 
-    auto *keys = new ButtonKeys(this);
+    auto *presses = new ButtonPresses(this);
     for (QPushButton *button :
          {Command1, Command2, Command3, Command4, Command5, Command6, Command7}) {
-        button->installEventFilter(keys);
+        button->installEventFilter(presses);
     }
 
     m_reception = new SerialReception(this);

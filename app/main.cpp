@@ -2,6 +2,7 @@
 #include "Form1.h"
 #include "QtTranslations.h"
 #include "ReadinessReport.h"
+#include "Termination.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -42,6 +43,7 @@ int main(int, char *argv[])
     // The menu entry's and icon's name, so that docks and task bars show the console's icon.
     QApplication::setDesktopFileName(QStringLiteral("io.github.kelmi.Console"));
     QApplication::setWindowIcon(applicationIcon());
+    endOnTermination();
     Form1 form;
     form.show();
     reportReadiness();

@@ -6,11 +6,38 @@
 #include <QSerialPort>
 
 #include <cerrno>
+#include <cstdlib>
 #include <poll.h>
 #include <sys/ioctl.h>
 
+#include <set>
+
 struct SerialLine::Private
 {
+    Private() { lines().insert(this); }
+    ~Private() { lines().erase(this); }
+    Private(const Private &) = delete;
+    Private &operator=(const Private &) = delete;
+
+    // Every line there is, so that exit() closes the open ones: Qt ends the program with
+    // exit() when its connection to the display breaks (a logout during a wait), and a port
+    // left open leaves its lock file behind, which keeps another user's console off the device.
+    static std::set<Private *> &lines()
+    {
+        static std::set<Private *> all;
+        static const bool closedAtExit = std::atexit(closeOpenLines) == 0;
+        Q_UNUSED(closedAtExit);
+        return all;
+    }
+    static void closeOpenLines()
+    {
+        for (Private *line : lines()) {
+            if (line->port.isOpen()) {
+                line->port.close();
+            }
+        }
+    }
+
     QSerialPort port;
     SystemError error;
 };

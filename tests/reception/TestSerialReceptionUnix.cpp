@@ -6,8 +6,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTest>
 
+#include <csignal>
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/ioctl.h>
@@ -262,27 +264,61 @@ void TestSerialReceptionUnix::portOpenedByAnotherUser()
 void TestSerialReceptionUnix::killedConsoleLeavesPortUsable_data()
 {
     QTest::addColumn<int>("portNumber");
-    QTest::newRow("port 1") << 1;
-    QTest::newRow("port 2") << 2;
+    // How the console ends during its wait: a signal, or 0 for its display going away.
+    QTest::addColumn<int>("ending");
+    QTest::newRow("port 1") << 1 << SIGKILL;
+    QTest::newRow("port 2") << 2 << SIGKILL;
+    QTest::newRow("port 1, SIGTERM") << 1 << SIGTERM;
+    QTest::newRow("port 2, SIGHUP, its terminal closed") << 2 << SIGHUP;
+    QTest::newRow("port 1, SIGINT, Ctrl+C") << 1 << SIGINT;
+    QTest::newRow("port 2, its X server gone, as at a logout") << 2 << 0;
 }
 
 void TestSerialReceptionUnix::killedConsoleLeavesPortUsable()
 {
     QFETCH(int, portNumber);
+    QFETCH(int, ending);
 
     // The operator's account, not root: root would open a device left exclusive as well.
     if (!ConsoleProcess::canRunAsNobody()) {
         QSKIP("running a console as another user needs root");
     }
-    // A console killed during its wait leaves its lock file behind and the device open
-    // elsewhere (this test's line holds it, as socat does); the next console takes it over.
     const QString path = line(portNumber).slavePath();
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0666), 0);
     const QStringList receive {QStringLiteral("receive"), QString::number(portNumber)};
-    {
+    if (ending == SIGKILL) {
+        // A console killed during its wait leaves its lock file behind and the device open
+        // elsewhere (this test's line holds it, as socat does); the next console of the same
+        // user takes it over.
         ConsoleProcess killed;
         QCOMPARE(killed.start(receive, ConsoleProcess::User::Nobody), QByteArray("started"));
         killed.kill();
+    } else {
+        // A console asked to end lets the port go as its close button does, lock file and all,
+        // so that a console of another user may open it next.
+        QProcess display;
+        const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+        if (ending == 0) {
+            // -displayfd 1: the server says its display number on its standard output.
+            display.start(QStringLiteral("Xvfb"),
+                          {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                           QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+            QVERIFY2(display.waitForReadyRead(10000), "Xvfb did not start");
+            qputenv("DISPLAY", ':' + display.readLine().trimmed());
+            qputenv("QT_QPA_PLATFORM", "xcb");
+        }
+        ConsoleProcess ended;
+        const QByteArray started = ended.start({QStringLiteral("wait"), QString::number(portNumber)});
+        qputenv("QT_QPA_PLATFORM", platform);
+        QCOMPARE(started, QByteArray("waiting"));
+        if (ending == 0) {
+            display.kill();
+            display.waitForFinished();
+        } else {
+            QCOMPARE(::kill(pid_t(ended.pid()), ending), 0);
+        }
+        QCOMPARE(ended.exitCode(), ending == 0 ? 1 : 0);
+        QCOMPARE(serialLockFiles(QFileInfo(path).canonicalFilePath()), QStringList());
     }
     ConsoleProcess next;
     QCOMPARE(next.start(receive, ConsoleProcess::User::Nobody), QByteArray("started"));

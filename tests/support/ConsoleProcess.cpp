@@ -87,6 +87,14 @@ QByteArray ConsoleProcess::nextLine(int timeoutMs)
     return line.trimmed();
 }
 
+int ConsoleProcess::exitCode(int timeoutMs)
+{
+    if (!m_process.waitForFinished(timeoutMs) || m_process.exitStatus() != QProcess::NormalExit) {
+        return -1;
+    }
+    return m_process.exitCode();
+}
+
 void ConsoleProcess::kill()
 {
     if (m_process.state() != QProcess::NotRunning) {

@@ -31,6 +31,9 @@ public:
     // when none came.
     QByteArray nextLine(int timeoutMs = 5000);
     qint64 pid() const { return m_process.processId(); }
+    // How the program ended, once it has within timeoutMs: its exit code, or -1 when it is
+    // still running or was killed by a signal.
+    int exitCode(int timeoutMs = 5000);
     // SIGKILL, as a crash or the task manager would end it.
     void kill();
 

@@ -1,7 +1,12 @@
 // kelmi-test-child: a second console process, for tests that need one to be killed or to
 // run as another user, and for the benchmark's figures of a console seen from outside.
 //   kelmi-test-child save R1 R2      saves player1.dat over and over, records R1 and R2 in
-//                                    turn (values joined by commas), until it is killed
+//                                    turn (values joined by commas), one save per turn of its
+//                                    event loop, until it is killed or, as the console, asked
+//                                    to end (SIGTERM, SIGHUP, SIGINT)
+//   kelmi-test-child wait N          the console's window, started as kelmi starts it, waiting
+//                                    on port N (clicked from its event loop): says "waiting"
+//                                    once it waits; ends as kelmi ends
 //   kelmi-test-child receive N       runs one reception on port N and prints its outcome
 //   kelmi-test-child hold FILE       (Windows) keeps FILE open without sharing it, as the
 //                                    match program may, until it is killed
@@ -16,9 +21,11 @@
 // Each but bare-window says "started" on standard output once it is at work.
 #include "ConsoleFixture.h"
 #include "FixedList.h"
+#include "Form1.h"
 #include "PlayerFiles.h"
 #include "ReadinessReport.h"
 #include "SerialReception.h"
+#include "Termination.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -51,10 +58,29 @@ PlayerRecord record(const char *values)
 
 int saveForever(const PlayerRecord &first, const PlayerRecord &second)
 {
-    say("started");
-    for (bool turn = false;; turn = !turn) {
+    endOnTermination();
+    bool turn = false;
+    QTimer saves;
+    QObject::connect(&saves, &QTimer::timeout, [&] {
         writePlayerFile(PlayerSlot::One, turn ? second : first);
-    }
+        turn = !turn;
+    });
+    saves.start(0);
+    say("started");
+    return QCoreApplication::exec();
+}
+
+int waitAsTheConsole(int portNumber)
+{
+    endOnTermination();
+    Form1 form;
+    form.show();
+    QTimer::singleShot(0, &form, [&form, portNumber] {
+        // Runs inside the wait, once the port is open.
+        QTimer::singleShot(0, [] { say("waiting"); });
+        QTest::mouseClick(WindowProbe {&form}.button(portNumber), Qt::LeftButton);
+    });
+    return QApplication::exec();
 }
 
 int receiveOnce(int portNumber)
@@ -137,6 +163,10 @@ int main(int argc, char *argv[])
         QApplication app(argc, argv);
         return driveWindow(QByteArray(argv[2]).toInt());
     }
+    if (mode == "wait" && argc == 3) {
+        QApplication app(argc, argv);
+        return waitAsTheConsole(QByteArray(argv[2]).toInt());
+    }
     if (mode == "bare-window" && argc == 2) {
         QApplication app(argc, argv);
         return showBareWindow();
@@ -155,7 +185,7 @@ int main(int argc, char *argv[])
     }
 #endif
     std::fputs("usage: kelmi-test-child save R1 R2 | receive N | hold FILE | window COUNT"
-               " | bare-window\n",
+               " | wait N | bare-window\n",
                stderr);
     return 2;
 }

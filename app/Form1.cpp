@@ -6,6 +6,7 @@
 #include "FixedList.h"
 #include "FrameStyle.h"
 #include "ListRows.h"
+#include "OperatorMessages.h"
 #include "PlayerPorts.h"
 #include "ReceivedText.h"
 #include "SerialReception.h"
@@ -123,8 +124,8 @@ void Form1::createControls()
                       twips(1680, 360, 1095, 495));
     Command3 = button(Frame1, "Command3", QStringLiteral("中断"), twips(3360, 360, 855, 495));
     Command3->setEnabled(false);
-    Command1->setToolTip(serialPortName(PlayerSlot::One));
-    Command2->setToolTip(serialPortName(PlayerSlot::Two));
+    Command1->setToolTip(portToolTip(PlayerSlot::One, playerPort(PlayerSlot::One)));
+    Command2->setToolTip(portToolTip(PlayerSlot::Two, playerPort(PlayerSlot::Two)));
     Label7 = place(new StatusLine(Frame1), "Label7", twips(360, 960, 3855, 255));
 
     Frame2 = frame(this, "Frame2", QStringLiteral("プレイヤー１"), twips(360, 1560, 2175, 4695),
@@ -141,10 +142,9 @@ void Form1::createControls()
                   label(Frame2, "Label8", QStringLiteral("背景"), twips(120, 2160, 1095, 255)));
     Combo8 = list(Frame2, "Combo8", ListRows::bgm(), twips(240, 3000, 1815, 300),
                   label(Frame2, "Label9", QStringLiteral("ＢＧＭ"), twips(120, 2760, 1215, 255)));
-    Command4
-        = button(Frame2, "Command4", QStringLiteral("データ１送信"), twips(120, 3480, 1935, 495));
-    Command6 = button(Frame2, "Command6", QStringLiteral("送信データの削除"),
-                      twips(120, 4080, 1935, 495));
+    Command4 = button(Frame2, "Command4", slotFacts(PlayerSlot::One).saveCaption.toString(),
+                      twips(120, 3480, 1935, 495));
+    Command6 = button(Frame2, "Command6", deleteCaption.toString(), twips(120, 4080, 1935, 495));
 
     Frame3 = frame(this, "Frame3", QStringLiteral("プレイヤー２"), twips(2640, 1560, 2175, 4695),
                    frameStyle);
@@ -156,10 +156,9 @@ void Form1::createControls()
     Combo4 = list(
         Frame3, "Combo4", ListRows::strengths(), twips(240, 1800, 1815, 300),
         label(Frame3, "Label4", QStringLiteral("ケルミの強さ"), twips(120, 1560, 1575, 255)));
-    Command5
-        = button(Frame3, "Command5", QStringLiteral("データ２送信"), twips(120, 3480, 1935, 495));
-    Command7 = button(Frame3, "Command7", QStringLiteral("送信データの削除"),
-                      twips(120, 4080, 1935, 495));
+    Command5 = button(Frame3, "Command5", slotFacts(PlayerSlot::Two).saveCaption.toString(),
+                      twips(120, 3480, 1935, 495));
+    Command7 = button(Frame3, "Command7", deleteCaption.toString(), twips(120, 4080, 1935, 495));
 
     new FileTip(Command4, QStringLiteral("保存先: "), PlayerSlot::One);
     new FileTip(Command5, QStringLiteral("保存先: "), PlayerSlot::Two);
@@ -252,7 +251,7 @@ void Form1::Command3_Click()
 {
     m_reception->abort();
     enablePortButtons(true);
-    Label7->showMessage(QStringLiteral("受信中断"));
+    Label7->showText(QStringLiteral("受信中断"));
 }
 
 void Form1::Command4_Click()
@@ -282,7 +281,7 @@ void Form1::receive(const PlayerControls &player)
     player.strength->setListIndex(-1);
     m_portButton = player.portButton;
     enablePortButtons(false);
-    Label7->showMessage(slotFacts(player.slot).waitingMessage.toString());
+    Label7->showText(slotFacts(player.slot).waitingMessage.toString());
 
     // Every other handler, the abort among them, runs inside this call.
     const SerialReception::Outcome outcome = m_reception->receive(player.slot);
@@ -291,7 +290,7 @@ void Form1::receive(const PlayerControls &player)
         return; // the abort has already restored the buttons and the label
     case SerialReception::Outcome::Failed:
         enablePortButtons(true);
-        Label7->showMessage(outcome.message);
+        Label7->showMessage(portFailureMessage(outcome.failure));
         return;
     case SerialReception::Outcome::Received:
         break;
@@ -343,7 +342,7 @@ void Form1::save(const PlayerControls &player)
         return;
     }
     if (const auto error = writePlayerFile(player.slot, record)) {
-        showMessage(*error, true);
+        showMessage(fileFailureMessage(FileOperation::Save, player.slot, *error), true);
         return;
     }
     // No control, not the next button in tab order, which can be a delete button (the other
@@ -354,7 +353,7 @@ void Form1::save(const PlayerControls &player)
 void Form1::remove(const PlayerControls &player)
 {
     if (const auto error = removePlayerFile(player.slot)) {
-        showMessage(*error, true);
+        showMessage(fileFailureMessage(FileOperation::Delete, player.slot, *error), true);
         return;
     }
     // No control, not the save button, where a second Space would save the file again.

@@ -1,5 +1,9 @@
 #include "StatusLine.h"
 
+#include "OperatorMessages.h"
+
+#include <algorithm>
+
 namespace {
 
 // Unicode's control pictures (␀ ␍ ␊ … ␡) in place of control characters, which would
@@ -33,9 +37,23 @@ StatusLine::StatusLine(QWidget *parent)
     setPalette(status);
 }
 
-void StatusLine::showMessage(const QString &message)
+void StatusLine::showText(const QString &text)
 {
-    showLine(withVisibleControls(message.section(u'\n', 0, 0)), message);
+    showLine(text, text);
+}
+
+void StatusLine::showMessage(const OperatorMessage &message)
+{
+    // A device's or a program's name may hold anything, control characters too.
+    QStringList lines;
+    for (const QString &line : message.lines) {
+        lines += withVisibleControls(line);
+    }
+    const auto fits = [this](const QString &line) {
+        return fontMetrics().horizontalAdvance(line) <= contentsRect().width();
+    };
+    const auto fitting = std::find_if(lines.begin(), lines.end(), fits);
+    showLine(fitting != lines.end() ? *fitting : lines.last(), message.whole());
 }
 
 void StatusLine::showReceived(const QString &text)

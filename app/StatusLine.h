@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+struct OperatorMessage;
+
 // The status line of the reception frame: always one line, drawn whole or cut between two
 // characters with "…" where it is wider than the label; the tooltip holds the whole text.
 class StatusLine : public QLabel
@@ -10,8 +12,10 @@ class StatusLine : public QLabel
 public:
     explicit StatusLine(QWidget *parent = nullptr);
 
-    // A message of the console: its first line here, all of it (the hint too) in the tooltip.
-    void showMessage(const QString &message);
+    // A text of the console's own, such as the waiting message: the same in the tooltip.
+    void showText(const QString &text);
+    // A failure: the fullest of its lines that fits, the whole message in the tooltip.
+    void showMessage(const OperatorMessage &message);
     // Text as received, every character of it, line breaks and other control characters
     // as visible symbols; the tooltip shows it the same way.
     void showReceived(const QString &text);

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "SystemError.h"
+
 #include <span>
 
-// A failure the console meets, by the platform's error code, with its reason in Japanese.
+// A platform's error code, and which failure the console knows it as.
 struct KnownFailure
 {
     int code;
-    const char16_t *reason;
+    SystemError::Kind kind;
 };
 
 // This platform's table (KnownFailuresUnix.cpp or KnownFailuresWindows.cpp).

@@ -4,29 +4,31 @@
 
 namespace {
 
+using Kind = SystemError::Kind;
+
 constexpr KnownFailure failures[] = {
-    {ENOENT, u"見つかりません"},
-    {ENODEV, u"デバイスがありません"},
-    {ENXIO, u"デバイスがありません"},
-    {EACCES, u"アクセスが拒否されました"},
-    {EPERM, u"この操作は許可されていません"},
-    {EBUSY, u"使用中です"},
-    {ETXTBSY, u"使用中です"},
-    {EIO, u"入出力エラーが起きました"},
-    {ENOSPC, u"ディスクに空きがありません"},
-    {EDQUOT, u"ディスクの使用量の上限に達しました"},
-    {EFBIG, u"ファイルが大きすぎます"},
-    {EROFS, u"読み取り専用のディスクです"},
-    {EISDIR, u"フォルダーです"},
-    {ENOTDIR, u"フォルダーではありません"},
-    {ENAMETOOLONG, u"名前が長すぎます"},
-    {ELOOP, u"リンクが循環しています"},
+    {ENOENT, Kind::NotFound},
+    {ENODEV, Kind::NoDevice},
+    {ENXIO, Kind::NoDevice},
+    {EACCES, Kind::AccessDenied},
+    {EPERM, Kind::NotPermitted},
+    {EBUSY, Kind::Busy},
+    {ETXTBSY, Kind::Busy},
+    {EIO, Kind::IoError},
+    {ENOSPC, Kind::DiskFull},
+    {EDQUOT, Kind::QuotaExceeded},
+    {EFBIG, Kind::FileTooLarge},
+    {EROFS, Kind::ReadOnlyDisk},
+    {EISDIR, Kind::IsFolder},
+    {ENOTDIR, Kind::NotFolder},
+    {ENAMETOOLONG, Kind::NameTooLong},
+    {ELOOP, Kind::LinkLoop},
     // What a device that takes no line settings answers.
-    {EINVAL, u"設定を受け付けません"},
+    {EINVAL, Kind::SettingsRefused},
     // A hung-up line has no error code of its own; the serial line reports it as EPIPE,
     // the far end gone.
-    {EPIPE, u"回線が切れました"},
-    {ENOTTY, u"シリアルポートではありません"},
+    {EPIPE, Kind::LineLost},
+    {ENOTTY, Kind::NotSerialPort},
 };
 
 } // namespace

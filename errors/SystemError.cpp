@@ -6,32 +6,25 @@
 
 SystemError SystemError::fromCode(int code)
 {
-    return {code, qt_error_string(code)};
+    for (const KnownFailure &failure : knownFailures()) {
+        if (failure.code == code) {
+            return {failure.kind, code, qt_error_string(code)};
+        }
+    }
+    return {Other, code, qt_error_string(code)};
 }
 
 SystemError SystemError::fromText(const QString &text)
 {
     for (const KnownFailure &failure : knownFailures()) {
         if (qt_error_string(failure.code) == text) {
-            return {failure.code, text};
+            return {failure.kind, failure.code, text};
         }
     }
-    return {0, text};
+    return {Other, 0, text};
 }
 
-SystemError SystemError::workingFolderGone()
+SystemError SystemError::of(Kind kind)
 {
-    // No platform has a code of its own for it (Linux says ENOENT, "not found"), so it has no
-    // code here, and its words are already the operator's.
-    return {0, QStringLiteral("作業フォルダーがありません")};
-}
-
-QString operatorReason(const SystemError &error)
-{
-    for (const KnownFailure &failure : knownFailures()) {
-        if (failure.code == error.code) {
-            return QString::fromUtf16(failure.reason);
-        }
-    }
-    return error.text;
+    return {kind, 0, QString()};
 }

@@ -2,24 +2,47 @@
 
 #include <QString>
 
-// A failure as the operating system reported it.
+// A failure as the operating system reported it, and which of the failures the console knows
+// it is.
 struct SystemError
 {
+    // The failures that the console names in the operator's words; Other is any other, which
+    // only the system's words describe.
+    enum Kind {
+        Other,
+        NotFound,
+        NoDevice,
+        AccessDenied,
+        NotPermitted,
+        Busy,
+        IoError,
+        DiskFull,
+        QuotaExceeded,
+        FileTooLarge,
+        ReadOnlyDisk,
+        IsFolder,
+        NotFolder,
+        NameTooLong,
+        LinkLoop,
+        SettingsRefused, // a device that takes no line settings
+        LineLost, // a serial line hung up, its adapter pulled
+        NotSerialPort,
+        // Found by the console itself; the system has no code of its own for them.
+        FolderGone, // the working folder was removed while the console runs
+        ReadOnlyFile, // a player file that this user may not write
+    };
+
+    Kind kind = Other;
     int code = 0; // errno on Linux, GetLastError() on Windows; 0 when not known
     QString text; // the system's own words for it
 
     // The failure with this code, in the system's words.
     static SystemError fromCode(int code);
-    // Qt reports some failures as text only (QFileDevice, QSerialPort): the failure whose
-    // system words these are, or the text alone (code 0) when it is none the console knows.
+    // Qt reports some failures as text only (QSerialPort): the failure whose system words
+    // these are, or the text alone (Other, code 0) when it is none the console knows.
     static SystemError fromText(const QString &text);
-    // The working folder was removed while the console runs: nothing can be made or removed
-    // in it any more.
-    static SystemError workingFolderGone();
-};
+    // A failure that the console finds itself.
+    static SystemError of(Kind kind);
 
-// Why something failed, for the operator: short Japanese for the failures the console
-// meets (a device or file not there, access refused, busy, an input/output error, a full
-// disk, a read-only disk, a line hung up, a device that is no serial port, a link loop, a
-// name too long, the working folder gone), otherwise the system's own words.
-QString operatorReason(const SystemError &error);
+    bool operator==(const SystemError &) const = default;
+};

@@ -15,12 +15,14 @@
 
 // Writes bytes to a new temporary file beside `name`, puts them on the disk and renames the
 // file to `name`, replacing whatever has that name (a file, a link, a FIFO, a device node)
-// without opening it, and puts the rename on the disk. On failure the temporary file is gone
-// again and `name` is as it was; the reason is returned.
+// without opening it, and puts the rename on the disk. An ordinary file of that name that
+// this user may not write (read-only) is not replaced (ReadOnlyFile); one that is replaced
+// passes its permission bits on. On failure the temporary file is gone again and `name` is
+// as it was; the reason is returned.
 std::optional<SystemError> replaceFile(const QString &name, const QByteArray &bytes);
 
-// Removes the name from the folder (a link, never its target). A name that is already gone
-// counts as removed.
+// Removes the name from the folder (a link, never its target), unless it is an ordinary file
+// that this user may not write (ReadOnlyFile). A name that is already gone counts as removed.
 std::optional<SystemError> removeFile(const QString &name);
 
 // True when the folder lists `name` exactly, letter case included, as an ordinary file: not

@@ -25,9 +25,36 @@ SystemError lastError()
 {
     const int code = errno;
     if (code == ENOENT && workingFolderGone()) {
-        return SystemError::workingFolderGone();
+        return SystemError::of(SystemError::FolderGone);
     }
     return SystemError::fromCode(code);
+}
+
+// What a save or a delete must keep of the file that bears the name now: whether this user
+// may change it at all (the rename and the removal need only the folder's permission, so the
+// file's own is asked here), and its permission bits, which the new file takes over.
+struct Existing
+{
+    std::optional<SystemError> refusal;
+    std::optional<mode_t> mode; // an ordinary file's permission bits
+};
+
+Existing existing(const QByteArray &name)
+{
+    struct stat file = {};
+    if (::lstat(name.constData(), &file) != 0 || !S_ISREG(file.st_mode)) {
+        return {}; // nothing, or no ordinary file: nothing to keep
+    }
+    Existing found {std::nullopt, file.st_mode & 0777};
+    // As the effective user (and file-system user) that will change it; root may always. Only
+    // where the folder would let the file go is it the file's own permission that keeps it.
+    const auto mayWrite = [](const char *path, int mode) {
+        return ::faccessat(AT_FDCWD, path, mode, AT_EACCESS) == 0;
+    };
+    if (!mayWrite(name.constData(), W_OK) && errno == EACCES && mayWrite(".", W_OK | X_OK)) {
+        found.refusal = SystemError::of(SystemError::ReadOnlyFile);
+    }
+    return found;
 }
 
 template<class Call> int retried(Call call)
@@ -97,12 +124,19 @@ void syncWorkingFolder()
 std::optional<SystemError> replaceFile(const QString &name, const QByteArray &bytes)
 {
     const QByteArray target = QFile::encodeName(name);
+    const Existing before = existing(target);
+    if (before.refusal) {
+        return before.refusal;
+    }
     QByteArray temporary;
     const int fd = createTemporary(target, &temporary);
     if (fd < 0) {
         return lastError();
     }
-    bool written = writeAll(fd, bytes) && retried([&] { return ::fsync(fd); }) == 0;
+    // The replaced file's permission bits, so that the match program reads the new one as it
+    // read the old, whatever the console's umask.
+    bool written = (!before.mode || ::fchmod(fd, *before.mode) == 0) && writeAll(fd, bytes)
+        && retried([&] { return ::fsync(fd); }) == 0;
     SystemError error = written ? SystemError() : lastError();
     // A network disk may report a failed write only when the file closes.
     if (::close(fd) != 0 && written && errno != EINTR) {
@@ -124,7 +158,11 @@ std::optional<SystemError> replaceFile(const QString &name, const QByteArray &by
 
 std::optional<SystemError> removeFile(const QString &name)
 {
-    if (::unlink(QFile::encodeName(name).constData()) != 0) {
+    const QByteArray target = QFile::encodeName(name);
+    if (const Existing before = existing(target); before.refusal) {
+        return before.refusal;
+    }
+    if (::unlink(target.constData()) != 0) {
         const SystemError error = lastError();
         // Taken meanwhile (say by the match program): the operator's goal is met.
         if (error.code != ENOENT) {

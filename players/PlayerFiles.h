@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PlayerSlot.h"
+#include "SystemError.h"
 
 #include <QByteArray>
 #include <QList>
@@ -24,15 +25,15 @@ QByteArray playerFileBytes(const PlayerRecord &record);
 
 // Writes the slot's file in the working directory, replacing whatever bears its name there
 // (an earlier file, a link, which is never followed) in one rename so that a reader never
-// sees a half-written record, and puts it on the disk before returning. On failure (full disk,
-// read-only file system, a file that cannot be replaced...) an earlier file stays as it was and
-// nothing else is left behind. Returns an operator-facing error text on failure, nothing on
-// success.
-std::optional<QString> writePlayerFile(PlayerSlot slot, const PlayerRecord &record);
+// sees a half-written record, and puts it on the disk before returning. An earlier file keeps
+// its permission bits; one that this user may not write (read-only) is not replaced. On
+// failure (full disk, read-only file system, a file that cannot be replaced...) an earlier file
+// stays as it was and nothing else is left behind. Returns why it failed, nothing on success.
+std::optional<SystemError> writePlayerFile(PlayerSlot slot, const PlayerRecord &record);
 
-// Removes the slot's file by its name (a link, not its target). A file that is already gone
-// counts as removed.
-std::optional<QString> removePlayerFile(PlayerSlot slot);
+// Removes the slot's file by its name (a link, not its target), unless it is read-only for
+// this user. A file that is already gone counts as removed.
+std::optional<SystemError> removePlayerFile(PlayerSlot slot);
 
 // True when the working directory lists a regular file with exactly the slot's
 // file name, letter case included. A link of that name counts as absent: the file the match

@@ -2,9 +2,12 @@
 
 #include <QtGlobal>
 
-QString serialPortName(PlayerSlot slot)
+PlayerPort playerPort(PlayerSlot slot)
 {
     const PlayerSlotFacts &facts = slotFacts(slot);
     const QString configured = qEnvironmentVariable(facts.portVariable);
-    return configured.isEmpty() ? facts.defaultDevice.toString() : configured;
+    if (configured.isEmpty()) {
+        return {facts.defaultDevice.toString(), false};
+    }
+    return {configured, true};
 }

@@ -1,7 +1,8 @@
 #include "PortDiagnosis.h"
-#include "PortMessages.h"
+
 #include "SerialDeviceUnix.h"
 #include "SerialLocksUnix.h"
+#include "SerialPortList.h"
 
 #include <QFile>
 
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <csignal>
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,74 +58,64 @@ std::optional<LockHolder> lockHolder(const QString &path)
     return found;
 }
 
-// "minicom、PID 1234", "PID 1234", or nothing when the lock file could not be read.
-QString holderName(const LockHolder &holder)
-{
-    if (holder.pid == 0) {
-        return QString();
-    }
-    const QString pid = QStringLiteral("PID ") + QString::number(holder.pid);
-    return holder.program.isEmpty() ? pid : holder.program + u'、' + pid;
-}
-
 QString groupName(gid_t gid)
 {
     const group *entry = ::getgrgid(gid);
     return entry ? QString::fromLocal8Bit(entry->gr_name) : QString::number(gid);
 }
 
-QString staleLockMessage(const QString &port, const QString &path, const QString &lockFile)
+QString userName()
 {
-    // Left by a program of another user that ended without closing the device; a lock
-    // directory that is sticky lets only that user (or root) remove it.
-    return QStringLiteral("%1を開けません: %2: 古いロックファイル %3 が残っています\n")
-               .arg(port, path, lockFile)
-        + QStringLiteral("管理者にこのファイルを削除してもらってください。");
+    const passwd *entry = ::getpwuid(::geteuid());
+    return entry ? QString::fromLocal8Bit(entry->pw_name) : QString::number(::geteuid());
 }
 
-QString notPermittedMessage(const QString &port, const QString &path, const struct stat &device)
+PortFailure failure(PortFailure::Kind kind, const SystemError &error)
 {
-    // Serial devices are usually open to one group (dialout on Debian); joining it helps
-    // only when that group may read and write the device.
-    const QString group = groupName(device.st_gid);
-    const bool groupMayUse = (device.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
-    return QStringLiteral("%1を開く権限がありません: %2\n").arg(port, path)
-        + (groupMayUse
-               ? QStringLiteral("ユーザーをグループ %1 に加えて、ログインし直してください。")
-                     .arg(group)
-               : QStringLiteral("グループ %1 にも読み書きの権限がありません。"
-                                "デバイスの権限を管理者に設定してもらってください。")
-                     .arg(group));
+    PortFailure found;
+    found.kind = kind;
+    found.error = error;
+    return found;
 }
 
 } // namespace
 
-QString openFailureMessage(PlayerSlot slot, const QString &path, const SystemError &error)
+PortFailure diagnoseOpenFailure(const QString &path, const SystemError &error)
 {
-    const QString port = portLabel(slot);
     struct stat device = {};
     if (::stat(QFile::encodeName(path).constData(), &device) != 0
         && (errno == ENOENT || errno == ENOTDIR)) {
-        return PortMessage::missing(slot, path,
-                                    QStringLiteral("KELMI_PORT%1 の設定").arg(int(slot)));
+        PortFailure missing = failure(PortFailure::Missing, error);
+        missing.presentPorts = presentSerialPorts();
+        return missing;
     }
     // Lock files and the exclusive flag are the device's, whatever name it was given by.
     SerialDevice resolved(path);
-    const std::optional<LockHolder> holder = lockHolder(resolved.path());
-    if (holder && holder->alive) {
-        return PortMessage::held(slot, path, holderName(*holder));
-    }
-    if (holder) {
-        // The port could not take over a stale lock: it belongs to another user.
-        return staleLockMessage(port, path, holder->lockFile);
+    if (const std::optional<LockHolder> holder = lockHolder(resolved.path())) {
+        PortFailure locked
+            = failure(holder->alive ? PortFailure::Held : PortFailure::StaleLock, error);
+        locked.holderProgram = holder->program;
+        locked.holderPid = holder->pid;
+        // A stale lock that the port could not take over belongs to another user.
+        locked.lockFile = holder->alive ? QString() : holder->lockFile;
+        return locked;
     }
     switch (resolved.probe()) {
     case EBUSY:
-        return PortMessage::held(slot, path);
+        return failure(PortFailure::Held, error);
     case EACCES:
-    case EPERM:
-        return notPermittedMessage(port, path, device);
+    case EPERM: {
+        PortFailure refused = failure(PortFailure::NotPermitted, error);
+        refused.user = userName();
+        refused.group = groupName(device.st_gid);
+        // Serial devices are usually open to one group (dialout on Debian); joining it helps
+        // only when that group may read and write the device.
+        refused.groupMayUse = (device.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+        return refused;
+    }
     default:
-        return PortMessage::notOpened(slot, path, error);
+        return failure(error.kind == SystemError::NotSerialPort ? PortFailure::NotSerialPort
+                                                                : PortFailure::Other,
+                       error);
     }
 }

@@ -1,19 +1,28 @@
 #include "PortDiagnosis.h"
-#include "PortMessages.h"
+
+#include "SerialPortList.h"
 
 #include <windows.h>
 
-QString openFailureMessage(PlayerSlot slot, const QString &path, const SystemError &error)
+PortFailure diagnoseOpenFailure(const QString &, const SystemError &error)
 {
+    PortFailure found;
+    found.error = error;
     switch (error.code) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-        return PortMessage::missing(slot, path,
-                                    QStringLiteral("デバイス マネージャーのポート番号"));
+        found.kind = PortFailure::Missing;
+        found.presentPorts = presentSerialPorts();
+        break;
     case ERROR_ACCESS_DENIED:
-        // Windows lets one program at a time open a COM port and refuses the others so.
-        return PortMessage::held(slot, path);
+        // Windows lets one program at a time open a COM port and refuses the others so,
+        // without saying which program has it.
+        found.kind = PortFailure::Held;
+        break;
     default:
-        return PortMessage::notOpened(slot, path, error);
+        found.kind = error.kind == SystemError::NotSerialPort ? PortFailure::NotSerialPort
+                                                              : PortFailure::Other;
+        break;
     }
+    return found;
 }

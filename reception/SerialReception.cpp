@@ -3,7 +3,6 @@
 #include "DeviceTables.h"
 #include "PlayerPorts.h"
 #include "PortDiagnosis.h"
-#include "PortMessages.h"
 #include "SerialLine.h"
 
 #include <QCoreApplication>
@@ -13,12 +12,21 @@
 
 namespace {
 
-SerialReception::Outcome failure(const QString &message)
+SerialReception::Outcome failed(const PortFailure &failure)
 {
     SerialReception::Outcome outcome;
     outcome.kind = SerialReception::Outcome::Failed;
-    outcome.message = message;
+    outcome.failure = failure;
     return outcome;
+}
+
+// The failure on the slot's port, told where the port's name comes from.
+PortFailure onPort(PortFailure failure, PlayerSlot slot, const PlayerPort &port)
+{
+    failure.slot = slot;
+    failure.device = port.device;
+    failure.configured = port.configured;
+    return failure;
 }
 
 } // namespace
@@ -46,13 +54,13 @@ SerialReception::Outcome SerialReception::receive(PlayerSlot slot)
     // The port serves one reception at a time.
     abort();
 
-    const QString portName = serialPortName(slot);
-    if (!m_line->open(portName)) {
-        return failure(openFailureMessage(slot, portName, m_line->error()));
+    const PlayerPort port = playerPort(slot);
+    if (!m_line->open(port.device)) {
+        return failed(onPort(diagnoseOpenFailure(port.device, m_line->error()), slot, port));
     }
 
     Wait wait;
-    wait.slot = slot;
+    wait.failure = onPort(PortFailure(), slot, port);
     m_waiting = &wait;
 
     const QByteArray greeting = slotFacts(slot).greeting.toByteArray();
@@ -60,7 +68,7 @@ SerialReception::Outcome SerialReception::receive(PlayerSlot slot)
         m_line->write(greeting); // a line that fails here ends the wait below
     }
     if (wait.failed) {
-        return failure(wait.message);
+        return failed(wait.failure);
     }
 
     for (;;) {
@@ -76,7 +84,7 @@ SerialReception::Outcome SerialReception::receive(PlayerSlot slot)
         // The line may find out here that it has failed.
         const qint64 buffered = wait.failed ? 0 : m_line->bytesAvailable();
         if (wait.failed) {
-            return failure(wait.message);
+            return failed(wait.failure);
         }
         // The wait ends once a whole transmission is buffered.
         if (buffered >= DeviceTables::minimumTransmissionLength) {
@@ -110,6 +118,7 @@ void SerialReception::MSComm1_OnComm()
     // The line has closed itself.
     if (Wait *wait = std::exchange(m_waiting, nullptr)) {
         wait->failed = true;
-        wait->message = lineLostMessage(wait->slot, m_line->error());
+        wait->failure.kind = PortFailure::LineLost;
+        wait->failure.error = m_line->error();
     }
 }

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "PlayerSlot.h"
+#include "PortFailure.h"
 
 #include <QByteArray>
 #include <QObject>
-#include <QString>
 
 class SerialLine;
 
@@ -20,7 +19,7 @@ public:
         enum Kind { Received, Aborted, Failed };
         Kind kind = Aborted;
         QByteArray bytes; // Received: everything buffered at the read
-        QString message; // Failed: operator-facing reason, in Japanese
+        PortFailure failure; // Failed: why
     };
 
     explicit SerialReception(QObject *parent = nullptr);
@@ -45,10 +44,9 @@ private:
     // What one call of receive() learns while it yields; it lives on that call's stack.
     struct Wait
     {
-        PlayerSlot slot = PlayerSlot::One;
         bool aborted = false;
         bool failed = false;
-        QString message;
+        PortFailure failure; // the slot's port, and why it failed once it has
     };
 
     SerialLine *m_line = nullptr; // MSComm1, shared by both player slots

@@ -11,8 +11,9 @@ enum class PlayerSlot { One = 1, Two = 2 };
 // What sets one player slot apart from the other, all in one place.
 struct PlayerSlotFacts
 {
-    QStringView
-        portLabel; // 「ポート１」: the port button's caption, and the port's name in messages
+    // 「ポート１」: the port button's caption, and the port's name in messages.
+    QStringView portLabel;
+    QStringView saveCaption; // the save button's
     QStringView waitingMessage; // the status line while the slot's reception waits
     QByteArrayView greeting; // sent to the device right after the port opens
     QStringView fileName; // the slot's player data file in the working folder
@@ -21,3 +22,6 @@ struct PlayerSlotFacts
 };
 
 const PlayerSlotFacts &slotFacts(PlayerSlot slot);
+
+// The caption of both delete buttons.
+constexpr QStringView deleteCaption = u"送信データの削除";

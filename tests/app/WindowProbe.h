@@ -24,8 +24,8 @@ struct WindowProbe
     // the focus (after a move by keyboard); empty when nothing has the focus.
     QString focus() const;
     // What keeps the status line from reading cleanly: a second line, a control character,
-    // a text wider than the label, or one that is not its tooltip's first line (whole or
-    // cut with "…"); empty when there is nothing.
+    // a text wider than the label, or one cut with "…" that is not the start of its
+    // tooltip's first line; empty when there is nothing.
     QString statusProblem() const;
 };
 

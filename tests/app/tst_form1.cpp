@@ -2,6 +2,7 @@
 #include "FileFaults.h"
 #include "FixedList.h"
 #include "Form1.h"
+#include "OperatorMessages.h"
 #include "QtTranslations.h"
 #include "ScratchDirectory.h"
 #include "WindowProbe.h"
@@ -332,8 +333,8 @@ void tst_Form1::toolTipsNameFilesAndDevices()
     const QString port2 = QStringLiteral("/dev/ttyS1");
 #endif
     const QStringList expected {
-        QStringLiteral("/dev/ttyUSB7"),
-        port2,
+        portToolTip(PlayerSlot::One, {QStringLiteral("/dev/ttyUSB7"), true}),
+        portToolTip(PlayerSlot::Two, {port2, false}),
         QStringLiteral("保存先: ") + directory + QStringLiteral("player1.dat"),
         QStringLiteral("保存先: ") + directory + QStringLiteral("player2.dat"),
         QStringLiteral("削除するファイル: ") + directory + QStringLiteral("player1.dat"),
@@ -548,31 +549,33 @@ void tst_Form1::saveFailureKeepsButtons_data()
 {
     QTest::addColumn<FileFault>("fault");
     QTest::addColumn<bool>("earlierFile"); // an earlier player1.dat that must stay as it was
-    QTest::addColumn<QString>("reason"); // the message's second line
+    QTest::addColumn<SystemError::Kind>("kind"); // of the failure the message tells
 
-    QTest::newRow("directory in the name")
-        << FileFault::DirectoryInName << false << QStringLiteral("フォルダーです");
-    QTest::newRow("file-size limit")
-        << FileFault::FileSizeLimit << false << QStringLiteral("ファイルが大きすぎます");
+    using Kind = SystemError::Kind;
+    QTest::newRow("directory in the name") << FileFault::DirectoryInName << false << Kind::IsFolder;
+    QTest::newRow("file-size limit") << FileFault::FileSizeLimit << false << Kind::FileTooLarge;
     QTest::newRow("file-size limit, earlier file")
-        << FileFault::FileSizeLimit << true << QStringLiteral("ファイルが大きすぎます");
-    QTest::newRow("full file system")
-        << FileFault::FullFileSystem << false << QStringLiteral("ディスクに空きがありません");
+        << FileFault::FileSizeLimit << true << Kind::FileTooLarge;
+    QTest::newRow("full file system") << FileFault::FullFileSystem << false << Kind::DiskFull;
     QTest::newRow("full file system, earlier file")
-        << FileFault::FullFileSystem << true << QStringLiteral("ディスクに空きがありません");
+        << FileFault::FullFileSystem << true << Kind::DiskFull;
     QTest::newRow("read-only file system, earlier file")
-        << FileFault::ReadOnlyFileSystem << true << QStringLiteral("読み取り専用のディスクです");
+        << FileFault::ReadOnlyFileSystem << true << Kind::ReadOnlyDisk;
     QTest::newRow("file that cannot be replaced")
-        << FileFault::ImmutableFile << true << QStringLiteral("この操作は許可されていません");
+        << FileFault::ImmutableFile << true << Kind::NotPermitted;
+    QTest::newRow("read-only file, the console run by another user")
+        << FileFault::ReadOnlyFile << true << Kind::ReadOnlyFile;
+    QTest::newRow("file held open by the match program")
+        << FileFault::HeldByAnotherProcess << true << Kind::Busy;
 #ifdef Q_OS_UNIX
     QTest::newRow("folder of another user")
-        << FileFault::FolderOfAnotherUser << false << QStringLiteral("アクセスが拒否されました");
+        << FileFault::FolderOfAnotherUser << false << Kind::AccessDenied;
     QTest::newRow("sync finds no space, earlier file")
-        << FileFault::SyncNoSpace << true << QStringLiteral("ディスクに空きがありません");
+        << FileFault::SyncNoSpace << true << Kind::DiskFull;
     QTest::newRow("sync meets an input/output error, earlier file")
-        << FileFault::SyncIoError << true << QStringLiteral("入出力エラーが起きました");
+        << FileFault::SyncIoError << true << Kind::IoError;
     QTest::newRow("working folder removed")
-        << FileFault::WorkingFolderRemoved << false << QStringLiteral("作業フォルダーがありません");
+        << FileFault::WorkingFolderRemoved << false << Kind::FolderGone;
 #endif
 }
 
@@ -580,11 +583,8 @@ void tst_Form1::saveFailureKeepsButtons()
 {
     QFETCH(FileFault, fault);
     QFETCH(bool, earlierFile);
-    QFETCH(QString, reason);
+    QFETCH(SystemError::Kind, kind);
 
-    // Some reasons are Qt's own texts, in Japanese as in the console.
-    QObject translations;
-    QVERIFY(installQtTranslations(&translations));
     InjectedFileFault injected(fault);
     if (!injected.skipReason().isEmpty()) {
         QSKIP(qPrintable(injected.skipReason()));
@@ -603,7 +603,8 @@ void tst_Form1::saveFailureKeepsButtons()
 
     const std::optional<ShownMessage> shown = clickAndAnswer(m_console->window().button(4));
     QVERIFY(shown);
-    QCOMPARE(shown->text, QStringLiteral("player1.dat を保存できませんでした。\n") + reason);
+    QCOMPARE(shown->text,
+             fileFailureMessage(FileOperation::Save, PlayerSlot::One, SystemError::of(kind)));
     QCOMPARE(shown->title, QStringLiteral("ケルミ"));
     QCOMPARE(shown->icon, QMessageBox::Warning);
     QVERIFY(!shown->buttonIcons);
@@ -624,27 +625,24 @@ void tst_Form1::saveFailureKeepsButtons()
 void tst_Form1::deleteFailureKeepsFile_data()
 {
     QTest::addColumn<FileFault>("fault");
-    QTest::addColumn<QString>("reason"); // the message's second line
-    QTest::newRow("read-only file system")
-        << FileFault::ReadOnlyFileSystem << QStringLiteral("読み取り専用のディスクです");
-    QTest::newRow("file that cannot be removed")
-        << FileFault::ImmutableFile << QStringLiteral("この操作は許可されていません");
+    QTest::addColumn<SystemError::Kind>("kind"); // of the failure the message tells
+    using Kind = SystemError::Kind;
+    QTest::newRow("read-only file system") << FileFault::ReadOnlyFileSystem << Kind::ReadOnlyDisk;
+    QTest::newRow("file that cannot be removed") << FileFault::ImmutableFile << Kind::NotPermitted;
     QTest::newRow("file held open by the match program")
-        << FileFault::HeldByAnotherProcess << QStringLiteral("使用中です");
+        << FileFault::HeldByAnotherProcess << Kind::Busy;
+    QTest::newRow("read-only file, the console run by another user")
+        << FileFault::ReadOnlyFile << Kind::ReadOnlyFile;
 #ifdef Q_OS_UNIX
-    QTest::newRow("folder of another user")
-        << FileFault::FolderOfAnotherUser << QStringLiteral("アクセスが拒否されました");
+    QTest::newRow("folder of another user") << FileFault::FolderOfAnotherUser << Kind::AccessDenied;
 #endif
 }
 
 void tst_Form1::deleteFailureKeepsFile()
 {
     QFETCH(FileFault, fault);
-    QFETCH(QString, reason);
+    QFETCH(SystemError::Kind, kind);
 
-    // Some reasons are Qt's own texts, in Japanese as in the console.
-    QObject translations;
-    QVERIFY(installQtTranslations(&translations));
     InjectedFileFault injected(fault);
     if (!injected.skipReason().isEmpty()) {
         QSKIP(qPrintable(injected.skipReason()));
@@ -657,7 +655,8 @@ void tst_Form1::deleteFailureKeepsFile()
 
     const std::optional<ShownMessage> shown = clickAndAnswer(m_console->window().button(7));
     QVERIFY(shown);
-    QCOMPARE(shown->text, QStringLiteral("player2.dat を削除できませんでした。\n") + reason);
+    QCOMPARE(shown->text,
+             fileFailureMessage(FileOperation::Delete, PlayerSlot::Two, SystemError::of(kind)));
     QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
 
     // Read once the fault is gone: a file held without sharing cannot even be read meanwhile.
@@ -685,7 +684,9 @@ void tst_Form1::deleteOfVanishedFile()
     QVERIFY(QDir().mkdir(QStringLiteral("player2.dat")));
     const std::optional<ShownMessage> shown = clickAndAnswer(m_console->window().button(7));
     QVERIFY(shown);
-    QVERIFY(shown->text.startsWith(QStringLiteral("player2.dat を削除できませんでした。\n")));
+    QCOMPARE(shown->text,
+             fileFailureMessage(FileOperation::Delete, PlayerSlot::Two,
+                                SystemError::of(SystemError::IsFolder)));
     QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
 }
 

@@ -2,7 +2,9 @@
 #include "FixedList.h"
 #include "Form1.h"
 #include "ListRows.h"
+#include "OperatorMessages.h"
 #include "SerialLine.h"
+#include "SerialReception.h"
 #include "WindowProbe.h"
 
 #include <QApplication>
@@ -11,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <QTimer>
@@ -367,31 +370,35 @@ void tst_Form1Reception::ownSlotSaveDuringWaitNeedsSelection()
 void tst_Form1Reception::portThatCannotOpen_data()
 {
     QTest::addColumn<QString>("device"); // "held": the player's line, opened by someone else
-    QTest::addColumn<QString>("expectedStart"); // %1: the device; %2: this program's PID
+    QTest::addColumn<PortFailure::Kind>("kind");
 
 #ifdef Q_OS_WIN
-    QTest::newRow("missing") << QStringLiteral("COM99")
-                             << QStringLiteral("ポート１が見つかりません: %1\n");
-    QTest::newRow("held by another program")
-        << QStringLiteral("held") << QStringLiteral("ポート１は他のプログラムが使用中です: %1\n");
+    QTest::newRow("missing") << QStringLiteral("COM99") << PortFailure::Missing;
+    QTest::newRow("held by another program") << QStringLiteral("held") << PortFailure::Held;
 #else
-    QTest::newRow("missing") << QStringLiteral("/nonexistent/ttyKELMI")
-                             << QStringLiteral("ポート１が見つかりません: %1\n");
-    QTest::newRow("directory") << QStringLiteral("/")
-                               << QStringLiteral("ポート１を開けません: %1: ");
-    QTest::newRow("held by another program")
-        << QStringLiteral("held")
-        << QStringLiteral(
-               "ポート１は他のプログラムが使用中です: %1（tst_form1reception、PID %2）\n");
+    QTest::newRow("missing") << QStringLiteral("/nonexistent/ttyKELMI") << PortFailure::Missing;
+    QTest::newRow("directory") << QStringLiteral("/") << PortFailure::Other;
+    QTest::newRow("held by another program") << QStringLiteral("held") << PortFailure::Held;
+    // A name as long as an adapter's lasting name, which no status line holds whole.
+    QTest::newRow("no serial port, by a long name")
+        << QStringLiteral("serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0")
+        << PortFailure::NotSerialPort;
 #endif
 }
 
 void tst_Form1Reception::portThatCannotOpen()
 {
     QFETCH(QString, device);
-    QFETCH(QString, expectedStart);
+    QFETCH(PortFailure::Kind, kind);
 
     SerialLine holder;
+    QTemporaryDir links;
+    if (device.startsWith(QLatin1String("serial/"))) {
+        // As /dev/serial/by-id names an adapter: a link, here to a device that is no port.
+        device = links.filePath(device);
+        QVERIFY(QDir().mkpath(QFileInfo(device).path()));
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), device));
+    }
     if (device == QLatin1String("held")) {
         device = m_line1->slavePath();
         QVERIFY2(holder.open(device), qPrintable(holder.error().text));
@@ -405,10 +412,14 @@ void tst_Form1Reception::portThatCannotOpen()
     selectAll(1);
     QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
 
-    // The whole message in the tooltip, its first line in the label.
-    const QString message = m_console->window().label(7)->toolTip();
-    QVERIFY2(message.startsWith(expectedStart.arg(device).arg(QCoreApplication::applicationPid())),
-             qPrintable(message));
+    // The status line says what failed and why within its width, the tooltip all of it, for
+    // the failure that the port meets.
+    const PortFailure failure = SerialReception().receive(PlayerSlot::One).failure;
+    QCOMPARE(failure.kind, kind);
+    const OperatorMessage message = portFailureMessage(failure);
+    QCOMPARE(m_console->window().label(7)->toolTip(), message.whole());
+    QVERIFY2(message.lines.contains(m_console->window().label(7)->text()),
+             qPrintable(m_console->window().label(7)->text()));
     QVERIFY2(m_console->window().statusProblem().isEmpty(),
              qPrintable(m_console->window().statusProblem()));
     QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
@@ -418,6 +429,8 @@ void tst_Form1Reception::portThatCannotOpen()
 
 void tst_Form1Reception::lineHungUpDuringWait()
 {
+    PortFailure lineLost;
+    lineLost.kind = PortFailure::LineLost;
     int labelChanges = 0;
     connect(m_console->port(), &SerialLine::failed, this, [&] { ++labelChanges; });
     during({[&] { QVERIFY(m_line1->deliver("12345")); },
@@ -426,9 +439,7 @@ void tst_Form1Reception::lineHungUpDuringWait()
             }});
     QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
 
-    const QString message = m_console->window().label(7)->toolTip();
-    QVERIFY2(message.startsWith(QStringLiteral("ポート１の受信が途切れました: ")),
-             qPrintable(message));
+    QCOMPARE(m_console->window().label(7)->text(), portFailureMessage(lineLost).lines.first());
     QVERIFY2(m_console->window().statusProblem().isEmpty(),
              qPrintable(m_console->window().statusProblem()));
     QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));

@@ -1,4 +1,4 @@
-#include "OperatorReasonRows.h"
+#include "KnownFailureRows.h"
 #include "SystemError.h"
 
 #include <QTest>
@@ -8,26 +8,29 @@ class TestSystemError : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void operatorReasons_data();
-    void operatorReasons();
+    void knownFailures_data();
+    void knownFailures();
 };
 
-void TestSystemError::operatorReasons_data()
+void TestSystemError::knownFailures_data()
 {
     QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("reason"); // empty: the system's own words
-    addOperatorReasonRows();
+    QTest::addColumn<SystemError::Kind>("kind");
+    addKnownFailureRows();
 }
 
-void TestSystemError::operatorReasons()
+void TestSystemError::knownFailures()
 {
     QFETCH(int, code);
-    QFETCH(QString, reason);
+    QFETCH(SystemError::Kind, kind);
 
     const SystemError error = SystemError::fromCode(code);
-    QCOMPARE(operatorReason(error), reason.isEmpty() ? qt_error_string(code) : reason);
+    QCOMPARE(error.kind, kind);
+    QCOMPARE(error.text, qt_error_string(code));
     // Qt reports some failures in the system's words only; they are recognised all the same.
-    QCOMPARE(operatorReason(SystemError::fromText(error.text)), operatorReason(error));
+    const SystemError fromText = SystemError::fromText(error.text);
+    QCOMPARE(fromText.kind, kind);
+    QCOMPARE(fromText.text, error.text);
 }
 
 QTEST_GUILESS_MAIN(TestSystemError)

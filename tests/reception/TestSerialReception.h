@@ -40,11 +40,9 @@ protected:
     virtual QString whyHeldPortsOpen(const QString &path) const = 0;
     // Before each case: what an earlier case may have left behind for a device of that name.
     virtual void forgetLocksOf(const QString &device) = 0;
-    // How a port held by another program names it after the device: %1 for the program,
-    // {pid} for its PID; empty where the platform does not tell.
-    virtual QString heldBy(const QString &program) const = 0;
-    // What the operator is told to check when the player's port names no device.
-    virtual QString missingDeviceHint(int portNumber) const = 0;
+    // The holder that the platform names for a port that `program` holds; empty where it
+    // does not tell.
+    virtual QString holderNamed(const QString &program) const = 0;
     // Rows of portThatCannotBeOpened in which only this platform's ports fail.
     virtual void addOpenFailureRows() { }
     // Holds the device at `path` as another program that wants it alone does (the rows of

@@ -1,12 +1,15 @@
 #include "TestSerialReception.h"
 
 #include "ConsoleProcess.h"
+#include "PortFailureText.h"
 #include "SerialLine.h"
 #include "SerialLocksUnix.h"
+#include "SerialPortListUnix.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -28,13 +31,14 @@ protected:
     QString machinePortName(int portNumber) const override;
     QString whyHeldPortsOpen(const QString &) const override { return QString(); }
     void forgetLocksOf(const QString &device) override;
-    QString heldBy(const QString &program) const override;
-    QString missingDeviceHint(int portNumber) const override;
+    QString holderNamed(const QString &program) const override { return program; }
     void addOpenFailureRows() override;
     bool holdExclusively(const QString &path) override;
     bool releaseExclusiveHold() override;
 
 private Q_SLOTS:
+    void presentPorts_data();
+    void presentPorts();
     void portOpenedByAnotherUser_data();
     void portOpenedByAnotherUser();
     void killedConsoleLeavesPortUsable_data();
@@ -75,60 +79,93 @@ QString TestSerialReceptionUnix::machinePortName(int portNumber) const
     return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
 }
 
-QString TestSerialReceptionUnix::heldBy(const QString &program) const
-{
-    // Qt's lock file names the program that holds the device.
-    return QStringLiteral("（%1、PID {pid}）").arg(program);
-}
-
-QString TestSerialReceptionUnix::missingDeviceHint(int portNumber) const
-{
-    return QStringLiteral("KELMI_PORT%1 の設定を確かめてください。").arg(portNumber);
-}
-
 void TestSerialReceptionUnix::addOpenFailureRows()
 {
+    const SystemError::Kind any = SystemError::Other;
     for (int port : {1, 2}) {
-        const QString name = port == 1 ? QStringLiteral("ポート１") : QStringLiteral("ポート２");
         QTest::addRow("port %d, a directory", port)
-            << port << QStringLiteral("directory")
-            << name + QStringLiteral("を開けません: {device}: フォルダーです") << QString();
+            << port << QStringLiteral("directory") << PortFailure::Other << SystemError::IsFolder
+            << QString();
     }
     // A device name with a file where a folder should be, such as a stray trailing slash.
     QTest::newRow("port 1, a name below a file")
-        << 1 << QStringLiteral("under a file")
-        << QStringLiteral("ポート１が見つかりません: {device}")
-        << QStringLiteral("KELMI_PORT1 の設定を確かめてください。");
+        << 1 << QStringLiteral("under a file") << PortFailure::Missing << any << QString();
     QTest::newRow("port 2, held in this process, named by a link")
-        << 2 << QStringLiteral("held here, through a link")
-        << QStringLiteral(
-               "ポート２は他のプログラムが使用中です: {device}（tst_serialreception、PID {pid}）")
-        << QStringLiteral("もう一度「ポート２」を押してください。");
+        << 2 << QStringLiteral("held here, through a link") << PortFailure::Held << any
+        << QStringLiteral("tst_serialreception");
     QTest::newRow("port 2, a link loop")
-        << 2 << QStringLiteral("loop")
-        << QStringLiteral("ポート２を開けません: {device}: リンクが循環しています") << QString();
+        << 2 << QStringLiteral("loop") << PortFailure::Other << SystemError::LinkLoop << QString();
     // One device by two names is one port: the device's lock file names the holder.
     QTest::newRow("port 1, held in this process by its own name, asked for through a link")
-        << 1 << QStringLiteral("held here by name, asked through a link")
-        << QStringLiteral(
-               "ポート１は他のプログラムが使用中です: {device}（tst_serialreception、PID {pid}）")
-        << QStringLiteral("もう一度「ポート１」を押してください。");
+        << 1 << QStringLiteral("held here by name, asked through a link") << PortFailure::Held
+        << any << QStringLiteral("tst_serialreception");
     QTest::newRow("port 2, held by a console on a link, asked for by its own name")
-        << 2 << QStringLiteral("held by a console on a link")
-        << QStringLiteral(
-               "ポート２は他のプログラムが使用中です: {device}（kelmi-test-child、PID {pid}）")
-        << QStringLiteral("もう一度「ポート２」を押してください。");
+        << 2 << QStringLiteral("held by a console on a link") << PortFailure::Held << any
+        << QStringLiteral("kelmi-test-child");
     QTest::newRow("port 1, held by a console by its own name, asked for through a link")
-        << 1 << QStringLiteral("held by a console, asked through a link")
-        << QStringLiteral(
-               "ポート１は他のプログラムが使用中です: {device}（kelmi-test-child、PID {pid}）")
-        << QStringLiteral("もう一度「ポート１」を押してください。");
+        << 1 << QStringLiteral("held by a console, asked through a link") << PortFailure::Held
+        << any << QStringLiteral("kelmi-test-child");
     // Another program made the line exclusive (TIOCEXCL) and wrote no lock file. Root's open
     // would succeed all the same; the console leaves the line, and the flag, alone.
     QTest::newRow("port 2, held exclusive by another program")
-        << 2 << QStringLiteral("held exclusive")
-        << QStringLiteral("ポート２は他のプログラムが使用中です: {device}")
-        << QStringLiteral("もう一度「ポート２」を押してください。");
+        << 2 << QStringLiteral("held exclusive") << PortFailure::Held << any << QString();
+}
+
+void TestSerialReceptionUnix::presentPorts_data()
+{
+    // Names made below a scratch /dev, each a link to a pseudo-terminal (a character device)
+    // unless it ends in '=file'; "ttySn:type" gives the port's UART type in a scratch
+    // /sys/class/tty.
+    QTest::addColumn<QStringList>("made");
+    QTest::addColumn<QStringList>("listed"); // below the scratch /dev, in the order told
+
+    QTest::newRow("none") << QStringList() << QStringList();
+    QTest::newRow("adapters, their lasting names, the machine's own ports")
+        << QStringList {QStringLiteral("ttyUSB10"),
+                        QStringLiteral("ttyUSB9"),
+                        QStringLiteral("ttyACM0"),
+                        QStringLiteral("ttyS0:4"),
+                        QStringLiteral("ttyS1:0"),
+                        QStringLiteral("ttyS2"),
+                        QStringLiteral("serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0"),
+                        QStringLiteral("ttyUSB3=file"),
+                        QStringLiteral("ttyprintk")}
+        << QStringList {QStringLiteral("ttyACM0"), QStringLiteral("ttyUSB9"),
+                        QStringLiteral("ttyUSB10"), QStringLiteral("ttyS0"),
+                        QStringLiteral("serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0")};
+}
+
+// A missing port's message names the ports there are, by the names an operator can give it.
+void TestSerialReceptionUnix::presentPorts()
+{
+    QFETCH(QStringList, made);
+    QFETCH(QStringList, listed);
+
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    const QDir devices(scratch.filePath(QStringLiteral("dev")));
+    const QDir ttyClass(scratch.filePath(QStringLiteral("sys")));
+    QVERIFY(QDir().mkpath(devices.filePath(QStringLiteral("serial/by-id"))));
+    for (const QString &name : made) {
+        const QString path = devices.filePath(name.section(u':', 0, 0).section(u'=', 0, 0));
+        if (name.endsWith(QLatin1String("=file"))) {
+            QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+        } else {
+            QVERIFY(QFile::link(line(1).slavePath(), path));
+        }
+        if (name.contains(u':')) {
+            const QString type = ttyClass.filePath(QFileInfo(path).fileName());
+            QVERIFY(QDir().mkpath(type));
+            QFile file(type + QStringLiteral("/type"));
+            QVERIFY(file.open(QIODevice::WriteOnly)
+                    && file.write(name.section(u':', 1).toLatin1()));
+        }
+    }
+    QStringList expected;
+    for (const QString &name : listed) {
+        expected += devices.filePath(name);
+    }
+    QCOMPARE(presentSerialPorts(devices.path(), ttyClass.path()), expected);
 }
 
 void TestSerialReceptionUnix::portOpenedByAnotherUser_data()
@@ -142,55 +179,44 @@ void TestSerialReceptionUnix::portOpenedByAnotherUser_data()
     QTest::addColumn<QString>("holder");
     // A lock file that a program of root wrote, {pid} standing for this test's PID; empty: none
     QTest::addColumn<QByteArray>("lockText");
-    QTest::addColumn<QString>("expectedFirstLine"); // %1: the device; {lock}; {pid}
-    QTest::addColumn<QString>("expectedHint");
+    QTest::addColumn<PortFailure::Kind>("kind");
+    QTest::addColumn<bool>("groupMayUse"); // NotPermitted
+    QTest::addColumn<QString>("holderProgram"); // Held, StaleLock
+    QTest::addColumn<QString>("holderPid"); // Held, StaleLock; {pid}: this test's; empty: none
 
-    QTest::newRow("port 1, only its owner may open it")
-        << 1 << 0600 << QByteArray("tty") << QString() << QByteArray()
-        << QStringLiteral("ポート１を開く権限がありません: %1")
-        << QStringLiteral("グループ tty にも読み書きの権限がありません。");
-    QTest::newRow("port 2, group dialout may open it")
-        << 2 << 0660 << QByteArray("dialout") << QString() << QByteArray()
-        << QStringLiteral("ポート２を開く権限がありません: %1")
-        << QStringLiteral("ユーザーをグループ dialout に加えて、ログインし直してください。");
-    QTest::newRow("port 1, held exclusively by a program without a lock file")
-        << 1 << 0666 << QByteArray("tty") << QStringLiteral("exclusive") << QByteArray()
-        << QStringLiteral("ポート１は他のプログラムが使用中です: %1")
-        << QStringLiteral("もう一度「ポート１」を押してください。");
+    const QByteArray none;
+    const auto notPermitted = [](const char *name, int port, int mode, const char *group,
+                                 bool groupMayUse) {
+        QTest::newRow(name) << port << mode << QByteArray(group) << QString() << QByteArray()
+                            << PortFailure::NotPermitted << groupMayUse << QString() << QString();
+    };
+    const auto held = [](const char *name, int port, const QString &holder, const QByteArray &lock,
+                         PortFailure::Kind kind, const QString &program, const QString &pid) {
+        QTest::newRow(name) << port << 0666 << QByteArray("tty") << holder << lock << kind << false
+                            << program << pid;
+    };
+    notPermitted("port 1, only its owner may open it", 1, 0600, "tty", false);
+    notPermitted("port 2, group dialout may open it", 2, 0660, "dialout", true);
+    held("port 1, held exclusively by a program without a lock file", 1,
+         QStringLiteral("exclusive"), none, PortFailure::Held, QString(), QString());
     // A PID that no process has: Linux keeps PIDs below 2^22.
-    QTest::newRow("port 2, a stale lock of another user")
-        << 2 << 0666 << QByteArray("tty") << QString() << QByteArray("4194999\nminicom\n")
-        << QStringLiteral("ポート２を開けません: %1: 古いロックファイル {lock} が残っています")
-        << QStringLiteral("管理者にこのファイルを削除してもらってください。");
+    held("port 2, a stale lock of another user", 2, QString(), "4194999\nminicom\n",
+         PortFailure::StaleLock, QStringLiteral("minicom"), QStringLiteral("4194999"));
     // 2^32, which a 32-bit process ID would take for process 0: this process's own group.
-    QTest::newRow("port 1, a lock of another user whose PID is no process ID")
-        << 1 << 0666 << QByteArray("tty") << QString() << QByteArray("4294967296\nminicom\n")
-        << QStringLiteral("ポート１を開けません: %1: 古いロックファイル {lock} が残っています")
-        << QStringLiteral("管理者にこのファイルを削除してもらってください。");
-    QTest::newRow("port 1, group dialout may only read it")
-        << 1 << 0640 << QByteArray("dialout") << QString() << QByteArray()
-        << QStringLiteral("ポート１を開く権限がありません: %1")
-        << QStringLiteral("グループ dialout にも読み書きの権限がありません。");
+    held("port 1, a lock of another user whose PID is no process ID", 1, QString(),
+         "4294967296\nminicom\n", PortFailure::StaleLock, QStringLiteral("minicom"),
+         QStringLiteral("4294967296"));
+    notPermitted("port 1, group dialout may only read it", 1, 0640, "dialout", false);
     // Made on another system, or the group was removed since.
-    QTest::newRow("port 2, a group without a name may open it")
-        << 2 << 0660 << QByteArray("4242424") << QString() << QByteArray()
-        << QStringLiteral("ポート２を開く権限がありません: %1")
-        << QStringLiteral("ユーザーをグループ 4242424 に加えて、ログインし直してください。");
+    notPermitted("port 2, a group without a name may open it", 2, 0660, "4242424", true);
     // The console may not signal root's process (EPERM), yet it runs.
-    QTest::newRow("port 2, held by a console of another user")
-        << 2 << 0666 << QByteArray("tty") << QStringLiteral("console") << QByteArray()
-        << QStringLiteral(
-               "ポート２は他のプログラムが使用中です: %1（tst_serialreception、PID {pid}）")
-        << QStringLiteral("もう一度「ポート２」を押してください。");
-    QTest::newRow("port 1, held by a console of another user with umask 077")
-        << 1 << 0666 << QByteArray("tty") << QStringLiteral("console, umask 077") << QByteArray()
-        << QStringLiteral("ポート１は他のプログラムが使用中です: %1")
-        << QStringLiteral("もう一度「ポート１」を押してください。");
+    held("port 2, held by a console of another user", 2, QStringLiteral("console"), none,
+         PortFailure::Held, QStringLiteral("tst_serialreception"), QStringLiteral("{pid}"));
+    held("port 1, held by a console of another user with umask 077", 1,
+         QStringLiteral("console, umask 077"), none, PortFailure::Held, QString(), QString());
     // minicom pads the PID and names no program.
-    QTest::newRow("port 1, held by another user's program that gives its PID alone")
-        << 1 << 0666 << QByteArray("tty") << QString() << QByteArray("      {pid}\n")
-        << QStringLiteral("ポート１は他のプログラムが使用中です: %1（PID {pid}）")
-        << QStringLiteral("もう一度「ポート１」を押してください。");
+    held("port 1, held by another user's program that gives its PID alone", 1, QString(),
+         "      {pid}\n", PortFailure::Held, QString(), QStringLiteral("{pid}"));
 }
 
 void TestSerialReceptionUnix::portOpenedByAnotherUser()
@@ -200,8 +226,10 @@ void TestSerialReceptionUnix::portOpenedByAnotherUser()
     QFETCH(QByteArray, group);
     QFETCH(QString, holder);
     QFETCH(QByteArray, lockText);
-    QFETCH(QString, expectedFirstLine);
-    QFETCH(QString, expectedHint);
+    QFETCH(PortFailure::Kind, kind);
+    QFETCH(bool, groupMayUse);
+    QFETCH(QString, holderProgram);
+    QFETCH(QString, holderPid);
 
     // Root may open any device, exclusive or not; the operator's account may not.
     if (!ConsoleProcess::canRunAsNobody()) {
@@ -240,8 +268,7 @@ void TestSerialReceptionUnix::portOpenedByAnotherUser()
         QVERIFY(written.open(QIODevice::WriteOnly)
                 && written.write(lockText.replace("{pid}", pid)) > 0);
     }
-    expectedFirstLine.replace(QLatin1String("{lock}"), QFileInfo(lock).canonicalFilePath())
-        .replace(QLatin1String("{pid}"), QLatin1String(pid));
+    const QString lockFile = QFileInfo(lock).canonicalFilePath(); // /run/lock/LCK..pts_3
 
     ConsoleProcess console;
     const QByteArray outcome = console.start(
@@ -255,10 +282,25 @@ void TestSerialReceptionUnix::portOpenedByAnotherUser()
         QVERIFY(QFile::remove(lock));
     }
 
-    const QString message = ConsoleProcess::failureMessage(outcome);
-    QVERIFY2(!message.isEmpty(), outcome.constData());
-    QCOMPARE(message.section(u'\n', 0, 0), expectedFirstLine.arg(path));
-    QVERIFY2(message.section(u'\n', 1).contains(expectedHint), qPrintable(message));
+    const std::optional<PortFailure> failure = ConsoleProcess::failure(outcome);
+    QVERIFY2(failure, outcome.constData());
+    PortFailure expected;
+    expected.kind = kind;
+    expected.slot = PlayerSlot(portNumber);
+    expected.device = path;
+    expected.configured = true;
+    expected.error = failure->error; // the system's own report, whatever it says
+    expected.holderProgram = holderProgram;
+    expected.holderPid = holderPid.replace(QLatin1String("{pid}"), QLatin1String(pid)).toLongLong();
+    if (kind == PortFailure::NotPermitted) {
+        expected.user = QStringLiteral("nobody");
+        expected.group = QString::fromLatin1(group);
+        expected.groupMayUse = groupMayUse;
+    }
+    if (kind == PortFailure::StaleLock) {
+        expected.lockFile = lockFile;
+    }
+    QCOMPARE(*failure, expected);
 }
 
 void TestSerialReceptionUnix::killedConsoleLeavesPortUsable_data()
@@ -308,7 +350,8 @@ void TestSerialReceptionUnix::killedConsoleLeavesPortUsable()
             qputenv("QT_QPA_PLATFORM", "xcb");
         }
         ConsoleProcess ended;
-        const QByteArray started = ended.start({QStringLiteral("wait"), QString::number(portNumber)});
+        const QByteArray started
+            = ended.start({QStringLiteral("wait"), QString::number(portNumber)});
         qputenv("QT_QPA_PLATFORM", platform);
         QCOMPARE(started, QByteArray("waiting"));
         if (ending == 0) {

@@ -16,8 +16,7 @@ protected:
     QString machinePortName(int portNumber) const override;
     QString whyHeldPortsOpen(const QString &path) const override;
     void forgetLocksOf(const QString &) override { } // Windows keeps no lock files
-    QString heldBy(const QString &program) const override;
-    QString missingDeviceHint(int portNumber) const override;
+    QString holderNamed(const QString &) const override { return QString(); }
 
 private Q_SLOTS:
     void openFailureByCode_data();
@@ -35,46 +34,28 @@ QString TestSerialReceptionWindows::whyHeldPortsOpen(const QString &path) const
         return QString();
     }
     return QStringLiteral("Wine lets a second program open a COM port that another holds; "
-                          "Windows refuses it with ERROR_ACCESS_DENIED, whose message "
+                          "Windows refuses it with ERROR_ACCESS_DENIED, whose diagnosis "
                           "openFailureByCode checks");
-}
-
-QString TestSerialReceptionWindows::heldBy(const QString &) const
-{
-    // Windows refuses a second program without saying which program holds the port.
-    return QString();
-}
-
-QString TestSerialReceptionWindows::missingDeviceHint(int) const
-{
-    return QStringLiteral("デバイス マネージャーのポート番号を確かめてください。");
 }
 
 void TestSerialReceptionWindows::openFailureByCode_data()
 {
     QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("message"); // %1: the port's name
+    QTest::addColumn<PortFailure::Kind>("kind");
 
-    QTest::newRow("no such port")
-        << int(ERROR_FILE_NOT_FOUND)
-        << QStringLiteral("ポート１が見つかりません: %1\nケーブルやアダプターの接続と、"
-                          "デバイス マネージャーのポート番号を確かめてください。");
-    QTest::newRow("held by another program")
-        << int(ERROR_ACCESS_DENIED)
-        << QStringLiteral("ポート１は他のプログラムが使用中です: %1\n"
-                          "そのプログラムを終了してから、もう一度「ポート１」を押してください。");
-    QTest::newRow("no serial port")
-        << int(ERROR_INVALID_FUNCTION)
-        << QStringLiteral("ポート１を開けません: %1: シリアルポートではありません");
+    QTest::newRow("no such port") << int(ERROR_FILE_NOT_FOUND) << PortFailure::Missing;
+    QTest::newRow("held by another program") << int(ERROR_ACCESS_DENIED) << PortFailure::Held;
+    QTest::newRow("no serial port") << int(ERROR_INVALID_FUNCTION) << PortFailure::NotSerialPort;
 }
 
 void TestSerialReceptionWindows::openFailureByCode()
 {
     QFETCH(int, code);
-    QFETCH(QString, message);
-    QCOMPARE(
-        openFailureMessage(PlayerSlot::One, QStringLiteral("COM3"), SystemError::fromCode(code)),
-        message.arg(QStringLiteral("COM3")));
+    QFETCH(PortFailure::Kind, kind);
+    const PortFailure failure
+        = diagnoseOpenFailure(QStringLiteral("COM3"), SystemError::fromCode(code));
+    QCOMPARE(failure.kind, kind);
+    QCOMPARE(failure.error.code, code);
 }
 
 QTEST_GUILESS_MAIN(TestSerialReceptionWindows)

@@ -1,5 +1,7 @@
 #include "ConsoleProcess.h"
 
+#include "PortFailureText.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -103,9 +105,7 @@ void ConsoleProcess::kill()
     }
 }
 
-QString ConsoleProcess::failureMessage(const QByteArray &line)
+std::optional<PortFailure> ConsoleProcess::failure(const QByteArray &line)
 {
-    return line.startsWith("failed ")
-        ? QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(7)))
-        : QString();
+    return line.startsWith("failed ") ? portFailureFromLine(line.mid(7)) : std::nullopt;
 }

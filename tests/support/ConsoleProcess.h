@@ -1,9 +1,13 @@
 #pragma once
 
+#include "PortFailure.h"
+
 #include <QByteArray>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // Another console process, which tells on its standard output what it does, one line at a
 // time: the test child (kelmi-test-child, see TestChildMain.cpp) that a test can kill or
@@ -37,8 +41,8 @@ public:
     // SIGKILL, as a crash or the task manager would end it.
     void kill();
 
-    // The operator's message in a "failed ..." line.
-    static QString failureMessage(const QByteArray &line);
+    // The port failure in a "failed ..." line of the test child's reception.
+    static std::optional<PortFailure> failure(const QByteArray &line);
 
 private:
     QString m_program;

@@ -11,6 +11,10 @@ enum class FileFault {
     FullFileSystem, // no space left
     ReadOnlyFileSystem,
     ImmutableFile, // the file can be neither replaced nor removed (chattr +i)
+    // The operator made the file read-only (mode 0444 on Linux, where the console then runs as
+    // another user, since root may write anything and the folder would let anyone replace it;
+    // attrib +r on Windows).
+    ReadOnlyFile,
     HeldByAnotherProcess, // another program has the file open without sharing it (Windows)
     FolderOfAnotherUser, // the console's user may not write the working folder
     // A written file's data cannot reach the disk: fsync fails for want of space (as on a

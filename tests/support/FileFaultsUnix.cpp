@@ -119,6 +119,7 @@ InjectedFileFault::InjectedFileFault(FileFault fault)
         }
         break;
     case FileFault::FolderOfAnotherUser:
+    case FileFault::ReadOnlyFile:
         if (::geteuid() != 0) {
             m_skipReason = QStringLiteral("checking files as another user needs root");
         }
@@ -199,6 +200,12 @@ bool InjectedFileFault::injectHere(const QString &name)
         // Root's folder, open to all but writable by root alone; the console is nobody now.
         ok = ::chmod(".", 0755) == 0 && checkFilesAs(nobody);
         break;
+    case FileFault::ReadOnlyFile:
+        // A folder in which anyone may replace or remove a file, and root's file that nobody
+        // may write; the console is nobody now.
+        ok = ::chmod(".", 0777) == 0 && ::chmod(QFile::encodeName(name).constData(), 0444) == 0
+            && checkFilesAs(nobody);
+        break;
     case FileFault::SyncNoSpace:
     case FileFault::SyncIoError:
         ok = qputenv(failingSyncVariable,
@@ -234,6 +241,9 @@ bool InjectedFileFault::liftHere()
         break;
     case FileFault::FolderOfAnotherUser:
         ok = checkFilesAs(0);
+        break;
+    case FileFault::ReadOnlyFile:
+        ok = checkFilesAs(0) && ::chmod(QFile::encodeName(m_name).constData(), 0644) == 0;
         break;
     case FileFault::SyncNoSpace:
     case FileFault::SyncIoError:

@@ -4,6 +4,22 @@
 
 #include <QDir>
 
+#include <windows.h>
+
+namespace {
+
+bool markReadOnly(const QString &name, bool readOnly)
+{
+    const auto *path = reinterpret_cast<const wchar_t *>(name.utf16());
+    const DWORD attributes = ::GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES
+        && ::SetFileAttributesW(path,
+                                readOnly ? attributes | FILE_ATTRIBUTE_READONLY
+                                         : attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
+} // namespace
+
 struct InjectedFileFault::Private
 {
     ConsoleProcess holder;
@@ -16,6 +32,7 @@ InjectedFileFault::InjectedFileFault(FileFault fault)
     switch (fault) {
     case FileFault::DirectoryInName:
     case FileFault::HeldByAnotherProcess:
+    case FileFault::ReadOnlyFile:
         break;
     case FileFault::FileSizeLimit:
     case FileFault::FullFileSystem:
@@ -37,16 +54,22 @@ InjectedFileFault::~InjectedFileFault()
     }
 }
 
-// Windows' own fault: another program holds the file, as the match program does while it
-// reads it. The constructor lets no other fault through to here.
+// Windows' own faults: another program holds the file, as the match program does while it
+// reads it, or the file is marked read-only. The constructor lets no other fault through.
 bool InjectedFileFault::injectHere(const QString &name)
 {
+    if (m_fault == FileFault::ReadOnlyFile) {
+        return markReadOnly(name, true);
+    }
     return d->holder.start({QStringLiteral("hold"), QDir::current().absoluteFilePath(name)})
         == "started";
 }
 
 bool InjectedFileFault::liftHere()
 {
+    if (m_fault == FileFault::ReadOnlyFile) {
+        return markReadOnly(m_name, false);
+    }
     d->holder.kill();
     return true;
 }

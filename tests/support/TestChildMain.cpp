@@ -8,8 +8,9 @@
 //                                    on port N (clicked from its event loop): says "waiting"
 //                                    once it waits; ends as kelmi ends
 //   kelmi-test-child receive N       runs one reception on port N and prints its outcome
-//   kelmi-test-child hold FILE       (Windows) keeps FILE open without sharing it, as the
-//                                    match program may, until it is killed
+//                                    (a failure as PortFailureText.h writes it)
+//   kelmi-test-child hold FILE [MS]  (Windows) keeps FILE open without sharing it, as the
+//                                    match program may, for MS milliseconds or until killed
 //   kelmi-test-child window COUNT    the console's window on the ports that KELMI_PORT1 and
 //                                    KELMI_PORT2 name, clicked through COUNT receptions on
 //                                    port 1, 2, 1, ...: says "waiting" once each waits and
@@ -23,6 +24,7 @@
 #include "FixedList.h"
 #include "Form1.h"
 #include "PlayerFiles.h"
+#include "PortFailureText.h"
 #include "ReadinessReport.h"
 #include "SerialReception.h"
 #include "Termination.h"
@@ -94,7 +96,7 @@ int receiveOnce(int portNumber)
         say("received " + outcome.bytes.toHex());
         return 0;
     case SerialReception::Outcome::Failed:
-        say("failed " + outcome.message.toUtf8().toPercentEncoding());
+        say("failed " + portFailureLine(outcome.failure));
         return 1;
     case SerialReception::Outcome::Aborted:
         break;
@@ -139,7 +141,8 @@ int showBareWindow()
 }
 
 #ifdef Q_OS_WIN
-int holdForever(const QString &file)
+// Lets go after `ms` milliseconds, or never when `ms` is negative.
+int hold(const QString &file, int ms)
 {
     const HANDLE handle = ::CreateFileW(reinterpret_cast<const wchar_t *>(file.utf16()),
                                         GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -148,9 +151,9 @@ int holdForever(const QString &file)
         return 1;
     }
     say("started");
-    for (;;) {
-        ::Sleep(INFINITE);
-    }
+    ::Sleep(ms < 0 ? INFINITE : DWORD(ms));
+    ::CloseHandle(handle);
+    return 0;
 }
 #endif
 
@@ -181,10 +184,13 @@ int main(int argc, char *argv[])
     }
 #ifdef Q_OS_WIN
     if (mode == "hold" && argc == 3) {
-        return holdForever(QString::fromLocal8Bit(argv[2]));
+        return hold(QString::fromLocal8Bit(argv[2]), -1);
+    }
+    if (mode == "hold" && argc == 4) {
+        return hold(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
     }
 #endif
-    std::fputs("usage: kelmi-test-child save R1 R2 | receive N | hold FILE | window COUNT"
+    std::fputs("usage: kelmi-test-child save R1 R2 | receive N | hold FILE [MS] | window COUNT"
                " | wait N | bare-window\n",
                stderr);
     return 2;

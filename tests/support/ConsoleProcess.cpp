@@ -53,6 +53,11 @@ bool ConsoleProcess::canRunAsNobody()
 #endif
 }
 
+void ConsoleProcess::setEnvironment(const QProcessEnvironment &environment)
+{
+    m_process.setProcessEnvironment(environment);
+}
+
 QByteArray ConsoleProcess::start(const QStringList &arguments, User user)
 {
     if (user == User::Nobody) {

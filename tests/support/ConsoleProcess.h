@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -23,6 +24,9 @@ public:
 
     // Dropping to nobody takes root; without it a test skips.
     static bool canRunAsNobody();
+
+    // The environment the program starts in; this process's unless set.
+    void setEnvironment(const QProcessEnvironment &environment);
 
     // Starts the program with these arguments and returns its first line: for the test
     // child "started" once it is at work, or how it ended straight away.

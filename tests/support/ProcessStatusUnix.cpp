@@ -21,3 +21,21 @@ qint64 processStatusKiB(qint64 pid, const char *field)
     }
     return -1;
 }
+
+QStringList processMappedFiles(qint64 pid)
+{
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
+    if (!maps.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    QStringList files;
+    for (const QByteArray &line : maps.readAll().split('\n')) {
+        // "7f3a2c000000-7f3a2c021000 r--p 00000000 08:01 1234   /usr/lib/.../libqxcb.so"
+        const qsizetype path = line.indexOf(" /");
+        if (path >= 0) {
+            files += QString::fromLocal8Bit(line.mid(path + 1));
+        }
+    }
+    files.removeDuplicates();
+    return files;
+}

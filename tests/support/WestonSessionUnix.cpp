@@ -61,10 +61,8 @@ QProcessEnvironment WestonSession::clientEnvironment() const
             environment.remove(name);
         }
     }
-    for (const char *name :
-         {"DISPLAY", "QT_QPA_PLATFORM", "XDG_CURRENT_DESKTOP", "XDG_SESSION_DESKTOP"}) {
-        environment.remove(QString::fromLatin1(name));
-    }
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtimeFolder.path());
     environment.insert(QStringLiteral("WAYLAND_DISPLAY"), socketName);
     environment.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));

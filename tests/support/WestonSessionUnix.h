@@ -22,9 +22,8 @@ public:
     QString error() const { return m_error; }
 
     // The environment of a program started in the session: this one's, with the session's
-    // runtime folder and socket and the Wayland session type; without an X display, a
-    // platform or Wayland setting chosen for Qt, or a desktop's name (on GNOME, Qt ignores
-    // the session type).
+    // runtime folder and socket and the Wayland session type; without an X display or a
+    // platform or Wayland setting chosen for Qt.
     QProcessEnvironment clientEnvironment() const;
 
 private:

@@ -1,6 +1,7 @@
 # Installs the build with prefix /usr into a scratch DESTDIR and compares the installed
 # files with installed-files.txt; validates the installed desktop entry and AppStream data;
-# checks that the changelog and the AppStream release name the project's version.
+# checks that the changelog and the AppStream release name the project's version, and that
+# the Debian package's own dependencies bring the Qt plugins a Wayland session needs.
 # Run by CTest as the test install_files.
 cmake_minimum_required(VERSION 3.25)
 
@@ -56,3 +57,25 @@ file(READ ${SOURCE_DIR}/${APP_ID}.metainfo.xml metainfo)
 if(NOT metainfo MATCHES "<release version=\"${VERSION}\"")
     message(FATAL_ERROR "The AppStream data has no release ${VERSION}")
 endif()
+
+# Qt loads its platform and the plugins around it by name, where dpkg-shlibdeps cannot see
+# them: the packages that hold those a Wayland session needs (the platform, the window shell,
+# the title bar that the console draws itself where the compositor draws none) must be among
+# the dependencies Package.cmake names.
+find_program(dpkg_query dpkg-query REQUIRED)
+string(REGEX REPLACE " *\\([^)]*\\)" "" depends "${PACKAGE_DEPENDS}")
+string(REGEX REPLACE " *, *" ";" depends "${depends}")
+foreach(plugin platforms/libqwayland-generic.so wayland-shell-integration/libxdg-shell.so
+               wayland-decoration-client/libbradient.so)
+    execute_process(COMMAND ${dpkg_query} --search ${QT_PLUGINS_DIR}/${plugin}
+                    RESULT_VARIABLE failed OUTPUT_VARIABLE owner ERROR_QUIET)
+    if(failed)
+        message(FATAL_ERROR "No installed package holds Qt's ${plugin} (scripts/setup installs it)")
+    endif()
+    # "qt6-wayland:amd64: /usr/lib/.../libqwayland-generic.so"
+    string(REGEX REPLACE "[:,].*" "" owner "${owner}")
+    if(NOT owner IN_LIST depends)
+        message(FATAL_ERROR "The package does not depend on ${owner}, which holds Qt's ${plugin}: "
+                            "add it to CPACK_DEBIAN_PACKAGE_DEPENDS in Package.cmake")
+    endif()
+endforeach()

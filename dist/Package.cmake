@@ -26,8 +26,11 @@ port or a pseudo-terminal, for rehearsals without hardware.]])
 # The libraries' packages come from dpkg-shlibdeps. Qt's xcb platform plugin is in
 # libqt6gui6, which the console links; what Qt loads by name at run time is added by hand:
 # the Japanese font of the window's texts and the delete buttons, the font with the symbols
-# that the status line shows for control characters, and Qt's own Japanese texts.
+# that the status line shows for control characters, Qt's own Japanese texts, and Qt's
+# Wayland platform with its title bar and window shell plugins, without which a session
+# that sets QT_QPA_PLATFORM=wayland ends the console at start.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, fonts-symbola, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "fonts-ipafont-gothic, fonts-symbola, qt6-translations-l10n, qt6-wayland")
 
 include(CPack)

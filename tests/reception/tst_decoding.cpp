@@ -208,27 +208,27 @@ void TestDecoding::addIndexesTheListsCannotTakeRows()
             << withAt(firstKind2Text, 3, digit) << picked << ListSettings {2, 0, none};
     }
     // A byte outside ASCII never matches, not even one whose low seven bits would.
-    row(table, QStringLiteral("kind 0 letter C with the high bit"))
-        << withAt(firstKind0Text, 2, char('C' | 0x80)) << noStrengthShown
-        << ListSettings {0, untouched, 5};
-    row(table, QStringLiteral("kind 0 group 0 with the high bit"))
-        << withAt(firstKind0Text, 7, char('0' | 0x80)) << noStrengthShown
-        << ListSettings {0, untouched, 5};
-    row(table, QStringLiteral("kind 1 third key C with the high bit"))
-        << withAt(firstKind1Text, 3, char('C' | 0x80)) << noStrengthShown
-        << ListSettings {1, untouched, untouched};
-    row(table, QStringLiteral("kind 1 first key 0 with the high bit"))
-        << withAt(firstKind1Text, 5, char('0' | 0x80)) << noStrengthShown
-        << ListSettings {1, untouched, untouched};
-    row(table, QStringLiteral("kind 2 marker 2 with the high bit"))
-        << withAt(firstKind2Text, 11, char('2' | 0x80)) << noStrengthShown
-        << ListSettings {2, untouched, 7};
-    row(table, QStringLiteral("kind 2 digit 0 with the high bit"))
-        << withAt(firstKind2Text, 10, char('0' | 0x80)) << noStrengthShown
-        << ListSettings {2, untouched, 7};
-    row(table, QStringLiteral("device code 1 with the high bit"))
-        << withAt(firstKind0Text, 1, char('1' | 0x80)) << noStrengthShown
-        << ListSettings {none, untouched, untouched};
+    const struct
+    {
+        const char *what;
+        const QByteArray &text;
+        int position;
+        ListSettings expected;
+    } highBitRows[] = {
+        {"kind 0 letter C", firstKind0Text, 2, {0, untouched, 5}},
+        {"kind 0 group 0", firstKind0Text, 7, {0, untouched, 5}},
+        {"kind 1 third key C", firstKind1Text, 3, {1, untouched, untouched}},
+        {"kind 1 first key 0", firstKind1Text, 5, {1, untouched, untouched}},
+        {"kind 2 marker 2", firstKind2Text, 11, {2, untouched, 7}},
+        {"kind 2 digit 0", firstKind2Text, 10, {2, untouched, 7}},
+        {"device code 1", firstKind0Text, 1, {none, untouched, untouched}},
+    };
+    for (const auto &highBit : highBitRows) {
+        const char plain = highBit.text.at(highBit.position - 1);
+        row(table, QStringLiteral("%1 with the high bit").arg(QLatin1String(highBit.what)))
+            << withAt(highBit.text, highBit.position, char(plain | 0x80)) << noStrengthShown
+            << highBit.expected;
+    }
 }
 
 void TestDecoding::addShortTextRows()

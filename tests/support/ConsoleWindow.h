@@ -27,8 +27,7 @@ public:
 
     explicit ConsoleWindow(Ports ports = Ports::OnPseudoTerminals);
     ~ConsoleWindow();
-    ConsoleWindow(const ConsoleWindow &) = delete;
-    ConsoleWindow &operator=(const ConsoleWindow &) = delete;
+    Q_DISABLE_COPY(ConsoleWindow)
 
     // Why the working directory or the lines could not be set up; empty when they are.
     QString setUpError() const;

@@ -11,30 +11,10 @@ constexpr int none = -1;
 // The decoding leaves that list as it is.
 constexpr std::nullopt_t untouched = std::nullopt;
 
-// A 17-character transmission: the given characters at positions 1, 2, 3, 4, 5, 7, 10 and
-// 11, and '0' everywhere else.
-QByteArray transmission(char p1, char p2, char p3, char p4, char p5, char p7, char p10, char p11)
+// A player data file: the record's lines and the closing line, in Shift_JIS.
+QByteArray file(const char *recordLines)
 {
-    QByteArray text(17, '0');
-    text[0] = p1;
-    text[1] = p2;
-    text[2] = p3;
-    text[3] = p4;
-    text[4] = p5;
-    text[6] = p7;
-    text[9] = p10;
-    text[10] = p11;
-    return text;
-}
-
-// A player data file: the record's lines, given in hexadecimal, and the closing line.
-QByteArray lines(std::initializer_list<const char *> hexLines)
-{
-    QByteArray bytes;
-    for (const char *hex : hexLines) {
-        bytes += QByteArray::fromHex(hex);
-    }
-    return bytes + QByteArray::fromHex("835F837E815B8366815B835E0D0A");
+    return QByteArray(recordLines) + "\x83\x5F\x83\x7E\x81\x5B\x83\x66\x81\x5B\x83\x5E\r\n";
 }
 
 template<typename Example> const Example &named(const QList<Example> &examples, const char *name)
@@ -54,68 +34,32 @@ const QList<ExampleTransmission> &exampleTransmissions()
 {
     static const QList<ExampleTransmission> examples {
         // kind 0: letter at 2, strength digit at 3, group at 7
-        {"kind 0, C group 0, strength 5",
-         transmission('1', 'C', '5', '0', '0', '0', '0', '0'),
-         {0, 1, 5}},
-        {"kind 0, A group 1, strength Z",
-         transmission('1', 'A', 'Z', '0', '0', '1', '0', '0'),
-         {0, 14, 35}},
-        {"kind 0, D group 3, strength 9",
-         transmission('1', 'D', '9', '0', '0', '3', '0', '0'),
-         {0, 12, 9}},
-        {"kind 0, E group 2, strength G",
-         transmission('1', 'E', 'G', '0', '0', '2', '0', '0'),
-         {0, 18, 16}},
-        {"kind 0, strength colon", transmission('1', 'C', ':', '0', '0', '0', '0', '0'), {0, 1, 3}},
-        {"kind 0, strength l", transmission('1', 'C', 'l', '0', '0', '0', '0', '0'), {0, 1, 53}},
-        {"kind 0, strength slash",
-         transmission('1', 'C', '/', '0', '0', '0', '0', '0'),
-         {0, 1, none}},
-        {"kind 0, pair not in the table",
-         transmission('1', 'E', '0', '0', '0', '3', '0', '0'),
-         {0, untouched, 0}},
-        {"kind 0, lower-case letter",
-         transmission('1', 'c', '5', '0', '0', '0', '0', '0'),
-         {0, untouched, 5}},
-        {"kind 0, group 4",
-         transmission('1', 'C', '5', '0', '0', '4', '0', '0'),
-         {0, untouched, 5}},
+        {"kind 0, C group 0, strength 5", "1C500000000000000", {0, 1, 5}},
+        {"kind 0, A group 1, strength Z", "1AZ00010000000000", {0, 14, 35}},
+        {"kind 0, D group 3, strength 9", "1D900030000000000", {0, 12, 9}},
+        {"kind 0, E group 2, strength G", "1EG00020000000000", {0, 18, 16}},
+        {"kind 0, strength colon", "1C:00000000000000", {0, 1, 3}},
+        {"kind 0, strength l", "1Cl00000000000000", {0, 1, 53}},
+        {"kind 0, strength slash", "1C/00000000000000", {0, 1, none}},
+        {"kind 0, pair not in the table", "1E000030000000000", {0, untouched, 0}},
+        {"kind 0, lower-case letter", "1c500000000000000", {0, untouched, 5}},
+        {"kind 0, group 4", "1C500040000000000", {0, untouched, 5}},
 
         // kind 1: keys at 5, 4, 3; no strength
-        {"kind 1, keys 0 0 C",
-         transmission('2', '0', 'C', '0', '0', '0', '0', '0'),
-         {1, 6, untouched}},
-        {"kind 1, keys 4 1 4",
-         transmission('2', '0', '4', '1', '4', '0', '0', '0'),
-         {1, 9, untouched}},
-        {"kind 1, keys 3 1 2",
-         transmission('2', '0', '2', '1', '3', '0', '0', '0'),
-         {1, 21, untouched}},
-        {"kind 1, keys 1 0 D",
-         transmission('2', '0', 'D', '0', '1', '0', '0', '0'),
-         {1, 13, untouched}},
-        {"kind 1, second key 1 after first key 1",
-         transmission('2', '0', 'C', '1', '1', '0', '0', '0'),
-         {1, untouched, untouched}},
+        {"kind 1, keys 0 0 C", "20C00000000000000", {1, 6, untouched}},
+        {"kind 1, keys 4 1 4", "20414000000000000", {1, 9, untouched}},
+        {"kind 1, keys 3 1 2", "20213000000000000", {1, 21, untouched}},
+        {"kind 1, keys 1 0 D", "20D01000000000000", {1, 13, untouched}},
+        {"kind 1, second key 1 after first key 1", "20C11000000000000", {1, untouched, untouched}},
 
         // kind 2: strength digit at 3, character digit at 10 announced by '2' at 11
-        {"kind 2, digit 0, strength 7",
-         transmission('3', '0', '7', '0', '0', '0', '0', '2'),
-         {2, 0, 7}},
-        {"kind 2, digit 6, strength A",
-         transmission('3', '0', 'A', '0', '0', '0', '6', '2'),
-         {2, 7, 10}},
-        {"kind 2, position 11 not 2",
-         transmission('3', '0', '7', '0', '0', '0', '0', '1'),
-         {2, untouched, 7}},
-        {"kind 2, digit 7",
-         transmission('3', '0', '7', '0', '0', '0', '7', '2'),
-         {2, untouched, 7}},
+        {"kind 2, digit 0, strength 7", "30700000002000000", {2, 0, 7}},
+        {"kind 2, digit 6, strength A", "30A00000062000000", {2, 7, 10}},
+        {"kind 2, position 11 not 2", "30700000001000000", {2, untouched, 7}},
+        {"kind 2, digit 7", "30700000072000000", {2, untouched, 7}},
 
-        {"kind 3", transmission('4', '0', '0', '0', '0', '0', '0', '0'), {3, untouched, untouched}},
-        {"device code 0",
-         transmission('0', '0', '0', '0', '0', '0', '0', '0'),
-         {none, untouched, untouched}},
+        {"kind 3", "40000000000000000", {3, untouched, untouched}},
+        {"device code 0", "00000000000000000", {none, untouched, untouched}},
     };
     return examples;
 }
@@ -127,27 +71,22 @@ const ExampleTransmission &exampleTransmission(const char *name)
 
 const QList<ExampleFile> &exampleFiles()
 {
+    using enum PlayerSlot;
     static const QList<ExampleFile> examples {
         {"slot 1 worked example (41 bytes)",
-         PlayerSlot::One,
+         One,
          {2, 13, 45, 2, 1},
-         lines({"2032200D0A", "203133200D0A", "203435200D0A", "2032200D0A", "2031200D0A"})},
-        {"slot 2 worked example (29 bytes)",
-         PlayerSlot::Two,
-         {0, 7, 9},
-         lines({"2030200D0A", "2037200D0A", "2039200D0A"})},
+         file(" 2 \r\n 13 \r\n 45 \r\n 2 \r\n 1 \r\n")},
+        {"slot 2 worked example (29 bytes)", Two, {0, 7, 9}, file(" 0 \r\n 7 \r\n 9 \r\n")},
         {"slot 1 all zeros (39 bytes)",
-         PlayerSlot::One,
+         One,
          {0, 0, 0, 0, 0},
-         lines({"2030200D0A", "2030200D0A", "2030200D0A", "2030200D0A", "2030200D0A"})},
+         file(" 0 \r\n 0 \r\n 0 \r\n 0 \r\n 0 \r\n")},
         {"slot 1 largest (41 bytes)",
-         PlayerSlot::One,
+         One,
          {3, 21, 60, 2, 1},
-         lines({"2033200D0A", "203231200D0A", "203630200D0A", "2032200D0A", "2031200D0A"})},
-        {"slot 2 largest (31 bytes)",
-         PlayerSlot::Two,
-         {3, 21, 60},
-         lines({"2033200D0A", "203231200D0A", "203630200D0A"})},
+         file(" 3 \r\n 21 \r\n 60 \r\n 2 \r\n 1 \r\n")},
+        {"slot 2 largest (31 bytes)", Two, {3, 21, 60}, file(" 3 \r\n 21 \r\n 60 \r\n")},
     };
     return examples;
 }

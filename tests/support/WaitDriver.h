@@ -18,8 +18,7 @@ public:
     // With endWait: calls it once after hangMs unless the driver is gone by then, so that a
     // wait that never ends fails the case instead of hanging it.
     explicit WaitDriver(Step endWait = {}, int hangMs = 5000);
-    WaitDriver(const WaitDriver &) = delete;
-    WaitDriver &operator=(const WaitDriver &) = delete;
+    Q_DISABLE_COPY(WaitDriver)
 
     // Runs the steps in turn, each in a yield of its own: the first at the wait's first
     // yield, each next apartMs after the previous returned (0: at the next yield). Stops

@@ -1,7 +1,6 @@
 #include "WindowTimings.h"
 
 #include "DeviceTables.h"
-#include "FixedList.h"
 #include "PlayerFiles.h"
 #include "ReceptionSeries.h"
 #include "SerialLine.h"
@@ -113,9 +112,7 @@ WindowTimings::Timing WindowTimings::idleWait(int waitMs)
 WindowTimings::Timing WindowTimings::save(int slot)
 {
     Timing timing;
-    for (int n = 1; n <= 8; ++n) {
-        m_console.list(n)->setListIndex(1);
-    }
+    m_console.selectInEveryList(1);
     QPushButton *saveButton = m_console.button(slot == 1 ? 4 : 5);
     QPushButton *deleteButton = m_console.button(slot == 1 ? 6 : 7);
     const QString file = playerFileName(slot == 1 ? PlayerSlot::One : PlayerSlot::Two);

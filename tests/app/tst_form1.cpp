@@ -494,9 +494,7 @@ void tst_Form1::saveSlot2WithoutBackgroundAndBgm()
 void tst_Form1::saveAndDeleteTouchOnlyTheirSlot()
 {
     startWindow();
-    for (int n = 1; n <= 8; ++n) {
-        m_console->list(n)->setListIndex(1);
-    }
+    m_console->selectInEveryList(1);
     QCOMPARE(m_console->buttonStates(), QStringLiteral("1101100"));
 
     QCOMPARE(clickAndAnswer(m_console->button(4)), std::nullopt);
@@ -515,9 +513,7 @@ void tst_Form1::saveAndDeleteTouchOnlyTheirSlot()
     QCOMPARE(m_console->buttonStates(), QStringLiteral("1101100"));
     QVERIFY(!QFile::exists(QStringLiteral("player2.dat")));
     // Saving and deleting leave every list as it was.
-    for (int n = 1; n <= 8; ++n) {
-        QCOMPARE(m_console->list(n)->listIndex(), 1);
-    }
+    QCOMPARE(m_console->listIndexes(), QList<int>(8, 1));
 }
 
 void tst_Form1::deleteThenSaveWritesSameRecord()
@@ -749,9 +745,7 @@ void tst_Form1::folderOfAnyName()
                  qPrintable(button->toolTip()));
     }
 
-    for (int n = 1; n <= 8; ++n) {
-        m_console->list(n)->setListIndex(1);
-    }
+    m_console->selectInEveryList(1);
     QCOMPARE(clickAndAnswer(m_console->button(4)), std::nullopt);
     QCOMPARE(clickAndAnswer(m_console->button(7)), std::nullopt);
     QCOMPARE(m_console->buttonStates(), QStringLiteral("1100110"));
@@ -829,9 +823,7 @@ void tst_Form1::keyboardStory()
                  std::nullopt);
     }
     startWindow();
-    for (int n = 1; n <= 8; ++n) {
-        m_console->list(n)->setListIndex(1);
-    }
+    m_console->selectInEveryList(1);
     QStringList focused;
     if (key) {
         m_console->button(button)->setFocus();

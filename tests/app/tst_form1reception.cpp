@@ -50,7 +50,6 @@ private Q_SLOTS:
 private:
     // Runs steps one after another from inside the next wait, each once the previous has run.
     void during(QList<WaitDriver::Step> steps);
-    void selectAll(int row);
 
     std::optional<ConsoleWindow> m_console;
     std::optional<WaitDriver> m_wait;
@@ -89,13 +88,6 @@ void tst_Form1Reception::during(QList<WaitDriver::Step> steps)
     // a failed step left waiting is aborted, so the test fails, not hangs.
     m_wait.emplace([this] { m_console->abortWaiting(); });
     m_wait->inTurn(std::move(steps), 20);
-}
-
-void tst_Form1Reception::selectAll(int row)
-{
-    for (int n = 1; n <= 8; ++n) {
-        m_console->list(n)->setListIndex(row);
-    }
 }
 
 void tst_Form1Reception::exactly17Bytes_data()
@@ -238,7 +230,7 @@ void tst_Form1Reception::bytesAfterTheReadAreLeft()
 
 void tst_Form1Reception::sixteenBytesThenAbort()
 {
-    selectAll(1);
+    m_console->selectInEveryList(1);
     during({[&] { QVERIFY(m_line1->deliver(kind0Text.left(16))); },
             [&] {
                 QTest::mouseClick(m_console->button(3), Qt::LeftButton);
@@ -301,7 +293,7 @@ void tst_Form1Reception::greetingOnlyOnPort2()
 
 void tst_Form1Reception::receptionClearsOnlyItsSlot()
 {
-    selectAll(1);
+    m_console->selectInEveryList(1);
     m_console->button(4)->setEnabled(false); // as if player 1 were saved
     m_console->button(6)->setEnabled(true);
     QList<int> duringWait;
@@ -339,7 +331,7 @@ void tst_Form1Reception::otherSlotSavesDuringWait()
 
 void tst_Form1Reception::ownSlotSaveDuringWaitNeedsSelection()
 {
-    selectAll(0);
+    m_console->selectInEveryList(0);
     std::optional<ShownMessage> shown;
     during({[&] { shown = clickAndAnswer(m_console->button(4)); },
             [&] {
@@ -389,7 +381,7 @@ void tst_Form1Reception::portThatCannotOpen()
 #endif
     }
     qputenv("KELMI_PORT1", device.toLocal8Bit());
-    selectAll(1);
+    m_console->selectInEveryList(1);
     QTest::mouseClick(m_console->button(1), Qt::LeftButton);
 
     // The whole message in the tooltip, its first line in the label.
@@ -493,7 +485,7 @@ void tst_Form1Reception::focusDuringReception()
     QFETCH(QList<int>, laterKeys);
     QFETCH(QString, focusAtEnd);
 
-    selectAll(1);
+    m_console->selectInEveryList(1);
     const auto fields = [this] {
         QStringList texts;
         for (int n = 1; n <= 8; ++n) {

@@ -66,6 +66,13 @@ QList<int> ConsoleWindow::listIndexes() const
     return indexes;
 }
 
+void ConsoleWindow::selectInEveryList(int row) const
+{
+    for (int n = 1; n <= 8; ++n) {
+        list(n)->setListIndex(row);
+    }
+}
+
 QString ConsoleWindow::buttonStates() const
 {
     QString states;

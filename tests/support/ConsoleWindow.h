@@ -53,6 +53,8 @@ public:
     QList<int> listIndexes() const;
     // The enabled flags of Command1..Command7 as a string of 0s and 1s, e.g. "1101100".
     QString buttonStates() const;
+    // Selects that row in Combo1..Combo8 (-1: none).
+    void selectInEveryList(int row) const;
     // The name of the control with the keyboard focus, followed by "*" when the style draws
     // the focus (after a move by keyboard); empty when nothing has the focus.
     QString focus() const;

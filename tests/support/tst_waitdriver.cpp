@@ -22,9 +22,10 @@ private Q_SLOTS:
 
 void TestWaitDriver::stepsRunInTurnEachInAYieldOfItsOwn_data()
 {
-    QTest::addColumn<int>("apartMs");
-    QTest::newRow("next yield") << 0;
-    QTest::newRow("20 ms apart") << 20;
+    QTest::addColumn<int>("apartMs"); // 0: at the next yield
+    for (const int apartMs : {0, 20}) {
+        QTest::addRow("%d ms apart", apartMs) << apartMs;
+    }
 }
 
 void TestWaitDriver::stepsRunInTurnEachInAYieldOfItsOwn()

@@ -32,7 +32,18 @@ void WaitDriver::runNext()
 
 void WaitDriver::after(int ms, Step step, Qt::TimerType precision)
 {
-    QTimer::singleShot(ms, precision, &m_owner, std::move(step));
+    if (ms == 0) {
+        // A call queued for the next yield, dropped with its owner.
+        QTimer::singleShot(0, &m_owner, std::move(step));
+        return;
+    }
+    // A timer of the driver's own, stopped when the driver goes. A single shot would stay
+    // pending until it was due: a thousand waits would pile up a thousand watchdogs.
+    auto *timer = new QTimer(&m_owner);
+    timer->setSingleShot(true);
+    timer->setTimerType(precision);
+    QObject::connect(timer, &QTimer::timeout, &m_owner, std::move(step));
+    timer->start(ms);
 }
 
 void WaitDriver::poll(std::function<bool()> step)

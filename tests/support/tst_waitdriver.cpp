@@ -1,5 +1,6 @@
 #include "WaitDriver.h"
 
+#include <QAbstractEventDispatcher>
 #include <QEventLoop>
 #include <QTest>
 #include <QTimer>
@@ -18,6 +19,7 @@ private Q_SLOTS:
     void pollRunsUntilTrue();
     void watchdogEndsAWaitThatHangs();
     void nothingRunsOnceTheDriverIsGone();
+    void nothingWaitsOnceTheDriverIsGone();
 };
 
 void TestWaitDriver::stepsRunInTurnEachInAYieldOfItsOwn_data()
@@ -136,6 +138,25 @@ void TestWaitDriver::nothingRunsOnceTheDriverIsGone()
     }
     QTest::qWait(50);
     QCOMPARE(ran, 0);
+}
+
+// A thousand waits must not leave a thousand watchdogs pending until they are due. Qt parks
+// a pending single shot with the event dispatcher, so that is where one would stay.
+void TestWaitDriver::nothingWaitsOnceTheDriverIsGone()
+{
+    const QObject *dispatcher = QAbstractEventDispatcher::instance();
+    const qsizetype pendingBefore = dispatcher->children().size();
+    {
+        WaitDriver driver([] {}, 10000);
+        driver.after(
+            5000, [] {}, Qt::PreciseTimer);
+        driver.inTurn({[] {},
+                       [] {
+                       }},
+                      5000);
+        QTest::qWait(10);
+    }
+    QCOMPARE(dispatcher->children().size(), pendingBefore);
 }
 
 QTEST_GUILESS_MAIN(TestWaitDriver)

@@ -103,6 +103,7 @@ void TestWaitDriver::pollRunsUntilTrue()
     int calls = 0;
     WaitDriver driver;
     driver.poll([&] { return ++calls == 5; });
+    QTRY_COMPARE(calls, 5);
     QTest::qWait(50);
     QCOMPARE(calls, 5);
 }

@@ -3,7 +3,7 @@
 #include "ConsoleProcess.h"
 #include "OutsideReceptions.h"
 #include "ProcessStatusUnix.h"
-#include "SampleTransmissions.h"
+#include "ReceptionSeries.h"
 #include "ScratchDirectory.h"
 #include "WindowTimings.h"
 

@@ -4,7 +4,7 @@
 #include "DeviceTables.h"
 #include "PlayerLines.h"
 #include "ProcessStatusUnix.h"
-#include "SampleTransmissions.h"
+#include "ReceptionSeries.h"
 
 #include <QDeadlineTimer>
 
@@ -24,7 +24,7 @@ constexpr int stepTimeoutMs = 5000;
 constexpr useconds_t settleUs = 10000;
 
 // The child's "shown ROWS TEXT" line against what was sent.
-QString shownError(const QByteArray &line, int slot, const SampleTransmission &sent)
+QString shownError(const QByteArray &line, int slot, const ExampleTransmission &sent)
 {
     const QList<QByteArray> fields = line.split(' ');
     if (fields.size() != 3 || fields[0] != "shown") {

@@ -1,16 +1,15 @@
 #include "WindowTimings.h"
 
 #include "DeviceTables.h"
-#include "FixedList.h"
 #include "PlayerFiles.h"
-#include "SampleTransmissions.h"
+#include "ReceptionSeries.h"
 #include "SerialLine.h"
+#include "WaitDriver.h"
 
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <chrono>
 #include <ctime>
@@ -45,31 +44,18 @@ WindowTimings::WindowTimings()
     }
 }
 
-WindowTimings::Timing WindowTimings::receive(int slot, const SampleTransmission &sent)
+WindowTimings::Timing WindowTimings::receive(int slot, const ExampleTransmission &sent)
 {
     Timing timing;
-    const WindowProbe &window = m_console.window();
     PseudoTerminal *line = &m_console.line(slot);
     SerialLine *serial = m_console.port();
     Clock::time_point lastWrite;
     bool written = false;
 
-    // Steps that run inside the wait; they die with this object if the wait ends early.
-    QObject steps;
-    auto *afterSixteen = new QTimer(&steps);
-    afterSixteen->setInterval(0);
-    QObject::connect(afterSixteen, &QTimer::timeout, &steps, [&] {
-        if (serial->bytesAvailable() < allButLast) {
-            return;
-        }
-        afterSixteen->stop();
-        if (!line->write(sent.bytes.mid(allButLast))) {
-            timing.error = QStringLiteral("the last byte could not be written");
-        }
-        lastWrite = Clock::now();
-        written = true;
-    });
-    QTimer::singleShot(0, &steps, [&] {
+    // Aborts a reception that a step failed to complete, so that a fault shows as an error,
+    // not a hang.
+    WaitDriver wait([this] { m_console.abortWaiting(); }, watchdogMs);
+    wait.after(0, [&] {
         // Port 2 greets the device; take the greeting off the line.
         if (slot == 2 && line->waitForBytes(3, 1000) != "AT\r") {
             timing.error = QStringLiteral("port 2 sent no greeting");
@@ -77,28 +63,29 @@ WindowTimings::Timing WindowTimings::receive(int slot, const SampleTransmission 
         if (!line->deliver(sent.bytes.left(allButLast))) {
             timing.error = QStringLiteral("the first %1 bytes were not delivered").arg(allButLast);
         }
-        afterSixteen->start();
+        // Once the console holds them, the last byte.
+        wait.poll([&] {
+            if (serial->bytesAvailable() < allButLast) {
+                return false;
+            }
+            if (!line->write(sent.bytes.mid(allButLast))) {
+                timing.error = QStringLiteral("the last byte could not be written");
+            }
+            lastWrite = Clock::now();
+            written = true;
+            return true;
+        });
     });
-    // Aborts a reception that a step failed to complete, so that a fault shows as an error,
-    // not a hang: a timer that dies with the steps, as a pending single shot in Qt 6.4 would not.
-    auto *watchdog = new QTimer(&steps);
-    watchdog->setSingleShot(true);
-    QObject::connect(watchdog, &QTimer::timeout, &steps,
-                     [&window] { QTest::mouseClick(window.button(3), Qt::LeftButton); });
-    watchdog->start(watchdogMs);
 
-    QTest::mouseClick(window.button(slot), Qt::LeftButton);
+    QTest::mouseClick(m_console.button(slot), Qt::LeftButton);
     const Clock::time_point done = Clock::now();
     if (timing.error.isEmpty() && !written) {
         timing.error = QStringLiteral("the reception ended before the last byte was written");
     }
     if (timing.error.isEmpty()) {
         timing.ms = msBetween(lastWrite, done);
-        QList<int> rows;
-        for (int n = 1; n <= 8; ++n) {
-            rows += window.list(n)->listIndex();
-        }
-        timing.error = shownMismatch(slot, sent, rows, window.label(7)->text());
+        timing.error
+            = shownMismatch(slot, sent, m_console.listIndexes(), m_console.label(7)->text());
     }
     return timing;
 }
@@ -106,18 +93,18 @@ WindowTimings::Timing WindowTimings::receive(int slot, const SampleTransmission 
 WindowTimings::Timing WindowTimings::idleWait(int waitMs)
 {
     Timing timing;
-    const WindowProbe &window = m_console.window();
-    QObject steps;
-    QTimer::singleShot(waitMs, Qt::PreciseTimer, &steps,
-                       [&window] { QTest::mouseClick(window.button(3), Qt::LeftButton); });
+    WaitDriver wait;
+    wait.after(
+        waitMs, [this] { QTest::mouseClick(m_console.button(3), Qt::LeftButton); },
+        Qt::PreciseTimer);
     const double cpuBefore = cpuSeconds();
     const Clock::time_point start = Clock::now();
-    QTest::mouseClick(window.button(1), Qt::LeftButton);
+    QTest::mouseClick(m_console.button(1), Qt::LeftButton);
     timing.ms = msBetween(start, Clock::now());
     timing.cpuPercent = 100.0 * (cpuSeconds() - cpuBefore) / (timing.ms / 1000.0);
-    if (window.label(7)->text() != QStringLiteral("受信中断")) {
-        timing.error
-            = QStringLiteral("the idle reception ended with \"%1\"").arg(window.label(7)->text());
+    if (m_console.label(7)->text() != QStringLiteral("受信中断")) {
+        timing.error = QStringLiteral("the idle reception ended with \"%1\"")
+                           .arg(m_console.label(7)->text());
     }
     return timing;
 }
@@ -125,12 +112,9 @@ WindowTimings::Timing WindowTimings::idleWait(int waitMs)
 WindowTimings::Timing WindowTimings::save(int slot)
 {
     Timing timing;
-    const WindowProbe &window = m_console.window();
-    for (int n = 1; n <= 8; ++n) {
-        window.list(n)->setListIndex(1);
-    }
-    QPushButton *saveButton = window.button(slot == 1 ? 4 : 5);
-    QPushButton *deleteButton = window.button(slot == 1 ? 6 : 7);
+    m_console.selectInEveryList(1);
+    QPushButton *saveButton = m_console.button(slot == 1 ? 4 : 5);
+    QPushButton *deleteButton = m_console.button(slot == 1 ? 6 : 7);
     const QString file = playerFileName(slot == 1 ? PlayerSlot::One : PlayerSlot::Two);
 
     const Clock::time_point start = Clock::now();

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "ConsoleFixture.h"
+#include "ConsoleWindow.h"
 
 #include <QString>
 
-struct SampleTransmission;
+struct ExampleTransmission;
 
-// The console's window in this process (ConsoleFixture), on pseudo-terminals whose devices
+// The console's window in this process (ConsoleWindow), on pseudo-terminals whose devices
 // this object plays; every action is a QTest click on the window's buttons, as the
 // operator makes it, timed.
 class WindowTimings
@@ -25,7 +25,7 @@ public:
     // One reception on the slot's port button: the device sends the first 16 bytes and,
     // once the console holds them, the rest from a timer inside the wait. Times from the
     // return of that last write() to the click handler's return, and checks the rows.
-    Timing receive(int slot, const SampleTransmission &sent);
+    Timing receive(int slot, const ExampleTransmission &sent);
     // A reception on port 1 that receives nothing and is aborted after waitMs, with the
     // share of one core (user + system time over wall time) that this process used.
     Timing idleWait(int waitMs);
@@ -34,6 +34,6 @@ public:
     Timing save(int slot);
 
 private:
-    ConsoleFixture m_console;
+    ConsoleWindow m_console;
     QString m_error;
 };

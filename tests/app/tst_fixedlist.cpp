@@ -1,5 +1,5 @@
 #include "FixedList.h"
-#include "WindowProbe.h"
+#include "OperatorInput.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

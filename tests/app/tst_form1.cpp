@@ -1,11 +1,12 @@
-#include "ConsoleFixture.h"
+#include "ConsoleWindow.h"
+#include "Examples.h"
 #include "FileFaults.h"
 #include "FixedList.h"
 #include "Form1.h"
+#include "OperatorInput.h"
 #include "OperatorMessages.h"
 #include "QtTranslations.h"
 #include "ScratchDirectory.h"
-#include "WindowProbe.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -71,7 +72,7 @@ private:
     void startWindow();
     // No pseudo-terminals: these cases receive nothing, and a port's device is what the
     // environment names.
-    std::optional<ConsoleFixture> m_console;
+    std::optional<ConsoleWindow> m_console;
 };
 
 namespace {
@@ -102,7 +103,7 @@ void tst_Form1::initTestCase()
 
 void tst_Form1::init()
 {
-    m_console.emplace(ConsoleFixture::Ports::AsNamed);
+    m_console.emplace(ConsoleWindow::Ports::AsNamed);
     QVERIFY2(m_console->setUpError().isEmpty(), qPrintable(m_console->setUpError()));
 }
 
@@ -198,8 +199,8 @@ void tst_Form1::listRows()
     startWindow();
     const auto rows = [this](int n) {
         QStringList texts;
-        for (int i = 0; i < m_console->window().list(n)->count(); ++i) {
-            texts += m_console->window().list(n)->itemText(i);
+        for (int i = 0; i < m_console->list(n)->count(); ++i) {
+            texts += m_console->list(n)->itemText(i);
         }
         return texts;
     };
@@ -208,8 +209,8 @@ void tst_Form1::listRows()
                              QStringLiteral("トレモア"), QStringLiteral("ヴェスカ")};
     QCOMPARE(rows(1), kinds);
     QCOMPARE(rows(6), kinds);
-    m_console->window().list(1)->setListIndex(3);
-    QCOMPARE(m_console->window().list(1)->currentText(), QStringLiteral("ヴェスカ"));
+    m_console->list(1)->setListIndex(3);
+    QCOMPARE(m_console->list(1)->currentText(), QStringLiteral("ヴェスカ"));
 
     QCOMPARE(rows(2).size(), 22);
     QCOMPARE(rows(5), rows(2));
@@ -221,10 +222,10 @@ void tst_Form1::listRows()
     for (int n = 0; n <= 60; ++n) {
         QCOMPARE(rows(3).at(n), QString::number(n));
     }
-    m_console->window().list(3)->setListIndex(61);
-    QCOMPARE(m_console->window().list(3)->listIndex(), -1);
-    m_console->window().list(3)->setListIndex(60);
-    QCOMPARE(m_console->window().list(3)->currentText(), QStringLiteral("60"));
+    m_console->list(3)->setListIndex(61);
+    QCOMPARE(m_console->list(3)->listIndex(), -1);
+    m_console->list(3)->setListIndex(60);
+    QCOMPARE(m_console->list(3)->currentText(), QStringLiteral("60"));
 
     QCOMPARE(
         rows(7),
@@ -286,7 +287,7 @@ void tst_Form1::fontsAndColours()
 {
     startWindow();
     for (int n : {6, 7}) {
-        const QFont font = m_console->window().button(n)->font();
+        const QFont font = m_console->button(n)->font();
         QCOMPARE(font.family(), QStringLiteral("ＭＳ Ｐゴシック"));
         QCOMPARE(font.pointSizeF(), 9.75);
         QCOMPARE(font.weight(), QFont::Bold);
@@ -298,9 +299,9 @@ void tst_Form1::fontsAndColours()
         QCOMPARE(QFontInfo(font).family(), QStringLiteral("IPAPGothic"));
 #endif
     }
-    QCOMPARE(m_console->window().button(4)->font().weight(), QFont::Normal);
+    QCOMPARE(m_console->button(4)->font().weight(), QFont::Normal);
 
-    const QLabel *status = m_console->window().label(7);
+    const QLabel *status = m_console->label(7);
     QVERIFY(status->autoFillBackground());
     QCOMPARE(status->textFormat(), Qt::PlainText);
     // Its one line at the top.
@@ -341,7 +342,7 @@ void tst_Form1::toolTipsNameFilesAndDevices()
         QStringLiteral("削除するファイル: ") + directory + QStringLiteral("player2.dat")};
     QStringList tips;
     for (int n : {1, 2, 4, 5, 6, 7}) {
-        tips += m_console->window().button(n)->toolTip();
+        tips += m_console->button(n)->toolTip();
     }
     QCOMPARE(tips, expected);
     QVERIFY(QDir::isAbsolutePath(directory));
@@ -353,8 +354,7 @@ void tst_Form1::qtTextsInJapanese()
     startWindow();
     QObject translations;
     QVERIFY(installQtTranslations(&translations));
-    const std::unique_ptr<QMenu> menu(
-        m_console->window().list(2)->lineEdit()->createStandardContextMenu());
+    const std::unique_ptr<QMenu> menu(m_console->list(2)->lineEdit()->createStandardContextMenu());
     QStringList texts;
     for (const QAction *action : menu->actions()) {
         if (!action->isSeparator()) {
@@ -374,7 +374,7 @@ void tst_Form1::qtTextsInJapanese()
 void tst_Form1::tabOrder()
 {
     startWindow();
-    QCOMPARE(m_console->window().focus(), QStringLiteral("Command1"));
+    QCOMPARE(m_console->focus(), QStringLiteral("Command1"));
 
     // Command3 is disabled at start-up; Command6 and Command7 too without player files.
     // Moved by Tab, the focus is drawn.
@@ -386,7 +386,7 @@ void tst_Form1::tabOrder()
     QStringList visited;
     for (qsizetype i = 0; i < expected.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        visited += m_console->window().focus();
+        visited += m_console->focus();
     }
     QCOMPARE(visited, expected);
 }
@@ -435,11 +435,11 @@ void tst_Form1::startUp()
             player1, unlisted == QLatin1String("hidden") ? FileMark::Hidden : FileMark::System));
     }
     startWindow();
-    QCOMPARE(m_console->window().buttonStates(), buttons);
-    QCOMPARE(m_console->window().label(7)->text(), QString());
+    QCOMPARE(m_console->buttonStates(), buttons);
+    QCOMPARE(m_console->label(7)->text(), QString());
     for (int n = 1; n <= 8; ++n) {
-        QCOMPARE(m_console->window().list(n)->listIndex(), -1);
-        QCOMPARE(m_console->window().list(n)->currentText(), QString());
+        QCOMPARE(m_console->list(n)->listIndex(), -1);
+        QCOMPARE(m_console->list(n)->currentText(), QString());
     }
 }
 
@@ -463,12 +463,11 @@ void tst_Form1::saveNeedsEverySelection()
 
     startWindow();
     for (int n = 1; n <= 8; ++n) {
-        m_console->window().list(n)->setListIndex(n == unset ? -1 : 1);
+        m_console->list(n)->setListIndex(n == unset ? -1 : 1);
     }
-    const QString before = m_console->window().buttonStates();
+    const QString before = m_console->buttonStates();
 
-    const std::optional<ShownMessage> shown
-        = clickAndAnswer(m_console->window().button(saveButton));
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->button(saveButton));
     QVERIFY(shown);
     QCOMPARE(shown->text, QStringLiteral("データがすべて入力されていません。"));
     QCOMPARE(shown->title, QStringLiteral("ケルミ"));
@@ -476,50 +475,46 @@ void tst_Form1::saveNeedsEverySelection()
     QCOMPARE(shown->buttonCount, 1);
     QVERIFY(!shown->buttonIcons);
     QCOMPARE(shown->font, m_console->form()->font());
-    QCOMPARE(m_console->window().buttonStates(), before);
+    QCOMPARE(m_console->buttonStates(), before);
     QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 void tst_Form1::saveSlot2WithoutBackgroundAndBgm()
 {
     startWindow();
-    m_console->window().list(6)->setListIndex(0); // device kind
-    m_console->window().list(5)->setListIndex(7); // character
-    m_console->window().list(4)->setListIndex(9); // strength
+    m_console->list(6)->setListIndex(0); // device kind
+    m_console->list(5)->setListIndex(7); // character
+    m_console->list(4)->setListIndex(9); // strength
 
-    QCOMPARE(clickAndAnswer(m_console->window().button(5)), std::nullopt);
+    QCOMPARE(clickAndAnswer(m_console->button(5)), std::nullopt);
     QCOMPARE(readFile(QStringLiteral("player2.dat")),
-             QByteArray::fromHex("2030200D0A2037200D0A2039200D0A835F837E815B8366815B835E0D0A"));
+             exampleFile("slot 2 worked example (29 bytes)").bytes);
     QVERIFY(!QFile::exists(QStringLiteral("player1.dat")));
 }
 
 void tst_Form1::saveAndDeleteTouchOnlyTheirSlot()
 {
     startWindow();
-    for (int n = 1; n <= 8; ++n) {
-        m_console->window().list(n)->setListIndex(1);
-    }
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
+    m_console->selectInEveryList(1);
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1101100"));
 
-    QCOMPARE(clickAndAnswer(m_console->window().button(4)), std::nullopt);
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1100110"));
-    QCOMPARE(clickAndAnswer(m_console->window().button(5)), std::nullopt);
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1100011"));
+    QCOMPARE(clickAndAnswer(m_console->button(4)), std::nullopt);
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1100110"));
+    QCOMPARE(clickAndAnswer(m_console->button(5)), std::nullopt);
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1100011"));
     // Background and BGM are picked, yet only player 1's file carries them.
     QCOMPARE(
         readFile(QStringLiteral("player2.dat")),
         QByteArray(" 1 \r\n 1 \r\n 1 \r\n\x83\x5F\x83\x7E\x81\x5B\x83\x66\x81\x5B\x83\x5E\r\n"));
-    QCOMPARE(clickAndAnswer(m_console->window().button(6)), std::nullopt);
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(clickAndAnswer(m_console->button(6)), std::nullopt);
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1101001"));
     QVERIFY(!QFile::exists(QStringLiteral("player1.dat")));
     QVERIFY(QFile::exists(QStringLiteral("player2.dat")));
-    QCOMPARE(clickAndAnswer(m_console->window().button(7)), std::nullopt);
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(clickAndAnswer(m_console->button(7)), std::nullopt);
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1101100"));
     QVERIFY(!QFile::exists(QStringLiteral("player2.dat")));
     // Saving and deleting leave every list as it was.
-    for (int n = 1; n <= 8; ++n) {
-        QCOMPARE(m_console->window().list(n)->listIndex(), 1);
-    }
+    QCOMPARE(m_console->listIndexes(), QList<int>(8, 1));
 }
 
 void tst_Form1::deleteThenSaveWritesSameRecord()
@@ -527,17 +522,15 @@ void tst_Form1::deleteThenSaveWritesSameRecord()
     startWindow();
     const int picks[] = {2, 13, 45, 0, 0, 0, 2, 1}; // Combo1..Combo8
     for (int n = 1; n <= 8; ++n) {
-        m_console->window().list(n)->setListIndex(picks[n - 1]);
+        m_console->list(n)->setListIndex(picks[n - 1]);
     }
-    QCOMPARE(clickAndAnswer(m_console->window().button(4)), std::nullopt);
+    QCOMPARE(clickAndAnswer(m_console->button(4)), std::nullopt);
     const QByteArray saved = readFile(QStringLiteral("player1.dat"));
-    QCOMPARE(saved,
-             QByteArray::fromHex("2032200D0A203133200D0A203435200D0A2032200D0A2031200D0A"
-                                 "835F837E815B8366815B835E0D0A"));
+    QCOMPARE(saved, exampleFile("slot 1 worked example (41 bytes)").bytes);
 
-    QCOMPARE(clickAndAnswer(m_console->window().button(6)), std::nullopt);
+    QCOMPARE(clickAndAnswer(m_console->button(6)), std::nullopt);
     QVERIFY(!QFile::exists(QStringLiteral("player1.dat")));
-    QCOMPARE(clickAndAnswer(m_console->window().button(4)), std::nullopt);
+    QCOMPARE(clickAndAnswer(m_console->button(4)), std::nullopt);
     QCOMPARE(readFile(QStringLiteral("player1.dat")), saved);
 }
 
@@ -591,7 +584,7 @@ void tst_Form1::saveFailureKeepsButtons()
     }
     startWindow();
     for (int n = 1; n <= 8; ++n) {
-        m_console->window().list(n)->setListIndex(0);
+        m_console->list(n)->setListIndex(0);
     }
     const QString name = QStringLiteral("player1.dat");
     if (earlierFile) {
@@ -601,7 +594,7 @@ void tst_Form1::saveFailureKeepsButtons()
     QVERIFY2(injected.inject(name), qPrintable(injected.errorString()));
     const QStringList before = QDir::current().entryList(QDir::AllEntries | QDir::Hidden);
 
-    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->window().button(4));
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->button(4));
     QVERIFY(shown);
     QCOMPARE(shown->text,
              fileFailureMessage(FileOperation::Save, PlayerSlot::One, SystemError::of(kind)));
@@ -609,7 +602,7 @@ void tst_Form1::saveFailureKeepsButtons()
     QCOMPARE(shown->icon, QMessageBox::Warning);
     QVERIFY(!shown->buttonIcons);
     QCOMPARE(shown->font, m_console->form()->font());
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1101100"));
     // Nothing half-written: no temporary file, an earlier file exactly as it was (read once
     // the fault is gone: a file held without sharing cannot even be read meanwhile).
     QCOMPARE(QDir::current().entryList(QDir::AllEntries | QDir::Hidden), before);
@@ -617,8 +610,8 @@ void tst_Form1::saveFailureKeepsButtons()
     if (earlierFile) {
         QCOMPARE(readFile(name), earlierRecord);
     }
-    QCOMPARE(clickAndAnswer(m_console->window().button(4)), std::nullopt);
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1100110"));
+    QCOMPARE(clickAndAnswer(m_console->button(4)), std::nullopt);
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1100110"));
     QCOMPARE(readFile(name), playerFileBytes({0, 0, 0, 0, 0}));
 }
 
@@ -650,20 +643,20 @@ void tst_Form1::deleteFailureKeepsFile()
     const QString name = QStringLiteral("player2.dat");
     QCOMPARE(writePlayerFile(PlayerSlot::Two, {1, 2, 3}), std::nullopt);
     startWindow();
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1101001"));
     QVERIFY2(injected.inject(name), qPrintable(injected.errorString()));
 
-    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->window().button(7));
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->button(7));
     QVERIFY(shown);
     QCOMPARE(shown->text,
              fileFailureMessage(FileOperation::Delete, PlayerSlot::Two, SystemError::of(kind)));
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1101001"));
 
     // Read once the fault is gone: a file held without sharing cannot even be read meanwhile.
     QVERIFY2(injected.lift(), qPrintable(injected.errorString()));
     QCOMPARE(readFile(name), playerFileBytes({1, 2, 3}));
-    QCOMPARE(clickAndAnswer(m_console->window().button(7)), std::nullopt);
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(clickAndAnswer(m_console->button(7)), std::nullopt);
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1101100"));
     QVERIFY(!QFile::exists(name));
 }
 
@@ -672,22 +665,22 @@ void tst_Form1::deleteOfVanishedFile()
     QVERIFY(touch(QStringLiteral("player1.dat")));
     QVERIFY(touch(QStringLiteral("player2.dat")));
     startWindow();
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1100011"));
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1100011"));
 
     // The match program took the file meanwhile: the operator's goal holds.
     QVERIFY(QFile::remove(QStringLiteral("player1.dat")));
-    QCOMPARE(clickAndAnswer(m_console->window().button(6)), std::nullopt);
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(clickAndAnswer(m_console->button(6)), std::nullopt);
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1101001"));
 
     // A delete that really fails is reported and keeps the slot saved.
     QVERIFY(QFile::remove(QStringLiteral("player2.dat")));
     QVERIFY(QDir().mkdir(QStringLiteral("player2.dat")));
-    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->window().button(7));
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->button(7));
     QVERIFY(shown);
     QCOMPARE(shown->text,
              fileFailureMessage(FileOperation::Delete, PlayerSlot::Two,
                                 SystemError::of(SystemError::IsFolder)));
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1101001"));
 }
 
 void tst_Form1::folderOfAnyName_data()
@@ -737,7 +730,7 @@ void tst_Form1::folderOfAnyName()
     }
     QVERIFY(touch(QStringLiteral("player2.dat")));
     startWindow();
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1101001"));
     if (!renamedTo.isEmpty()) {
         QCOMPARE(::rename(("../" + folders.last()).constData(), ("../" + renamedTo).constData()),
                  0);
@@ -745,7 +738,7 @@ void tst_Form1::folderOfAnyName()
 
     // Each tip reads the folder when it shows.
     for (int n : {4, 7}) {
-        QPushButton *button = m_console->window().button(n);
+        QPushButton *button = m_console->button(n);
         QHelpEvent shown(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(button, &shown);
         const QString file = n == 4 ? QStringLiteral("player1.dat") : QStringLiteral("player2.dat");
@@ -753,12 +746,10 @@ void tst_Form1::folderOfAnyName()
                  qPrintable(button->toolTip()));
     }
 
-    for (int n = 1; n <= 8; ++n) {
-        m_console->window().list(n)->setListIndex(1);
-    }
-    QCOMPARE(clickAndAnswer(m_console->window().button(4)), std::nullopt);
-    QCOMPARE(clickAndAnswer(m_console->window().button(7)), std::nullopt);
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1100110"));
+    m_console->selectInEveryList(1);
+    QCOMPARE(clickAndAnswer(m_console->button(4)), std::nullopt);
+    QCOMPARE(clickAndAnswer(m_console->button(7)), std::nullopt);
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1100110"));
     QCOMPARE(readFile(QStringLiteral("player1.dat")), playerFileBytes({1, 1, 1, 1, 1}));
     QCOMPARE(QDir(QStringLiteral("."))
                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
@@ -772,7 +763,7 @@ void tst_Form1::keyboardStory_data()
     QTest::addColumn<int>("button"); // pressed first
     QTest::addColumn<int>("key"); // that presses it; 0: a mouse click
     QTest::addColumn<QList<int>>("laterKeys"); // pressed on whatever has the focus
-    QTest::addColumn<QStringList>("focus"); // after each press (WindowProbe::focus)
+    QTest::addColumn<QStringList>("focus"); // after each press (ConsoleWindow::focus)
     // player1.dat and player2.dat at the end: s saved from the lists, e as at start, - none
     QTest::addColumn<QString>("files");
 
@@ -833,27 +824,24 @@ void tst_Form1::keyboardStory()
                  std::nullopt);
     }
     startWindow();
-    for (int n = 1; n <= 8; ++n) {
-        m_console->window().list(n)->setListIndex(1);
-    }
+    m_console->selectInEveryList(1);
     QStringList focused;
     if (key) {
-        m_console->window().button(button)->setFocus();
-        QTest::keyClick(m_console->window().button(button), Qt::Key(key));
+        m_console->button(button)->setFocus();
+        QTest::keyClick(m_console->button(button), Qt::Key(key));
     } else {
-        QTest::mouseClick(m_console->window().button(button), Qt::LeftButton);
+        QTest::mouseClick(m_console->button(button), Qt::LeftButton);
     }
-    focused += m_console->window().focus();
+    focused += m_console->focus();
     for (int later : laterKeys) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(later));
-        focused += m_console->window().focus();
+        focused += m_console->focus();
     }
     QCOMPARE(focused, focus);
     // The lists keep their picks and show them.
     for (int n = 1; n <= 8; ++n) {
-        QCOMPARE(m_console->window().list(n)->listIndex(), 1);
-        QCOMPARE(m_console->window().list(n)->currentText(),
-                 m_console->window().list(n)->itemText(1));
+        QCOMPARE(m_console->list(n)->listIndex(), 1);
+        QCOMPARE(m_console->list(n)->currentText(), m_console->list(n)->itemText(1));
     }
 
     for (int n : {1, 2}) {

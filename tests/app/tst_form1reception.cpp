@@ -1,11 +1,13 @@
-#include "ConsoleFixture.h"
+#include "ConsoleWindow.h"
+#include "Examples.h"
 #include "FixedList.h"
 #include "Form1.h"
 #include "ListRows.h"
+#include "OperatorInput.h"
 #include "OperatorMessages.h"
 #include "SerialLine.h"
 #include "SerialReception.h"
-#include "WindowProbe.h"
+#include "WaitDriver.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,10 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <QTimer>
 #include <optional>
-
-#include <functional>
 
 // A device's transmission goes from a real pseudo-terminal through the window's port
 // buttons into the player's lists, with every other handler running during the wait.
@@ -52,19 +51,23 @@ private Q_SLOTS:
     void focusDuringReception();
 
 private:
-    // Runs steps one after another from inside the wait, each once the previous has run.
-    void during(std::initializer_list<std::function<void()>> steps);
-    void selectAll(int row);
-    QList<int> indexes() const;
+    // Runs steps one after another from inside the next wait, each once the previous has run.
+    void during(QList<WaitDriver::Step> steps);
 
-    std::optional<ConsoleFixture> m_console;
+    std::optional<ConsoleWindow> m_console;
+    std::optional<WaitDriver> m_wait;
     PseudoTerminal *m_line1 = nullptr;
     PseudoTerminal *m_line2 = nullptr;
 };
 
 namespace {
+QByteArray example(const char *name)
+{
+    return exampleTransmission(name).bytes;
+}
+
 // Kind 0, character letter 'C' with group '0' (row 1), strength digit '5'.
-const QByteArray kind0Text = "1C500000000000000";
+const QByteArray kind0Text = example("kind 0, C group 0, strength 5");
 } // namespace
 
 void tst_Form1Reception::init()
@@ -78,39 +81,16 @@ void tst_Form1Reception::init()
 
 void tst_Form1Reception::cleanup()
 {
+    m_wait.reset();
     m_console.reset();
 }
 
-void tst_Form1Reception::during(std::initializer_list<std::function<void()>> steps)
+void tst_Form1Reception::during(QList<WaitDriver::Step> steps)
 {
-    int delay = 0;
-    for (const auto &step : steps) {
-        // A few milliseconds apart, so each lands in its own yield of the wait.
-        QTimer::singleShot(delay, m_console->form(), step);
-        delay += 20;
-    }
-    // A reception that a failed step left waiting is aborted, so the test fails, not hangs.
-    QTimer::singleShot(5000, m_console->form(), [this] {
-        if (m_console->window().button(3)->isEnabled()) {
-            QTest::mouseClick(m_console->window().button(3), Qt::LeftButton);
-        }
-    });
-}
-
-void tst_Form1Reception::selectAll(int row)
-{
-    for (int n = 1; n <= 8; ++n) {
-        m_console->window().list(n)->setListIndex(row);
-    }
-}
-
-QList<int> tst_Form1Reception::indexes() const
-{
-    QList<int> result;
-    for (int n = 1; n <= 8; ++n) {
-        result += m_console->window().list(n)->listIndex();
-    }
-    return result;
+    // A few milliseconds apart, so each lands in its own yield of the wait; a reception that
+    // a failed step left waiting is aborted, so the test fails, not hangs.
+    m_wait.emplace([this] { m_console->abortWaiting(); });
+    m_wait->inTurn(std::move(steps), 20);
 }
 
 void tst_Form1Reception::exactly17Bytes_data()
@@ -126,8 +106,9 @@ void tst_Form1Reception::exactly17Bytes_data()
           };
     row("port 1, kind 0", 1, kind0Text, {0, 1, 5, -1, -1, -1, -1, -1});
     row("port 2, kind 0", 2, kind0Text, {-1, -1, -1, 5, 1, 0, -1, -1});
-    row("port 1, kind 1", 1, "20D01000000000000", {1, 13, -1, -1, -1, -1, -1, -1});
-    row("port 2, kind 2", 2, "30A00000062000000", {-1, -1, -1, 10, 7, 2, -1, -1});
+    row("port 1, kind 1", 1, example("kind 1, keys 1 0 D"), {1, 13, -1, -1, -1, -1, -1, -1});
+    row("port 2, kind 2", 2, example("kind 2, digit 6, strength A"),
+        {-1, -1, -1, 10, 7, 2, -1, -1});
     // Plain text: markup stays visible, katakana from code page 932, anything else as a
     // replacement mark.
     QTest::newRow("port 1, markup and katakana")
@@ -151,19 +132,18 @@ void tst_Form1Reception::exactly17Bytes()
     bool waited = false;
     during({[&] {
         waited = m_console->port()->isOpen()
-            && m_console->window().buttonStates().startsWith(QLatin1String("001"));
+            && m_console->buttonStates().startsWith(QLatin1String("001"));
         QVERIFY(line->deliver(sent));
     }});
-    QTest::mouseClick(m_console->window().button(portButton), Qt::LeftButton);
+    QTest::mouseClick(m_console->button(portButton), Qt::LeftButton);
 
     QVERIFY(waited);
-    QCOMPARE(indexes(), lists);
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(m_console->listIndexes(), lists);
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1101100"));
     QVERIFY(!m_console->port()->isOpen());
-    QCOMPARE(m_console->window().label(7)->text(), shown);
-    QCOMPARE(m_console->window().label(7)->toolTip(), shown);
-    QVERIFY2(m_console->window().statusProblem().isEmpty(),
-             qPrintable(m_console->window().statusProblem()));
+    QCOMPARE(m_console->label(7)->text(), shown);
+    QCOMPARE(m_console->label(7)->toolTip(), shown);
+    QVERIFY2(m_console->statusProblem().isEmpty(), qPrintable(m_console->statusProblem()));
 }
 
 void tst_Form1Reception::typedTextKeptWhereNothingIsSet_data()
@@ -175,19 +155,18 @@ void tst_Form1Reception::typedTextKeptWhereNothingIsSet_data()
     const QStringList kinds = ListRows::deviceKinds();
     const QStringList characters = ListRows::characters();
     const QStringList typed {QStringLiteral("ab"), QStringLiteral("xy"), QStringLiteral("25")};
-    QTest::newRow("kind 3") << QByteArray("40000000000000000") << typed
+    QTest::newRow("kind 3") << example("kind 3") << typed
                             << QStringList {kinds.at(3), typed.at(1), typed.at(2)};
     QTest::newRow("kind 1, strength kept")
-        << QByteArray("20C00000000000000") << typed
+        << example("kind 1, keys 0 0 C") << typed
         << QStringList {kinds.at(1), characters.at(6), typed.at(2)};
     QTest::newRow("kind 2 with 1 at position 11, character kept")
-        << QByteArray("30700000001000000") << typed
+        << example("kind 2, position 11 not 2") << typed
         << QStringList {kinds.at(2), typed.at(1), QStringLiteral("7")};
     QTest::newRow("device code 0 empties the device kind")
-        << QByteArray("00000000000000000") << typed
-        << QStringList {QString(), typed.at(1), typed.at(2)};
+        << example("device code 0") << typed << QStringList {QString(), typed.at(1), typed.at(2)};
     QTest::newRow("strength digit slash empties the strength")
-        << QByteArray("1C/00000000000000") << typed
+        << example("kind 0, strength slash") << typed
         << QStringList {kinds.at(0), characters.at(1), QString()};
 }
 
@@ -199,16 +178,15 @@ void tst_Form1Reception::typedTextKeptWhereNothingIsSet()
 
     during({[&] {
         for (int n = 1; n <= 3; ++n) {
-            QTest::keyClicks(m_console->window().list(n)->lineEdit(), typed.at(n - 1));
+            QTest::keyClicks(m_console->list(n)->lineEdit(), typed.at(n - 1));
         }
         QVERIFY(m_line1->deliver(sent));
     }});
-    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
+    QTest::mouseClick(m_console->button(1), Qt::LeftButton);
 
-    QCOMPARE(m_console->window().label(7)->text(), QString::fromLatin1(sent));
-    const QStringList fields {m_console->window().list(1)->currentText(),
-                              m_console->window().list(2)->currentText(),
-                              m_console->window().list(3)->currentText()};
+    QCOMPARE(m_console->label(7)->text(), QString::fromLatin1(sent));
+    const QStringList fields {m_console->list(1)->currentText(), m_console->list(2)->currentText(),
+                              m_console->list(3)->currentText()};
     QCOMPARE(fields, shown);
 }
 
@@ -218,9 +196,9 @@ void tst_Form1Reception::twentyBytesWaitingAtFirstPoll()
     during({[&] {
         QVERIFY(m_line1->deliver(sent));
     }});
-    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
-    QCOMPARE(m_console->window().label(7)->text(), QString::fromLatin1(sent));
-    QCOMPARE(indexes(), (QList<int> {0, 1, 5, -1, -1, -1, -1, -1}));
+    QTest::mouseClick(m_console->button(1), Qt::LeftButton);
+    QCOMPARE(m_console->label(7)->text(), QString::fromLatin1(sent));
+    QCOMPARE(m_console->listIndexes(), (QList<int> {0, 1, 5, -1, -1, -1, -1, -1}));
 }
 
 void tst_Form1Reception::bytesInPieces()
@@ -230,13 +208,13 @@ void tst_Form1Reception::bytesInPieces()
             [&] { QVERIFY(m_line1->deliver(kind0Text.mid(5, 5))); },
             [&] {
                 // Ten bytes are not a transmission: still waiting.
-                labelAfter10 = m_console->window().label(7)->text();
+                labelAfter10 = m_console->label(7)->text();
                 QVERIFY(m_line1->deliver(kind0Text.mid(10)));
             }});
-    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
+    QTest::mouseClick(m_console->button(1), Qt::LeftButton);
     QCOMPARE(labelAfter10, QStringLiteral("プレイヤー１受信中"));
-    QCOMPARE(m_console->window().label(7)->text(), QString::fromLatin1(kind0Text));
-    QCOMPARE(indexes(), (QList<int> {0, 1, 5, -1, -1, -1, -1, -1}));
+    QCOMPARE(m_console->label(7)->text(), QString::fromLatin1(kind0Text));
+    QCOMPARE(m_console->listIndexes(), (QList<int> {0, 1, 5, -1, -1, -1, -1, -1}));
 }
 
 void tst_Form1Reception::bytesAfterTheReadAreLeft()
@@ -244,27 +222,27 @@ void tst_Form1Reception::bytesAfterTheReadAreLeft()
     during({[&] {
         QVERIFY(m_line1->deliver(kind0Text));
     }});
-    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
+    QTest::mouseClick(m_console->button(1), Qt::LeftButton);
     QVERIFY(!m_console->port()->isOpen());
     QVERIFY(m_line1->deliver("abc"));
     QTest::qWait(20);
-    QCOMPARE(m_console->window().label(7)->text(), QString::fromLatin1(kind0Text));
+    QCOMPARE(m_console->label(7)->text(), QString::fromLatin1(kind0Text));
     // The late bytes are still on the line, unread by the console.
     QCOMPARE(m_line1->pendingOnLine(), 3);
 }
 
 void tst_Form1Reception::sixteenBytesThenAbort()
 {
-    selectAll(1);
+    m_console->selectInEveryList(1);
     during({[&] { QVERIFY(m_line1->deliver(kind0Text.left(16))); },
             [&] {
-                QTest::mouseClick(m_console->window().button(3), Qt::LeftButton);
+                QTest::mouseClick(m_console->button(3), Qt::LeftButton);
             }});
-    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
+    QTest::mouseClick(m_console->button(1), Qt::LeftButton);
 
-    QCOMPARE(m_console->window().label(7)->text(), QStringLiteral("受信中断"));
-    QCOMPARE(indexes(), (QList<int> {-1, -1, -1, 1, 1, 1, 1, 1}));
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(m_console->label(7)->text(), QStringLiteral("受信中断"));
+    QCOMPARE(m_console->listIndexes(), (QList<int> {-1, -1, -1, 1, 1, 1, 1, 1}));
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1101100"));
     QVERIFY(!m_console->port()->isOpen());
 }
 
@@ -275,22 +253,23 @@ void tst_Form1Reception::abortThenNewReception()
     during({[&] {
         // Both clicks are handled in one yield of the first reception's wait, so the new
         // reception runs inside the aborted one.
-        QTest::mouseClick(m_console->window().button(3), Qt::LeftButton);
-        QTimer::singleShot(20, m_console->form(), [&] {
-            labelInNewWait = m_console->window().label(7)->text();
-            QVERIFY(m_line2->deliver("30700000002000000"));
+        QTest::mouseClick(m_console->button(3), Qt::LeftButton);
+        m_wait->after(20, [&] {
+            labelInNewWait = m_console->label(7)->text();
+            QVERIFY(m_line2->deliver(example("kind 2, digit 0, strength 7")));
         });
-        QTest::mouseClick(m_console->window().button(2), Qt::LeftButton);
+        QTest::mouseClick(m_console->button(2), Qt::LeftButton);
         newReceptionNested = true;
     }});
-    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
+    QTest::mouseClick(m_console->button(1), Qt::LeftButton);
 
     QVERIFY(newReceptionNested);
     QCOMPARE(labelInNewWait, QStringLiteral("プレイヤー２受信中"));
     // The aborted reception left what the new one showed and decoded alone.
-    QCOMPARE(m_console->window().label(7)->text(), QStringLiteral("30700000002000000"));
-    QCOMPARE(indexes(), (QList<int> {-1, -1, -1, 7, 0, 2, -1, -1}));
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(m_console->label(7)->text(),
+             QString::fromLatin1(example("kind 2, digit 0, strength 7")));
+    QCOMPARE(m_console->listIndexes(), (QList<int> {-1, -1, -1, 7, 0, 2, -1, -1}));
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1101100"));
     QVERIFY(!m_console->port()->isOpen());
     QCOMPARE(m_line2->readAvailable(), QByteArray("AT\r"));
 }
@@ -303,65 +282,65 @@ void tst_Form1Reception::greetingOnlyOnPort2()
         atFirstPoll2 = m_line2->waitForBytes(3, 2000);
         QVERIFY(m_line2->deliver(kind0Text));
     }});
-    QTest::mouseClick(m_console->window().button(2), Qt::LeftButton);
+    QTest::mouseClick(m_console->button(2), Qt::LeftButton);
     QCOMPARE(atFirstPoll2, QByteArray("AT\r"));
     QCOMPARE(m_line2->waitForBytes(1, 50), QByteArray());
 
     during({[&] {
         QVERIFY(m_line1->deliver(kind0Text));
     }});
-    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
+    QTest::mouseClick(m_console->button(1), Qt::LeftButton);
     QCOMPARE(m_line1->waitForBytes(1, 50), QByteArray());
     QCOMPARE(m_line2->readAvailable(), QByteArray());
 }
 
 void tst_Form1Reception::receptionClearsOnlyItsSlot()
 {
-    selectAll(1);
-    m_console->window().button(4)->setEnabled(false); // as if player 1 were saved
-    m_console->window().button(6)->setEnabled(true);
+    m_console->selectInEveryList(1);
+    m_console->button(4)->setEnabled(false); // as if player 1 were saved
+    m_console->button(6)->setEnabled(true);
     QList<int> duringWait;
     QString buttonsDuringWait;
     during({[&] {
-        duringWait = indexes();
-        buttonsDuringWait = m_console->window().buttonStates();
-        QTest::mouseClick(m_console->window().button(3), Qt::LeftButton);
+        duringWait = m_console->listIndexes();
+        buttonsDuringWait = m_console->buttonStates();
+        QTest::mouseClick(m_console->button(3), Qt::LeftButton);
     }});
-    QTest::mouseClick(m_console->window().button(2), Qt::LeftButton);
+    QTest::mouseClick(m_console->button(2), Qt::LeftButton);
     QCOMPARE(duringWait, (QList<int> {1, 1, 1, -1, -1, -1, 1, 1}));
     QCOMPARE(buttonsDuringWait, QStringLiteral("0010110"));
-    QCOMPARE(m_console->window().list(4)->currentText(), QString());
+    QCOMPARE(m_console->list(4)->currentText(), QString());
 }
 
 void tst_Form1Reception::otherSlotSavesDuringWait()
 {
-    m_console->window().list(6)->setListIndex(3);
-    m_console->window().list(5)->setListIndex(21);
-    m_console->window().list(4)->setListIndex(60);
+    m_console->list(6)->setListIndex(3);
+    m_console->list(5)->setListIndex(21);
+    m_console->list(4)->setListIndex(60);
     std::optional<ShownMessage> shown;
-    during({[&] { shown = clickAndAnswer(m_console->window().button(5)); },
+    during({[&] { shown = clickAndAnswer(m_console->button(5)); },
             [&] {
                 QVERIFY(m_line1->deliver(kind0Text));
             }});
-    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
+    QTest::mouseClick(m_console->button(1), Qt::LeftButton);
 
     QCOMPARE(shown, std::nullopt);
     QFile file(QStringLiteral("player2.dat"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll().left(17), QByteArray(" 3 \r\n 21 \r\n 60 \r\n"));
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101001"));
-    QCOMPARE(indexes(), (QList<int> {0, 1, 5, 60, 21, 3, -1, -1}));
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1101001"));
+    QCOMPARE(m_console->listIndexes(), (QList<int> {0, 1, 5, 60, 21, 3, -1, -1}));
 }
 
 void tst_Form1Reception::ownSlotSaveDuringWaitNeedsSelection()
 {
-    selectAll(0);
+    m_console->selectInEveryList(0);
     std::optional<ShownMessage> shown;
-    during({[&] { shown = clickAndAnswer(m_console->window().button(4)); },
+    during({[&] { shown = clickAndAnswer(m_console->button(4)); },
             [&] {
-                QTest::mouseClick(m_console->window().button(3), Qt::LeftButton);
+                QTest::mouseClick(m_console->button(3), Qt::LeftButton);
             }});
-    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
+    QTest::mouseClick(m_console->button(1), Qt::LeftButton);
     QVERIFY(shown);
     QCOMPARE(shown->text, QStringLiteral("データがすべて入力されていません。"));
     QVERIFY(!QFile::exists(QStringLiteral("player1.dat")));
@@ -409,21 +388,20 @@ void tst_Form1Reception::portThatCannotOpen()
 #endif
     }
     qputenv("KELMI_PORT1", device.toLocal8Bit());
-    selectAll(1);
-    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
+    m_console->selectInEveryList(1);
+    QTest::mouseClick(m_console->button(1), Qt::LeftButton);
 
     // The status line says what failed and why within its width, the tooltip all of it, for
     // the failure that the port meets.
     const PortFailure failure = SerialReception().receive(PlayerSlot::One).failure;
     QCOMPARE(failure.kind, kind);
     const OperatorMessage message = portFailureMessage(failure);
-    QCOMPARE(m_console->window().label(7)->toolTip(), message.whole());
-    QVERIFY2(message.lines.contains(m_console->window().label(7)->text()),
-             qPrintable(m_console->window().label(7)->text()));
-    QVERIFY2(m_console->window().statusProblem().isEmpty(),
-             qPrintable(m_console->window().statusProblem()));
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
-    QCOMPARE(indexes(), (QList<int> {-1, -1, -1, 1, 1, 1, 1, 1}));
+    QCOMPARE(m_console->label(7)->toolTip(), message.whole());
+    QVERIFY2(message.lines.contains(m_console->label(7)->text()),
+             qPrintable(m_console->label(7)->text()));
+    QVERIFY2(m_console->statusProblem().isEmpty(), qPrintable(m_console->statusProblem()));
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(m_console->listIndexes(), (QList<int> {-1, -1, -1, 1, 1, 1, 1, 1}));
     QVERIFY(!m_console->port()->isOpen());
 }
 
@@ -437,14 +415,13 @@ void tst_Form1Reception::lineHungUpDuringWait()
             [&] {
                 m_line1->closeMaster();
             }});
-    QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
+    QTest::mouseClick(m_console->button(1), Qt::LeftButton);
 
-    QCOMPARE(m_console->window().label(7)->text(), portFailureMessage(lineLost).lines.first());
-    QVERIFY2(m_console->window().statusProblem().isEmpty(),
-             qPrintable(m_console->window().statusProblem()));
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(m_console->label(7)->text(), portFailureMessage(lineLost).lines.first());
+    QVERIFY2(m_console->statusProblem().isEmpty(), qPrintable(m_console->statusProblem()));
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1101100"));
     QVERIFY(!m_console->port()->isOpen());
-    QCOMPARE(indexes().first(), -1);
+    QCOMPARE(m_console->listIndexes().first(), -1);
     // A dead line reports nothing more once the port is closed.
     const int errorsAtEnd = labelChanges;
     QTest::qWait(50);
@@ -455,15 +432,16 @@ void tst_Form1Reception::windowClosedDuringWait()
 {
     // As in the console: the click runs inside the application's event loop, and closing
     // the last window must end the wait and let that loop return.
-    QTimer::singleShot(0, m_console->form(), [&] {
+    WaitDriver inTheEventLoop;
+    inTheEventLoop.after(0, [&] {
         during({[&] {
             m_console->form()->close();
         }});
-        QTest::mouseClick(m_console->window().button(1), Qt::LeftButton);
+        QTest::mouseClick(m_console->button(1), Qt::LeftButton);
     });
     QCOMPARE(QApplication::exec(), 0);
     // The close ended the wait, not the abort that during() clicks after a while.
-    QVERIFY(m_console->window().label(7)->text() != QStringLiteral("受信中断"));
+    QVERIFY(m_console->label(7)->text() != QStringLiteral("受信中断"));
     QVERIFY(!m_console->form()->isVisible());
     QVERIFY(!m_console->port()->isOpen());
 }
@@ -473,7 +451,7 @@ void tst_Form1Reception::focusDuringReception_data()
     QTest::addColumn<int>("portButton");
     QTest::addColumn<int>("key"); // that presses it; 0: a mouse click
     QTest::addColumn<QString>("ending"); // "received", "Enter" or "click" on 中断, "hang-up"
-    QTest::addColumn<QString>("focusDuring"); // WindowProbe::focus
+    QTest::addColumn<QString>("focusDuring"); // ConsoleWindow::focus
     QTest::addColumn<QString>("focusAfter");
     QTest::addColumn<QList<int>>("laterKeys"); // pressed on whatever has the focus afterwards
     QTest::addColumn<QString>("focusAtEnd"); // after the later keys
@@ -518,18 +496,18 @@ void tst_Form1Reception::focusDuringReception()
     QFETCH(QList<int>, laterKeys);
     QFETCH(QString, focusAtEnd);
 
-    selectAll(1);
+    m_console->selectInEveryList(1);
     const auto fields = [this] {
         QStringList texts;
         for (int n = 1; n <= 8; ++n) {
-            texts += m_console->window().list(n)->currentText();
+            texts += m_console->list(n)->currentText();
         }
         return texts;
     };
     PseudoTerminal *line = portButton == 1 ? m_line1 : m_line2;
     QString focusSeen;
     during({[&] {
-        focusSeen = m_console->window().focus();
+        focusSeen = m_console->focus();
         const QStringList before = fields();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
         QCOMPARE(fields(), before);
@@ -538,36 +516,36 @@ void tst_Form1Reception::focusDuringReception()
         } else if (ending == QLatin1String("Enter")) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         } else if (ending == QLatin1String("click")) {
-            QTest::mouseClick(m_console->window().button(3), Qt::LeftButton);
+            QTest::mouseClick(m_console->button(3), Qt::LeftButton);
         } else {
             line->closeMaster();
         }
     }});
     if (key) {
-        m_console->window().button(portButton)->setFocus();
-        QTest::keyClick(m_console->window().button(portButton), Qt::Key(key));
+        m_console->button(portButton)->setFocus();
+        QTest::keyClick(m_console->button(portButton), Qt::Key(key));
     } else {
-        QTest::mouseClick(m_console->window().button(portButton), Qt::LeftButton);
+        QTest::mouseClick(m_console->button(portButton), Qt::LeftButton);
     }
 
     QCOMPARE(focusSeen, focusDuring);
-    QCOMPARE(m_console->window().focus(), focusAfter);
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(m_console->focus(), focusAfter);
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1101100"));
 
     // What the reception left is what the later keys leave: no port opened, no wait begun,
     // the decoded rows and their texts in place.
-    const QList<int> picks = indexes();
+    const QList<int> picks = m_console->listIndexes();
     const QStringList shown = fields();
-    const QString status = m_console->window().label(7)->text();
+    const QString status = m_console->label(7)->text();
     for (int later : laterKeys) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(later));
         QVERIFY(!m_console->port()->isOpen());
     }
-    QCOMPARE(m_console->window().focus(), focusAtEnd);
-    QCOMPARE(indexes(), picks);
+    QCOMPARE(m_console->focus(), focusAtEnd);
+    QCOMPARE(m_console->listIndexes(), picks);
     QCOMPARE(fields(), shown);
-    QCOMPARE(m_console->window().label(7)->text(), status);
-    QCOMPARE(m_console->window().buttonStates(), QStringLiteral("1101100"));
+    QCOMPARE(m_console->label(7)->text(), status);
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1101100"));
 }
 
 QTEST_MAIN(tst_Form1Reception)

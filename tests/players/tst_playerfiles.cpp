@@ -1,4 +1,5 @@
 #include "ConsoleProcess.h"
+#include "Examples.h"
 #include "PlayerFiles.h"
 #include "ScratchDirectory.h"
 
@@ -48,19 +49,6 @@ private:
     std::optional<ScratchDirectory> m_directory;
 };
 
-namespace {
-const QByteArray endLine = QByteArray::fromHex("835F837E815B8366815B835E0D0A");
-
-QByteArray lines(std::initializer_list<const char *> hexLines)
-{
-    QByteArray bytes;
-    for (const char *hex : hexLines) {
-        bytes += QByteArray::fromHex(hex);
-    }
-    return bytes + endLine;
-}
-} // namespace
-
 void tst_PlayerFiles::init()
 {
     // Every case works in a fresh working directory, as the console does.
@@ -79,19 +67,9 @@ void tst_PlayerFiles::bytes_data()
     QTest::addColumn<PlayerRecord>("record");
     QTest::addColumn<QByteArray>("expected");
 
-    QTest::newRow("slot 1 worked example (41 bytes)")
-        << 1 << PlayerRecord {2, 13, 45, 2, 1}
-        << lines({"2032200D0A", "203133200D0A", "203435200D0A", "2032200D0A", "2031200D0A"});
-    QTest::newRow("slot 2 worked example (29 bytes)")
-        << 2 << PlayerRecord {0, 7, 9} << lines({"2030200D0A", "2037200D0A", "2039200D0A"});
-    QTest::newRow("slot 1 all zeros (39 bytes)")
-        << 1 << PlayerRecord {0, 0, 0, 0, 0}
-        << lines({"2030200D0A", "2030200D0A", "2030200D0A", "2030200D0A", "2030200D0A"});
-    QTest::newRow("slot 1 largest (41 bytes)")
-        << 1 << PlayerRecord {3, 21, 60, 2, 1}
-        << lines({"2033200D0A", "203231200D0A", "203630200D0A", "2032200D0A", "2031200D0A"});
-    QTest::newRow("slot 2 largest (31 bytes)")
-        << 2 << PlayerRecord {3, 21, 60} << lines({"2033200D0A", "203231200D0A", "203630200D0A"});
+    for (const ExampleFile &example : exampleFiles()) {
+        QTest::newRow(example.name) << int(example.slot) << example.record << example.bytes;
+    }
 }
 
 void tst_PlayerFiles::bytes()

@@ -4,9 +4,7 @@
 #include "SerialReception.h"
 
 #include <QObject>
-#include <QTimer>
 
-#include <functional>
 #include <optional>
 
 class SerialLine;
@@ -20,18 +18,6 @@ class TestSerialReception : public QObject
 
 protected:
     PseudoTerminal &line(int portNumber) { return m_lines->line(portNumber); }
-    // Runs action after ms of event processing, unless context is gone by then, so that
-    // a failed test leaves no timer behind for the next one.
-    static void later(QObject *context, int ms, std::function<void()> action)
-    {
-        QTimer::singleShot(ms, context, std::move(action));
-    }
-    // Aborts a reception that is still waiting after a generous while, so that a wait
-    // that never ends fails the test instead of hanging it.
-    static void watchdog(QObject *context, SerialReception &reception)
-    {
-        later(context, 5000, [&reception] { reception.abort(); });
-    }
     static SerialLine *portOf(SerialReception &reception);
 
     // The machine's own serial port 1 or 2, which a player's port is without KELMI_PORT1/2.

@@ -1,5 +1,6 @@
 #include "Decoding.h"
 #include "DeviceTables.h"
+#include "Examples.h"
 
 #include <QRandomGenerator>
 #include <QSet>
@@ -36,22 +37,6 @@ char *toString(const ListSettings &s)
 
 namespace {
 
-// A 17-character transmission: the given characters at positions 1, 2, 3, 4, 5, 7, 10 and
-// 11, and '0' everywhere else.
-QByteArray transmission(char p1, char p2, char p3, char p4, char p5, char p7, char p10, char p11)
-{
-    QByteArray text(17, '0');
-    text[0] = p1;
-    text[1] = p2;
-    text[2] = p3;
-    text[3] = p4;
-    text[4] = p5;
-    text[6] = p7;
-    text[9] = p10;
-    text[10] = p11;
-    return text;
-}
-
 QByteArray withAt(QByteArray text, int position, char c)
 {
     text[position - 1] = c;
@@ -59,11 +44,11 @@ QByteArray withAt(QByteArray text, int position, char c)
 }
 
 // The first texts of each device kind in the table of edge cases.
-const QByteArray firstKind0Text = transmission('1', 'C', '5', '0', '0', '0', '0', '0');
-const QByteArray firstKind1Text = transmission('2', '0', 'C', '0', '0', '0', '0', '0');
-const QByteArray firstKind2Text = transmission('3', '0', '7', '0', '0', '0', '0', '2');
-const QByteArray kind3Text = transmission('4', '0', '0', '0', '0', '0', '0', '0');
-const QByteArray kind2WithoutCharacter = transmission('3', '0', '7', '0', '0', '0', '0', '1');
+const QByteArray firstKind0Text = exampleTransmission("kind 0, C group 0, strength 5").bytes;
+const QByteArray firstKind1Text = exampleTransmission("kind 1, keys 0 0 C").bytes;
+const QByteArray firstKind2Text = exampleTransmission("kind 2, digit 0, strength 7").bytes;
+const QByteArray kind3Text = exampleTransmission("kind 3").bytes;
+const QByteArray kind2WithoutCharacter = exampleTransmission("kind 2, position 11 not 2").bytes;
 
 // A row of one of decodes' tables, named after its table.
 QTestData &row(const char *table, const QString &name)
@@ -122,62 +107,12 @@ void TestDecoding::decodes()
 
 void TestDecoding::addEdgeCaseRows()
 {
-    const auto edgeCase
-        = [](const char *name, const QByteArray &received, const ListSettings &expected) {
-              // Each is one whole transmission of 17 characters.
-              QVERIFY2(received.size() == 17, name);
-              row("edgeCases", QString::fromUtf8(name)) << received << noStrengthShown << expected;
-          };
-
-    // kind 0: letter at 2, strength digit at 3, group at 7
-    edgeCase("kind 0, C group 0, strength 5", transmission('1', 'C', '5', '0', '0', '0', '0', '0'),
-             ListSettings {0, 1, 5});
-    edgeCase("kind 0, A group 1, strength Z", transmission('1', 'A', 'Z', '0', '0', '1', '0', '0'),
-             ListSettings {0, 14, 35});
-    edgeCase("kind 0, D group 3, strength 9", transmission('1', 'D', '9', '0', '0', '3', '0', '0'),
-             ListSettings {0, 12, 9});
-    edgeCase("kind 0, E group 2, strength G", transmission('1', 'E', 'G', '0', '0', '2', '0', '0'),
-             ListSettings {0, 18, 16});
-    edgeCase("kind 0, strength colon", transmission('1', 'C', ':', '0', '0', '0', '0', '0'),
-             ListSettings {0, 1, 3});
-    edgeCase("kind 0, strength l", transmission('1', 'C', 'l', '0', '0', '0', '0', '0'),
-             ListSettings {0, 1, 53});
-    edgeCase("kind 0, strength slash", transmission('1', 'C', '/', '0', '0', '0', '0', '0'),
-             ListSettings {0, 1, none});
-    edgeCase("kind 0, pair not in the table", transmission('1', 'E', '0', '0', '0', '3', '0', '0'),
-             ListSettings {0, untouched, 0});
-    edgeCase("kind 0, lower-case letter", transmission('1', 'c', '5', '0', '0', '0', '0', '0'),
-             ListSettings {0, untouched, 5});
-    edgeCase("kind 0, group 4", transmission('1', 'C', '5', '0', '0', '4', '0', '0'),
-             ListSettings {0, untouched, 5});
-
-    // kind 1: keys at 5, 4, 3; no strength
-    edgeCase("kind 1, keys 0 0 C", transmission('2', '0', 'C', '0', '0', '0', '0', '0'),
-             ListSettings {1, 6, untouched});
-    edgeCase("kind 1, keys 4 1 4", transmission('2', '0', '4', '1', '4', '0', '0', '0'),
-             ListSettings {1, 9, untouched});
-    edgeCase("kind 1, keys 3 1 2", transmission('2', '0', '2', '1', '3', '0', '0', '0'),
-             ListSettings {1, 21, untouched});
-    edgeCase("kind 1, keys 1 0 D", transmission('2', '0', 'D', '0', '1', '0', '0', '0'),
-             ListSettings {1, 13, untouched});
-    edgeCase("kind 1, second key 1 after first key 1",
-             transmission('2', '0', 'C', '1', '1', '0', '0', '0'),
-             ListSettings {1, untouched, untouched});
-
-    // kind 2: strength digit at 3, character digit at 10 announced by '2' at 11
-    edgeCase("kind 2, digit 0, strength 7", transmission('3', '0', '7', '0', '0', '0', '0', '2'),
-             ListSettings {2, 0, 7});
-    edgeCase("kind 2, digit 6, strength A", transmission('3', '0', 'A', '0', '0', '0', '6', '2'),
-             ListSettings {2, 7, 10});
-    edgeCase("kind 2, position 11 not 2", transmission('3', '0', '7', '0', '0', '0', '0', '1'),
-             ListSettings {2, untouched, 7});
-    edgeCase("kind 2, digit 7", transmission('3', '0', '7', '0', '0', '0', '7', '2'),
-             ListSettings {2, untouched, 7});
-
-    edgeCase("kind 3", transmission('4', '0', '0', '0', '0', '0', '0', '0'),
-             ListSettings {3, untouched, untouched});
-    edgeCase("device code 0", transmission('0', '0', '0', '0', '0', '0', '0', '0'),
-             ListSettings {none, untouched, untouched});
+    for (const ExampleTransmission &example : exampleTransmissions()) {
+        // Each is one whole transmission of 17 characters.
+        QVERIFY2(example.bytes.size() == 17, example.name);
+        row("edgeCases", QString::fromUtf8(example.name))
+            << example.bytes << noStrengthShown << example.decoded;
+    }
 }
 
 void TestDecoding::charactersAfterPosition17()
@@ -227,8 +162,7 @@ void TestDecoding::addSelectionsMadeDuringTheWaitRows()
     row(table, QStringLiteral("picked strength 9, kind 3 text"))
         << kind3Text << 9 << ListSettings {3, untouched, untouched};
     row(table, QStringLiteral("picked strength 60, device code 0"))
-        << transmission('0', '0', '0', '0', '0', '0', '0', '0') << 60
-        << ListSettings {none, untouched, 53};
+        << exampleTransmission("device code 0").bytes << 60 << ListSettings {none, untouched, 53};
     row(table, QStringLiteral("picked strength replaced by the digit"))
         << firstKind0Text << 40 << ListSettings {0, 1, 5};
     // Text typed into a field leaves its list without a selection; the lists a text does
@@ -274,27 +208,27 @@ void TestDecoding::addIndexesTheListsCannotTakeRows()
             << withAt(firstKind2Text, 3, digit) << picked << ListSettings {2, 0, none};
     }
     // A byte outside ASCII never matches, not even one whose low seven bits would.
-    row(table, QStringLiteral("kind 0 letter C with the high bit"))
-        << withAt(firstKind0Text, 2, char('C' | 0x80)) << noStrengthShown
-        << ListSettings {0, untouched, 5};
-    row(table, QStringLiteral("kind 0 group 0 with the high bit"))
-        << withAt(firstKind0Text, 7, char('0' | 0x80)) << noStrengthShown
-        << ListSettings {0, untouched, 5};
-    row(table, QStringLiteral("kind 1 third key C with the high bit"))
-        << withAt(firstKind1Text, 3, char('C' | 0x80)) << noStrengthShown
-        << ListSettings {1, untouched, untouched};
-    row(table, QStringLiteral("kind 1 first key 0 with the high bit"))
-        << withAt(firstKind1Text, 5, char('0' | 0x80)) << noStrengthShown
-        << ListSettings {1, untouched, untouched};
-    row(table, QStringLiteral("kind 2 marker 2 with the high bit"))
-        << withAt(firstKind2Text, 11, char('2' | 0x80)) << noStrengthShown
-        << ListSettings {2, untouched, 7};
-    row(table, QStringLiteral("kind 2 digit 0 with the high bit"))
-        << withAt(firstKind2Text, 10, char('0' | 0x80)) << noStrengthShown
-        << ListSettings {2, untouched, 7};
-    row(table, QStringLiteral("device code 1 with the high bit"))
-        << withAt(firstKind0Text, 1, char('1' | 0x80)) << noStrengthShown
-        << ListSettings {none, untouched, untouched};
+    const struct
+    {
+        const char *what;
+        const QByteArray &text;
+        int position;
+        ListSettings expected;
+    } highBitRows[] = {
+        {"kind 0 letter C", firstKind0Text, 2, {0, untouched, 5}},
+        {"kind 0 group 0", firstKind0Text, 7, {0, untouched, 5}},
+        {"kind 1 third key C", firstKind1Text, 3, {1, untouched, untouched}},
+        {"kind 1 first key 0", firstKind1Text, 5, {1, untouched, untouched}},
+        {"kind 2 marker 2", firstKind2Text, 11, {2, untouched, 7}},
+        {"kind 2 digit 0", firstKind2Text, 10, {2, untouched, 7}},
+        {"device code 1", firstKind0Text, 1, {none, untouched, untouched}},
+    };
+    for (const auto &highBit : highBitRows) {
+        const char plain = highBit.text.at(highBit.position - 1);
+        row(table, QStringLiteral("%1 with the high bit").arg(QLatin1String(highBit.what)))
+            << withAt(highBit.text, highBit.position, char(plain | 0x80)) << noStrengthShown
+            << highBit.expected;
+    }
 }
 
 void TestDecoding::addShortTextRows()

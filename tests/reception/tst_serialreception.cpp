@@ -5,6 +5,7 @@
 #include "PortFailureText.h"
 #include "SerialLine.h"
 #include "SerialPortList.h"
+#include "WaitDriver.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -126,11 +127,10 @@ void TestSerialReception::receivesTransmission()
     QFETCH(QByteArray, expected);
 
     SerialReception reception;
-    QObject context;
-    watchdog(&context, reception);
+    WaitDriver wait([&] { reception.abort(); });
     QList<bool> waitingAtPiece;
     for (qsizetype i = 0; i < pieces.size(); ++i) {
-        later(&context, int(i) * 15, [&, i] {
+        wait.after(int(i) * 15, [&, i] {
             waitingAtPiece.append(reception.isWaiting());
             QVERIFY(line(portNumber).deliver(pieces.at(i)));
         });
@@ -162,9 +162,8 @@ void TestSerialReception::discardsBytesFromBeforeTheOpen()
     QCOMPARE(line(1).pendingOnLine(), stale.size());
 
     SerialReception reception;
-    QObject context;
-    watchdog(&context, reception);
-    later(&context, 0, [&] { QVERIFY(line(1).deliver(fresh)); });
+    WaitDriver wait([&] { reception.abort(); });
+    wait.after(0, [&] { QVERIFY(line(1).deliver(fresh)); });
     const SerialReception::Outcome outcome = reception.receive(PlayerSlot::One);
 
     QCOMPARE(outcome.kind, Kind::Received);
@@ -177,10 +176,9 @@ void TestSerialReception::leavesLaterBytesOnTheLine()
     const QByteArray afterwards("LATE");
 
     SerialReception reception;
-    QObject context;
-    watchdog(&context, reception);
-    later(&context, 0, [&] { QVERIFY(line(1).deliver(transmission)); });
-    later(&context, 30, [&] { QVERIFY(line(1).deliver(afterwards)); });
+    WaitDriver wait([&] { reception.abort(); });
+    wait.after(0, [&] { QVERIFY(line(1).deliver(transmission)); });
+    wait.after(30, [&] { QVERIFY(line(1).deliver(afterwards)); });
     const SerialReception::Outcome outcome = reception.receive(PlayerSlot::One);
 
     QCOMPARE(outcome.kind, Kind::Received);
@@ -205,12 +203,11 @@ void TestSerialReception::sendsGreetingBeforeFirstPoll()
     QFETCH(QByteArray, expected);
 
     SerialReception reception;
-    QObject context;
-    watchdog(&context, reception);
+    WaitDriver wait([&] { reception.abort(); });
     QByteArray sentBeforeTransmission;
     // Runs in the wait's first yield. Waiting here blocks the reception, so whatever
     // arrives was sent before its first poll.
-    later(&context, 0, [&] {
+    wait.after(0, [&] {
         sentBeforeTransmission = line(portNumber).waitForBytes(3, expected.isEmpty() ? 50 : 2000);
         QVERIFY(line(portNumber).deliver("1C500000000000XYZ"));
     });
@@ -225,13 +222,12 @@ void TestSerialReception::sendsGreetingBeforeFirstPoll()
 void TestSerialReception::abortEndsWait()
 {
     SerialReception reception;
-    QObject context;
-    watchdog(&context, reception);
+    WaitDriver wait([&] { reception.abort(); });
     bool waitingBeforeAbort = false;
     bool openBeforeAbort = false;
     bool waitingAfterAbort = true;
-    later(&context, 0, [&] { QVERIFY(line(1).deliver(QByteArray(16, '7'))); });
-    later(&context, 30, [&] {
+    wait.after(0, [&] { QVERIFY(line(1).deliver(QByteArray(16, '7'))); });
+    wait.after(30, [&] {
         waitingBeforeAbort = reception.isWaiting();
         openBeforeAbort = portOf(reception)->isOpen();
         reception.abort();
@@ -257,18 +253,17 @@ void TestSerialReception::abortedReceptionLeavesNestedOneAlone()
 {
     SerialReception reception;
     SerialLine *port = portOf(reception);
-    QObject context;
-    watchdog(&context, reception);
+    WaitDriver wait([&] { reception.abort(); });
     const QByteArray transmission("2004100000000000Q");
     const QByteArray strayBytes("STRAY");
     SerialReception::Outcome nested;
     bool nestedRan = false;
 
-    later(&context, 0, [&] { QVERIFY(line(1).deliver(QByteArray(16, '7'))); });
-    later(&context, 30, [&] {
+    wait.after(0, [&] { QVERIFY(line(1).deliver(QByteArray(16, '7'))); });
+    wait.after(30, [&] {
         reception.abort();
         // A port-button click in the abort's yield starts a new reception in here.
-        later(&context, 0, [&] { QVERIFY(line(2).deliver(transmission)); });
+        wait.after(0, [&] { QVERIFY(line(2).deliver(transmission)); });
         nested = reception.receive(PlayerSlot::Two);
         nestedRan = true;
         // Someone opens the port again before the aborted reception gets control back,
@@ -295,13 +290,12 @@ void TestSerialReception::abortedReceptionLeavesNestedOneAlone()
 void TestSerialReception::newReceptionEndsWaitingOne()
 {
     SerialReception reception;
-    QObject context;
-    watchdog(&context, reception);
+    WaitDriver wait([&] { reception.abort(); });
     const QByteArray transmission("1C500000000000XYZ");
     SerialReception::Outcome nested;
 
-    later(&context, 0, [&] {
-        later(&context, 0, [&] { QVERIFY(line(2).deliver(transmission)); });
+    wait.after(0, [&] {
+        wait.after(0, [&] { QVERIFY(line(2).deliver(transmission)); });
         nested = reception.receive(PlayerSlot::Two);
     });
     const SerialReception::Outcome outer = reception.receive(PlayerSlot::One);
@@ -315,9 +309,9 @@ void TestSerialReception::newReceptionEndsWaitingOne()
 void TestSerialReception::destroyedDuringWait()
 {
     auto *reception = new SerialReception;
-    QObject context;
-    later(&context, 0, [&] { QVERIFY(line(1).deliver("1C5")); });
-    later(&context, 20, [&] { delete reception; });
+    WaitDriver wait;
+    wait.after(0, [&] { QVERIFY(line(1).deliver("1C5")); });
+    wait.after(20, [&] { delete reception; });
 
     const SerialReception::Outcome outcome = reception->receive(PlayerSlot::One);
 
@@ -445,10 +439,9 @@ void TestSerialReception::portThatCannotBeOpened()
     }
 
     SerialReception reception;
-    QObject context;
-    watchdog(&context, reception);
+    WaitDriver wait([&] { reception.abort(); });
     bool yielded = false;
-    later(&context, 0, [&] { yielded = true; });
+    wait.after(0, [&] { yielded = true; });
     const SerialReception::Outcome outcome = reception.receive(PlayerSlot(portNumber));
 
     QCOMPARE(outcome.kind, Kind::Failed);
@@ -490,10 +483,9 @@ void TestSerialReception::hangUpDuringWait()
     SerialReception reception;
     SerialLine *port = portOf(reception);
     QSignalSpy failures(port, &SerialLine::failed);
-    QObject context;
-    watchdog(&context, reception);
-    later(&context, 0, [&] { QVERIFY(line(portNumber).deliver("1C500")); });
-    later(&context, 20, [&] { line(portNumber).closeMaster(); });
+    WaitDriver wait([&] { reception.abort(); });
+    wait.after(0, [&] { QVERIFY(line(portNumber).deliver("1C500")); });
+    wait.after(20, [&] { line(portNumber).closeMaster(); });
 
     const SerialReception::Outcome outcome = reception.receive(PlayerSlot(portNumber));
 

@@ -1,12 +1,13 @@
-#include "ConsoleFixture.h"
 #include "ConsoleModel.h"
+#include "ConsoleWindow.h"
 #include "DeviceTables.h"
 #include "FixedList.h"
 #include "Form1.h"
+#include "OperatorInput.h"
 #include "ProcessStatusUnix.h"
 #include "SerialLine.h"
 #include "TransmissionMaker.h"
-#include "WindowProbe.h"
+#include "WaitDriver.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,7 +18,6 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTest>
-#include <QTimer>
 
 #include <algorithm>
 #include <functional>
@@ -60,7 +60,7 @@ private:
     std::unique_ptr<TransmissionMaker> m_maker;
     std::unique_ptr<ConsoleModel> m_model;
 
-    std::unique_ptr<ConsoleFixture> m_console;
+    std::unique_ptr<ConsoleWindow> m_console;
 
     int m_receptions = 0;
     int m_steps = 0;
@@ -133,7 +133,7 @@ void tst_Soak::initTestCase()
     previousHandler = qInstallMessageHandler(quietHandler);
     m_maker = std::make_unique<TransmissionMaker>(&m_random);
 
-    m_console = std::make_unique<ConsoleFixture>();
+    m_console = std::make_unique<ConsoleWindow>();
     QVERIFY2(m_console->setUpError().isEmpty(), qPrintable(m_console->setUpError()));
 }
 
@@ -233,7 +233,7 @@ void tst_Soak::operatorAction(bool inWait)
         // abort button outside one. (The abort during a wait ends a reception's steps.)
         const int button = inWait ? slot : 3;
         note(QStringLiteral("click disabled Command%1").arg(button));
-        QTest::mouseClick(m_console->window().button(button), Qt::LeftButton);
+        QTest::mouseClick(m_console->button(button), Qt::LeftButton);
         check(QStringLiteral("a click on disabled Command%1").arg(button));
         break;
     }
@@ -279,7 +279,7 @@ void tst_Soak::reception(int slot, bool mayNest)
         steps.append([this, nest] {
             note(QStringLiteral("click abort"));
             m_model->abort();
-            QTest::mouseClick(m_console->window().button(3), Qt::LeftButton);
+            QTest::mouseClick(m_console->button(3), Qt::LeftButton);
             if (!check(QStringLiteral("abort"))) {
                 return;
             }
@@ -303,37 +303,24 @@ void tst_Soak::reception(int slot, bool mayNest)
         ++m_greetingsDue;
     }
 
-    // Runs the steps one after another inside the wait. They belong to `context`, so
-    // steps left over when the wait ends early die with it.
-    QObject context;
-    int stepsRun = 0;
-    std::function<void()> next;
-    next = [&] {
-        if (stepsRun == steps.size() || !m_failure.isEmpty()) {
-            return;
-        }
-        steps[stepsRun++]();
-        if (stepsRun < steps.size()) {
-            QTimer::singleShot(0, &context, next);
-        }
-    };
-    QTimer::singleShot(0, &context, next);
-    QTimer hang;
-    hang.setSingleShot(true);
-    connect(&hang, &QTimer::timeout, &context, [&] {
-        fail(QStringLiteral("the reception still waits after %1 ms").arg(hangMs));
-        QTest::mouseClick(m_console->window().button(3), Qt::LeftButton);
-    });
-    hang.start(hangMs);
+    // The steps one per yield; a failure drops the rest, and a reception still waiting after
+    // hangMs is given up as hung.
+    WaitDriver wait(
+        [this] {
+            fail(QStringLiteral("the reception still waits after %1 ms").arg(hangMs));
+            QTest::mouseClick(m_console->button(3), Qt::LeftButton);
+        },
+        hangMs);
+    wait.inTurn(steps, 0, [this] { return !m_failure.isEmpty(); });
 
-    QTest::mouseClick(m_console->window().button(slot), Qt::LeftButton);
+    QTest::mouseClick(m_console->button(slot), Qt::LeftButton);
 
     if (!m_failure.isEmpty()) {
         return;
     }
-    if (stepsRun != steps.size()) {
+    if (wait.stepsRun() != steps.size()) {
         fail(QStringLiteral("the reception ended after %1 of its %2 steps")
-                 .arg(stepsRun)
+                 .arg(wait.stepsRun())
                  .arg(steps.size()));
         return;
     }
@@ -362,7 +349,7 @@ void tst_Soak::deliverPiece(PseudoTerminal *line, const QByteArray &piece)
 void tst_Soak::pickInList()
 {
     const int combo = between(1, 8);
-    FixedList *list = m_console->window().list(combo);
+    FixedList *list = m_console->list(combo);
     switch (m_random.bounded(6)) {
     case 0: {
         // Typing, even a row's own text and Enter, leaves the list without a selection.
@@ -396,7 +383,7 @@ void tst_Soak::fillSlot(int slot)
     for (int combo : combos) {
         const int row = between(0, listRows[combo - 1] - 1);
         note(QStringLiteral("pick row %1 in Combo%2").arg(row).arg(combo));
-        m_console->window().list(combo)->setListIndex(row);
+        m_console->list(combo)->setListIndex(row);
         m_model->pick(combo, row);
     }
 }
@@ -408,8 +395,7 @@ void tst_Soak::clickSave(int slot)
     const std::optional<QString> expected = m_model->save(slot);
     m_validationMessages += expected ? 1 : 0;
     m_filesWritten += !wasSaved && m_model->state().files[slot - 1] ? 1 : 0;
-    const std::optional<ShownMessage> shown
-        = clickAndAnswer(m_console->window().button(slot == 1 ? 4 : 5));
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->button(slot == 1 ? 4 : 5));
     if (shown.has_value() != expected.has_value() || (shown && shown->text != *expected)) {
         fail(QStringLiteral("save %1 showed \"%2\", expected \"%3\"")
                  .arg(slot)
@@ -425,8 +411,7 @@ void tst_Soak::clickDelete(int slot)
     note(QStringLiteral("click delete %1").arg(slot));
     m_filesRemoved += m_model->buttonEnabled(slot == 1 ? 6 : 7) ? 1 : 0;
     m_model->remove(slot);
-    const std::optional<ShownMessage> shown
-        = clickAndAnswer(m_console->window().button(slot == 1 ? 6 : 7));
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->button(slot == 1 ? 6 : 7));
     if (shown) {
         fail(QStringLiteral("delete %1 showed \"%2\"").arg(slot).arg(shown->text));
         return;
@@ -437,13 +422,12 @@ void tst_Soak::clickDelete(int slot)
 ConsoleModel::State tst_Soak::consoleState() const
 {
     ConsoleModel::State state;
-    for (int n = 1; n <= 8; ++n) {
-        state.lists[n - 1] = m_console->window().list(n)->listIndex();
-    }
+    const QList<int> lists = m_console->listIndexes();
+    std::copy(lists.begin(), lists.end(), state.lists.begin());
     for (int n = 1; n <= 7; ++n) {
-        state.buttons[n - 1] = m_console->window().button(n)->isEnabled();
+        state.buttons[n - 1] = m_console->button(n)->isEnabled();
     }
-    state.label = m_console->window().label(7)->toolTip();
+    state.label = m_console->label(7)->toolTip();
     for (int slot = 1; slot <= 2; ++slot) {
         QFile file(fileName(slot));
         if (QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly)) {
@@ -461,7 +445,7 @@ bool tst_Soak::check(const QString &after)
         return false;
     }
     const ConsoleModel::State shown = consoleState();
-    if (const QString problem = m_console->window().statusProblem(); !problem.isEmpty()) {
+    if (const QString problem = m_console->statusProblem(); !problem.isEmpty()) {
         return fail(QStringLiteral("after %1 the status line shows %2").arg(after, problem));
     }
     if (shown == m_model->state()) {

@@ -22,8 +22,7 @@ public:
 
     explicit ConsoleProcess(const QString &program = testChild());
     ~ConsoleProcess();
-    ConsoleProcess(const ConsoleProcess &) = delete;
-    ConsoleProcess &operator=(const ConsoleProcess &) = delete;
+    Q_DISABLE_COPY(ConsoleProcess)
 
     // Dropping to nobody takes root; without it a test skips.
     static bool canRunAsNobody();

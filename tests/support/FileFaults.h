@@ -37,8 +37,7 @@ class InjectedFileFault
 public:
     explicit InjectedFileFault(FileFault fault);
     ~InjectedFileFault();
-    InjectedFileFault(const InjectedFileFault &) = delete;
-    InjectedFileFault &operator=(const InjectedFileFault &) = delete;
+    Q_DISABLE_COPY(InjectedFileFault)
 
     QString skipReason() const { return m_skipReason; }
     QString errorString() const { return m_errorString; }

@@ -11,8 +11,7 @@ class PlayerLines
 public:
     PlayerLines();
     ~PlayerLines();
-    PlayerLines(const PlayerLines &) = delete;
-    PlayerLines &operator=(const PlayerLines &) = delete;
+    Q_DISABLE_COPY(PlayerLines)
 
     bool isOpen() const { return m_port1.isOpen() && m_port2.isOpen(); }
     QString errorString() const; // why a line could not be set up

@@ -22,8 +22,7 @@ class PseudoTerminal
 public:
     PseudoTerminal();
     ~PseudoTerminal();
-    PseudoTerminal(const PseudoTerminal &) = delete;
-    PseudoTerminal &operator=(const PseudoTerminal &) = delete;
+    Q_DISABLE_COPY(PseudoTerminal)
 
     bool isOpen() const;
     QString errorString() const; // why the pair could not be set up

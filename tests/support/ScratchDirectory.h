@@ -12,8 +12,7 @@ class ScratchDirectory
 public:
     ScratchDirectory();
     ~ScratchDirectory();
-    ScratchDirectory(const ScratchDirectory &) = delete;
-    ScratchDirectory &operator=(const ScratchDirectory &) = delete;
+    Q_DISABLE_COPY(ScratchDirectory)
 
     bool isValid() const { return m_entered; }
 

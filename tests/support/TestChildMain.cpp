@@ -20,14 +20,14 @@
 //   kelmi-test-child bare-window     an empty Qt window, shown and reported ready the way
 //                                    kelmi reports it (KELMI_READY_FD): start-up's floor
 // Each but bare-window says "started" on standard output once it is at work.
-#include "ConsoleFixture.h"
-#include "FixedList.h"
+#include "ConsoleWindow.h"
 #include "Form1.h"
 #include "PlayerFiles.h"
 #include "PortFailureText.h"
 #include "ReadinessReport.h"
 #include "SerialReception.h"
 #include "Termination.h"
+#include "WaitDriver.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -77,10 +77,15 @@ int waitAsTheConsole(int portNumber)
     endOnTermination();
     Form1 form;
     form.show();
-    QTimer::singleShot(0, &form, [&form, portNumber] {
+    // The click comes from the event loop, as the operator's does in kelmi.
+    WaitDriver click;
+    WaitDriver wait;
+    click.after(0, [&] {
         // Runs inside the wait, once the port is open.
-        QTimer::singleShot(0, [] { say("waiting"); });
-        QTest::mouseClick(WindowProbe {&form}.button(portNumber), Qt::LeftButton);
+        wait.after(0, [] { say("waiting"); });
+        QTest::mouseClick(
+            form.findChild<QPushButton *>(QStringLiteral("Command%1").arg(portNumber)),
+            Qt::LeftButton);
     });
     return QApplication::exec();
 }
@@ -89,7 +94,8 @@ int receiveOnce(int portNumber)
 {
     SerialReception reception;
     // Runs inside the wait, once the port is open.
-    QTimer::singleShot(0, [] { say("started"); });
+    WaitDriver wait;
+    wait.after(0, [] { say("started"); });
     const SerialReception::Outcome outcome = reception.receive(PlayerSlot(portNumber));
     switch (outcome.kind) {
     case SerialReception::Outcome::Received:
@@ -107,7 +113,7 @@ int receiveOnce(int portNumber)
 
 int driveWindow(int receptions)
 {
-    ConsoleFixture console(ConsoleFixture::Ports::AsNamed);
+    ConsoleWindow console(ConsoleWindow::Ports::AsNamed);
     if (const QString error = console.setUpError(); !error.isEmpty()) {
         say("failed " + error.toUtf8().toPercentEncoding());
         return 1;
@@ -117,16 +123,17 @@ int driveWindow(int receptions)
         return 1;
     }
     say("started");
-    const WindowProbe &window = console.window();
     for (int n = 0; n < receptions; ++n) {
         // Runs inside the wait, once the port is open.
-        QTimer::singleShot(0, [] { say("waiting"); });
-        QTest::mouseClick(window.button(1 + n % 2), Qt::LeftButton);
+        WaitDriver wait;
+        wait.after(0, [] { say("waiting"); });
+        QTest::mouseClick(console.button(1 + n % 2), Qt::LeftButton);
         QByteArrayList rows;
-        for (int list = 1; list <= 8; ++list) {
-            rows += QByteArray::number(window.list(list)->listIndex());
+        for (const int row : console.listIndexes()) {
+            rows += QByteArray::number(row);
         }
-        say("shown " + rows.join(',') + ' ' + window.label(7)->text().toUtf8().toPercentEncoding());
+        say("shown " + rows.join(',') + ' '
+            + console.label(7)->text().toUtf8().toPercentEncoding());
     }
     say("done");
     return QApplication::exec();

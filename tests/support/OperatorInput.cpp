@@ -1,0 +1,56 @@
+#include "OperatorInput.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpontaneKeyEvent>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdlib>
+
+void turnWheel(QWidget *widget, QPoint position, int notches)
+{
+    QWidget *under = widget->childAt(position);
+    QWidget *receiver = under ? under : widget;
+    const QPointF local = receiver->mapFrom(widget, QPointF(position));
+    const QPointF global = widget->mapToGlobal(QPointF(position));
+    // One event per notch, as a mouse wheel sends them.
+    for (int i = 0; i < std::abs(notches); ++i) {
+        QWheelEvent wheel(local, global, QPoint(), QPoint(0, notches > 0 ? 120 : -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        // Only the windowing system's events go on to the parents and move the focus by
+        // policy; sendEvent() would make it an application's.
+        QSpontaneKeyEvent::setSpontaneous(&wheel);
+        QApplication::instance()->notify(receiver, &wheel);
+    }
+}
+
+std::optional<ShownMessage> clickAndAnswer(QPushButton *button)
+{
+    std::optional<ShownMessage> shown;
+    // The box runs its own event loop; this timer fires inside it.
+    QTimer answer;
+    answer.setInterval(0);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box) {
+            return;
+        }
+        const QList<QAbstractButton *> buttons = box->buttons();
+        shown = ShownMessage {
+            box->windowTitle(),
+            box->text(),
+            box->icon(),
+            int(buttons.size()),
+            box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))->font(),
+            std::any_of(buttons.begin(), buttons.end(),
+                        [](const QAbstractButton *b) { return !b->icon().isNull(); })};
+        box->button(QMessageBox::Ok)->click();
+    });
+    answer.start();
+    QTest::mouseClick(button, Qt::LeftButton);
+    return shown;
+}

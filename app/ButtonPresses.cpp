@@ -25,14 +25,17 @@ bool ButtonPresses::keyEvent(QWidget *button, QKeyEvent *key)
     if (!enter && key->key() != Qt::Key_Space) {
         return false;
     }
-    const std::pair<int, quint64> now {key->key(), key->timestamp()};
+    // Events without a time come from programs (this filter's own Space among them).
+    const quint64 time = key->timestamp();
     if (key->type() == QEvent::KeyRelease) {
-        m_lastRelease = now;
-    } else if (now.second != 0 && now == m_lastRelease) {
+        if (time != 0) {
+            m_lastRelease = time;
+        }
+    } else if (time != 0 && time == m_lastRelease) {
         // X11 repeats a held key as a release and a press of the same moment. When the press
         // has not arrived yet, Qt takes the release for the key's last (and the button clicks);
         // this press is the same key still held, not a new one for whatever has the focus now
-        // (「中断」 once a wait has begun). Events without a time come from programs.
+        // (「中断」 once a wait has begun).
         return true;
     } else if (!key->isAutoRepeat()) {
         // Qt draws the focus only once it has moved by Tab.

@@ -2,8 +2,6 @@
 
 #include <QObject>
 
-#include <utility>
-
 class QKeyEvent;
 class QWidget;
 
@@ -28,6 +26,6 @@ protected:
 private:
     bool keyEvent(QWidget *button, QKeyEvent *key);
 
-    // The key and time of the last release of Enter or Space, on whichever button.
-    std::pair<int, quint64> m_lastRelease {0, 0};
+    // When Enter or Space was last released, on whichever button.
+    quint64 m_lastRelease = 0;
 };

@@ -761,7 +761,7 @@ void tst_Form1::keyboardStory_data()
 {
     QTest::addColumn<QString>("saved"); // slots whose file is there at start
     QTest::addColumn<int>("button"); // pressed first
-    QTest::addColumn<int>("key"); // that presses it; 0: a mouse click
+    QTest::addColumn<int>("key"); // that presses it; 0: a mouse click, -1: a double-click
     QTest::addColumn<QList<int>>("laterKeys"); // pressed on whatever has the focus
     QTest::addColumn<QStringList>("focus"); // after each press (ConsoleWindow::focus)
     // player1.dat and player2.dat at the end: s saved from the lists, e as at start, - none
@@ -783,6 +783,10 @@ void tst_Form1::keyboardStory_data()
         << "" << 4 << keypadEnter << QList {enter} << focus("Form1*", 2) << "s-";
     QTest::newRow("Enter on save 2, Enter, Space")
         << "1" << 5 << enter << QList {enter, space} << focus("Form1*", 3) << "es";
+    QTest::newRow("double-click save 2, Space")
+        << "" << 5 << -1 << QList {space} << focus("Form1", 2) << "-s";
+    QTest::newRow("double-click delete 1, Enter")
+        << "12" << 6 << -1 << QList {enter} << focus("Form1", 2) << "-e";
     QTest::newRow("click delete 1, Space")
         << "12" << 6 << 0 << QList {space} << focus("Form1", 2) << "-e";
     QTest::newRow("Enter on delete 1, Space, Enter")
@@ -826,9 +830,11 @@ void tst_Form1::keyboardStory()
     startWindow();
     m_console->selectInEveryList(1);
     QStringList focused;
-    if (key) {
+    if (key > 0) {
         m_console->button(button)->setFocus();
         QTest::keyClick(m_console->button(button), Qt::Key(key));
+    } else if (key < 0) {
+        doubleClick(m_console->button(button));
     } else {
         QTest::mouseClick(m_console->button(button), Qt::LeftButton);
     }

@@ -49,6 +49,8 @@ private Q_SLOTS:
     void windowClosedDuringWait();
     void focusDuringReception_data();
     void focusDuringReception();
+    void onePressOneWait_data();
+    void onePressOneWait();
 
 private:
     // Runs steps one after another from inside the next wait, each once the previous has run.
@@ -546,6 +548,68 @@ void tst_Form1Reception::focusDuringReception()
     QCOMPARE(fields(), shown);
     QCOMPARE(m_console->label(7)->text(), status);
     QCOMPARE(m_console->buttonStates(), QStringLiteral("1101100"));
+}
+
+void tst_Form1Reception::onePressOneWait_data()
+{
+    QTest::addColumn<int>("portButton");
+    QTest::addColumn<int>("key"); // held down; 0: a double-click
+    QTest::addColumn<QStringList>("events"); // the held key's, as OperatorInput's holdKey()
+
+    const QStringList none;
+    QTest::newRow("port 2 double-clicked, its device answering the greeting at once")
+        << 2 << 0 << none;
+    QTest::newRow("port 1 double-clicked") << 1 << 0 << none;
+    // The press, the repeats after the keyboard's delay, the release.
+    QTest::newRow("Enter held on port 1")
+        << 1 << int(Qt::Key_Return)
+        << QStringList {QStringLiteral("P0"),    QStringLiteral("R500a"), QStringLiteral("P500a"),
+                        QStringLiteral("R533a"), QStringLiteral("P533a"), QStringLiteral("R566")};
+    // Qt takes a repeat's release for the key's last when the press after it has not arrived
+    // yet: the button clicks then, and the key, still held, goes on at 「中断」.
+    QTest::newRow("Enter held on port 2, a repeat taken for the key's release")
+        << 2 << int(Qt::Key_Return)
+        << QStringList {QStringLiteral("P0"),    QStringLiteral("R500"),  QStringLiteral("P500"),
+                        QStringLiteral("R533a"), QStringLiteral("P533a"), QStringLiteral("R566")};
+    QTest::newRow("Space held on port 1, every repeat taken for a release")
+        << 1 << int(Qt::Key_Space)
+        << QStringList {QStringLiteral("P0"),   QStringLiteral("R500"), QStringLiteral("P500"),
+                        QStringLiteral("R533"), QStringLiteral("P533"), QStringLiteral("R566")};
+}
+
+// Operators double-click buttons by habit and hold keys down: one reception all the same,
+// whose rows stay.
+void tst_Form1Reception::onePressOneWait()
+{
+    QFETCH(int, portButton);
+    QFETCH(int, key);
+    QFETCH(QStringList, events);
+
+    PseudoTerminal *line = portButton == 1 ? m_line1 : m_line2;
+    qsizetype next = 0;
+    during({[&] {
+        // The rest of a held key's events, then the device's answer.
+        holdKey(Qt::Key(key), events, next);
+        if (portButton == 2) {
+            QCOMPARE(line->waitForBytes(3, 2000), QByteArray("AT\r"));
+        }
+        QVERIFY(line->deliver(kind0Text));
+    }});
+    if (key) {
+        m_console->button(portButton)->setFocus();
+        holdKey(Qt::Key(key), events, next);
+    } else {
+        doubleClick(m_console->button(portButton));
+    }
+
+    QCOMPARE(m_console->label(7)->text(), QString::fromLatin1(kind0Text));
+    const QList<int> decoded = portButton == 1 ? QList<int> {0, 1, 5, -1, -1, -1, -1, -1}
+                                               : QList<int> {-1, -1, -1, 5, 1, 0, -1, -1};
+    QCOMPARE(m_console->listIndexes(), decoded);
+    QCOMPARE(m_console->buttonStates(), QStringLiteral("1101100"));
+    QVERIFY(!m_console->port()->isOpen());
+    // No second wait greeted the device.
+    QCOMPARE(line->waitForBytes(1, 50), QByteArray());
 }
 
 QTEST_MAIN(tst_Form1Reception)

@@ -2,11 +2,13 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpontaneKeyEvent>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdlib>
@@ -53,4 +55,26 @@ std::optional<ShownMessage> clickAndAnswer(QPushButton *button)
     answer.start();
     QTest::mouseClick(button, Qt::LeftButton);
     return shown;
+}
+
+void doubleClick(QPushButton *button)
+{
+    QWindow *window = button->window()->windowHandle();
+    QTest::mouseDClick(window, Qt::LeftButton, Qt::NoModifier,
+                       window->mapFromGlobal(button->mapToGlobal(button->rect().center())));
+}
+
+void holdKey(Qt::Key key, const QStringList &events, qsizetype &next)
+{
+    const QString text = key == Qt::Key_Space ? QStringLiteral(" ") : QStringLiteral("\r");
+    while (next < events.size()) {
+        const QString event = events.at(next++);
+        const bool repeat = event.endsWith(u'a');
+        QKeyEvent sent(event.startsWith(u'P') ? QEvent::KeyPress : QEvent::KeyRelease, key,
+                       Qt::NoModifier, text, repeat);
+        // X11 stamps its events with the server's milliseconds, never 0 once it runs.
+        sent.setTimestamp(1000 + event.mid(1, event.size() - (repeat ? 2 : 1)).toULongLong());
+        QSpontaneKeyEvent::setSpontaneous(&sent);
+        QApplication::instance()->notify(QApplication::focusWidget(), &sent);
+    }
 }

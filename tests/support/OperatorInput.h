@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -13,6 +14,17 @@ class QWidget;
 // Turns the mouse wheel by notches (positive: away from the operator) over position in
 // widget, delivered like the windowing system's to the control under that point.
 void turnWheel(QWidget *widget, QPoint position, int notches);
+
+// Double-clicks the button through the windowing system's path, where Qt makes the second
+// press a double-click (within the system's double-click interval).
+void doubleClick(QPushButton *button);
+
+// Presses and releases a key as the windowing system sends a key held down, each event to
+// whatever has the focus then: "P0" a press at 0 ms, "R500a" a release at 500 ms that the
+// system marks as the keyboard's repeat (X11 repeats a key as a release and a press of the
+// same moment). Events that remain when one of them starts a wait are sent from `next` on by
+// whoever calls it again from inside the wait.
+void holdKey(Qt::Key key, const QStringList &events, qsizetype &next);
 
 // What a message box showed before the test answered it.
 struct ShownMessage

@@ -2,6 +2,7 @@
 
 #include "PortDiagnosis.h"
 #include "SerialLine.h"
+#include "SerialPortList.h"
 
 #include <QTest>
 
@@ -19,6 +20,7 @@ protected:
     QString holderNamed(const QString &) const override { return QString(); }
 
 private Q_SLOTS:
+    void presentPorts();
     void openFailureByCode_data();
     void openFailureByCode();
 };
@@ -36,6 +38,22 @@ QString TestSerialReceptionWindows::whyHeldPortsOpen(const QString &path) const
     return QStringLiteral("Wine lets a second program open a COM port that another holds; "
                           "Windows refuses it with ERROR_ACCESS_DENIED, whose diagnosis "
                           "openFailureByCode checks");
+}
+
+// A missing port's message names the COM ports the system lists, as an operator counts them:
+// here the pairs that the test's serial lines are made of.
+void TestSerialReceptionWindows::presentPorts()
+{
+    const QStringList ports = presentSerialPorts();
+    const QStringList ours {QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM11"),
+                            QStringLiteral("COM12")};
+    QStringList found;
+    for (const QString &port : ports) {
+        if (ours.contains(port)) {
+            found += port;
+        }
+    }
+    QCOMPARE(found, ours);
 }
 
 void TestSerialReceptionWindows::openFailureByCode_data()

@@ -11,13 +11,10 @@
 //                                    "shown ROWS TEXT" when it ends (the eight lists' rows
 //                                    joined by commas, the status line percent-encoded),
 //                                    "done" after the last; stays until it is killed
-//   kelmi-test-child bare-window     an empty Qt window, shown and reported ready the way
-//                                    kelmi reports it (KELMI_READY_FD): start-up's floor
-// Each but bare-window says "started" on standard output once it is at work.
+// Each says "started" on standard output once it is at work.
 #include "ConsoleFixture.h"
 #include "FixedList.h"
 #include "PlayerFiles.h"
-#include "ReadinessReport.h"
 #include "SerialReception.h"
 
 #include <QApplication>
@@ -104,14 +101,6 @@ int driveWindow(int receptions)
     return QApplication::exec();
 }
 
-int showBareWindow()
-{
-    QWidget window;
-    window.show();
-    reportReadiness();
-    return QApplication::exec();
-}
-
 #ifdef Q_OS_WIN
 int holdForever(const QString &file)
 {
@@ -137,10 +126,6 @@ int main(int argc, char *argv[])
         QApplication app(argc, argv);
         return driveWindow(QByteArray(argv[2]).toInt());
     }
-    if (mode == "bare-window" && argc == 2) {
-        QApplication app(argc, argv);
-        return showBareWindow();
-    }
     // The other modes show nothing and need no windowing system.
     QCoreApplication app(argc, argv);
     if (mode == "save" && argc == 4) {
@@ -154,8 +139,7 @@ int main(int argc, char *argv[])
         return holdForever(QString::fromLocal8Bit(argv[2]));
     }
 #endif
-    std::fputs("usage: kelmi-test-child save R1 R2 | receive N | hold FILE | window COUNT"
-               " | bare-window\n",
+    std::fputs("usage: kelmi-test-child save R1 R2 | receive N | hold FILE | window COUNT\n",
                stderr);
     return 2;
 }

@@ -9,7 +9,7 @@
 // An icon that is made only when something first asks for its pictures, then answers
 // exactly as that icon does. Decoding the window icon's seven pictures took a fifth of the
 // console's time to its first show; platforms that never draw the icon (offscreen,
-// Wayland) now never decode it (see WindowIcon for the others).
+// Wayland) now never decode it, the others decode it when they first ask.
 class DeferredIconEngine : public QIconEngine
 {
 public:

@@ -1,3 +1,4 @@
+#include "FirstPaint.h"
 #include "Form1.h"
 #include "QtTranslations.h"
 #include "ReadinessReport.h"
@@ -22,9 +23,13 @@ int main(int, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("ケルミ"));
     // The menu entry's and icon's name, so that docks and task bars show the console's icon.
     QApplication::setDesktopFileName(QStringLiteral("io.github.kelmi.Console"));
-    QApplication::setWindowIcon(windowIcon(iconTakenAsWindowIsMade()));
     Form1 form;
     form.show();
     reportReadiness();
+    // X11 takes a window's icon as the window is made, and decoding its pictures then held
+    // the window back. Given once the window has painted, the icon reaches the task bar a
+    // moment later, and every dialog has it from the start. (Windows shows the program's own
+    // icon meanwhile.)
+    afterFirstPaint(&form, [] { QApplication::setWindowIcon(windowIcon()); });
     return app.exec();
 }

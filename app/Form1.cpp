@@ -5,12 +5,12 @@
 #include "FileTip.h"
 #include "FixedList.h"
 #include "FrameStyle.h"
-#include "ListRows.h"
 #include "OperatorMessages.h"
 #include "PlayerPorts.h"
 #include "ReceivedText.h"
 #include "SerialReception.h"
 #include "StatusLine.h"
+#include "WindowBuilder.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -21,49 +21,35 @@
 
 namespace {
 
-// The layout is drawn in twips; 15 twips make one pixel at 96 dots per inch.
-QRect twips(int left, int top, int width, int height)
+// Form1's own kinds of control: frames drawn as classic group boxes, lists whose rows stay
+// fixed, the status line.
+class ConsoleControls : public WindowBuilder
 {
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
+public:
+    explicit ConsoleControls(QStyle *frameStyle)
+        : m_frameStyle(frameStyle)
+    { }
 
-template<class Control> Control *place(Control *control, const char *name, const QRect &geometry)
-{
-    control->setObjectName(QLatin1String(name));
-    control->setGeometry(geometry);
-    return control;
-}
+protected:
+    QGroupBox *makeFrame(QWidget *parent) override
+    {
+        QGroupBox *frame = WindowBuilder::makeFrame(parent);
+        frame->setStyle(m_frameStyle);
+        return frame;
+    }
+    QComboBox *makeList(const QStringList &rows, QWidget *parent) override
+    {
+        return new FixedList(rows, parent);
+    }
+    QLabel *makeStatusLine(QWidget *parent) override { return new StatusLine(parent); }
 
-QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, const QRect &geometry,
-                 QStyle *style)
-{
-    QGroupBox *frame = place(new QGroupBox(caption, parent), name, geometry);
-    frame->setStyle(style);
-    return frame;
-}
+private:
+    QStyle *m_frameStyle;
+};
 
-QPushButton *button(QWidget *parent, const char *name, const QString &caption,
-                    const QRect &geometry)
+template<class Control> Control *control(const QWidget *window, const char *name)
 {
-    return place(new QPushButton(caption, parent), name, geometry);
-}
-
-QLabel *label(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
-{
-    QLabel *label = place(new QLabel(caption, parent), name, geometry);
-    // Captions sit at the top of their box, clear of the list below.
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return label;
-}
-
-// The caption is created first, so that it stays beneath the list it overlaps; it names the
-// list for screen readers and gives the label a focus target.
-FixedList *list(QWidget *parent, const char *name, const QStringList &rows, const QRect &geometry,
-                QLabel *caption)
-{
-    FixedList *list = place(new FixedList(rows, parent), name, geometry);
-    caption->setBuddy(list);
-    return list;
+    return window->findChild<Control *>(QLatin1String(name));
 }
 
 // Qt hands the focus of a control that gets disabled to the next enabled control in tab
@@ -84,27 +70,11 @@ void handOver(QPushButton *used, QPushButton *counterpart, QWidget *focus)
     counterpart->setEnabled(true);
 }
 
-// The window's font family, which Windows has. Linux has no font of that family, so it is
-// mapped to the IPA font with the same metrics.
-QString windowFontFamily()
-{
-    const QString family = QStringLiteral("ＭＳ Ｐゴシック");
-#ifndef Q_OS_WIN
-    QFont::insertSubstitution(family, QStringLiteral("IPAPGothic"));
-#endif
-    return family;
-}
-
 } // namespace
 
 Form1::Form1(QWidget *parent)
     : QWidget(parent)
 {
-    setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("ケルミ"));
-    setFixedSize(twips(0, 0, 5160, 6450).size());
-    setFont(QFont(windowFontFamily(), 9));
-
     createControls();
     gatherPlayerControls();
     setTabOrder();
@@ -117,59 +87,34 @@ void Form1::createControls()
 {
     auto *frameStyle = new FrameStyle;
     frameStyle->setParent(this);
-    Frame1 = frame(this, "Frame1", QStringLiteral("受信"), twips(360, 120, 4575, 1335), frameStyle);
-    Command1 = button(Frame1, "Command1", slotFacts(PlayerSlot::One).portLabel.toString(),
-                      twips(360, 360, 1095, 495));
-    Command2 = button(Frame1, "Command2", slotFacts(PlayerSlot::Two).portLabel.toString(),
-                      twips(1680, 360, 1095, 495));
-    Command3 = button(Frame1, "Command3", QStringLiteral("中断"), twips(3360, 360, 855, 495));
+    ConsoleControls(frameStyle).build(this);
+    Frame1 = control<QGroupBox>(this, "Frame1");
+    Frame2 = control<QGroupBox>(this, "Frame2");
+    Frame3 = control<QGroupBox>(this, "Frame3");
+    Command1 = control<QPushButton>(this, "Command1");
+    Command2 = control<QPushButton>(this, "Command2");
+    Command3 = control<QPushButton>(this, "Command3");
+    Command4 = control<QPushButton>(this, "Command4");
+    Command5 = control<QPushButton>(this, "Command5");
+    Command6 = control<QPushButton>(this, "Command6");
+    Command7 = control<QPushButton>(this, "Command7");
+    Combo1 = control<FixedList>(this, "Combo1");
+    Combo2 = control<FixedList>(this, "Combo2");
+    Combo3 = control<FixedList>(this, "Combo3");
+    Combo4 = control<FixedList>(this, "Combo4");
+    Combo5 = control<FixedList>(this, "Combo5");
+    Combo6 = control<FixedList>(this, "Combo6");
+    Combo7 = control<FixedList>(this, "Combo7");
+    Combo8 = control<FixedList>(this, "Combo8");
+    Label7 = control<StatusLine>(this, "Label7");
+
     Command3->setEnabled(false);
     Command1->setToolTip(portToolTip(PlayerSlot::One, playerPort(PlayerSlot::One)));
     Command2->setToolTip(portToolTip(PlayerSlot::Two, playerPort(PlayerSlot::Two)));
-    Label7 = place(new StatusLine(Frame1), "Label7", twips(360, 960, 3855, 255));
-
-    Frame2 = frame(this, "Frame2", QStringLiteral("プレイヤー１"), twips(360, 1560, 2175, 4695),
-                   frameStyle);
-    Combo1
-        = list(Frame2, "Combo1", ListRows::deviceKinds(), twips(240, 480, 1815, 300),
-               label(Frame2, "Label1", QStringLiteral("ケルミの種類"), twips(120, 240, 1215, 375)));
-    Combo2 = list(Frame2, "Combo2", ListRows::characters(), twips(240, 1200, 1815, 300),
-                  label(Frame2, "Label2", QStringLiteral("ケルミ名"), twips(120, 960, 1215, 375)));
-    Combo3 = list(
-        Frame2, "Combo3", ListRows::strengths(), twips(240, 1800, 1815, 300),
-        label(Frame2, "Label3", QStringLiteral("ケルミの強さ"), twips(120, 1560, 1575, 255)));
-    Combo7 = list(Frame2, "Combo7", ListRows::backgrounds(), twips(240, 2400, 1815, 300),
-                  label(Frame2, "Label8", QStringLiteral("背景"), twips(120, 2160, 1095, 255)));
-    Combo8 = list(Frame2, "Combo8", ListRows::bgm(), twips(240, 3000, 1815, 300),
-                  label(Frame2, "Label9", QStringLiteral("ＢＧＭ"), twips(120, 2760, 1215, 255)));
-    Command4 = button(Frame2, "Command4", slotFacts(PlayerSlot::One).saveCaption.toString(),
-                      twips(120, 3480, 1935, 495));
-    Command6 = button(Frame2, "Command6", deleteCaption.toString(), twips(120, 4080, 1935, 495));
-
-    Frame3 = frame(this, "Frame3", QStringLiteral("プレイヤー２"), twips(2640, 1560, 2175, 4695),
-                   frameStyle);
-    Combo6
-        = list(Frame3, "Combo6", ListRows::deviceKinds(), twips(240, 480, 1815, 300),
-               label(Frame3, "Label6", QStringLiteral("ケルミの種類"), twips(120, 240, 1215, 375)));
-    Combo5 = list(Frame3, "Combo5", ListRows::characters(), twips(240, 1200, 1815, 300),
-                  label(Frame3, "Label5", QStringLiteral("ケルミ名"), twips(120, 960, 1215, 375)));
-    Combo4 = list(
-        Frame3, "Combo4", ListRows::strengths(), twips(240, 1800, 1815, 300),
-        label(Frame3, "Label4", QStringLiteral("ケルミの強さ"), twips(120, 1560, 1575, 255)));
-    Command5 = button(Frame3, "Command5", slotFacts(PlayerSlot::Two).saveCaption.toString(),
-                      twips(120, 3480, 1935, 495));
-    Command7 = button(Frame3, "Command7", deleteCaption.toString(), twips(120, 4080, 1935, 495));
-
     new FileTip(Command4, QStringLiteral("保存先: "), PlayerSlot::One);
     new FileTip(Command5, QStringLiteral("保存先: "), PlayerSlot::Two);
     new FileTip(Command6, QStringLiteral("削除するファイル: "), PlayerSlot::One);
     new FileTip(Command7, QStringLiteral("削除するファイル: "), PlayerSlot::Two);
-
-    QFont bold(windowFontFamily());
-    bold.setPointSizeF(9.75);
-    bold.setBold(true);
-    Command6->setFont(bold);
-    Command7->setFont(bold);
 
     auto *presses = new ButtonPresses(this);
     for (QPushButton *button :

@@ -1,31 +1,13 @@
-#include "DeferredIconEngine.h"
+#include "FirstPaint.h"
 #include "Form1.h"
 #include "QtTranslations.h"
 #include "ReadinessReport.h"
 #include "Termination.h"
+#include "WindowIcon.h"
 
 #include <QApplication>
-#include <QIcon>
 
 #include <csignal>
-
-namespace {
-
-// The icon theme's picture where the system has one (the installed Linux package), else the
-// same pictures built into the program, decoded once something asks for them.
-QIcon applicationIcon()
-{
-    const QIcon builtIn(new DeferredIconEngine([] {
-        QIcon pictures;
-        for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-            pictures.addFile(QStringLiteral(":/icons/%1x%1/io.github.kelmi.Console.png").arg(size));
-        }
-        return pictures;
-    }));
-    return QIcon::fromTheme(QStringLiteral("io.github.kelmi.Console"), builtIn);
-}
-
-} // namespace
 
 int main(int, char *argv[])
 {
@@ -42,10 +24,14 @@ int main(int, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("ケルミ"));
     // The menu entry's and icon's name, so that docks and task bars show the console's icon.
     QApplication::setDesktopFileName(QStringLiteral("io.github.kelmi.Console"));
-    QApplication::setWindowIcon(applicationIcon());
     endOnTermination();
     Form1 form;
     form.show();
     reportReadiness();
+    // X11 takes a window's icon as the window is made, and decoding its pictures then held
+    // the window back. Given once the window has painted, the icon reaches the task bar a
+    // moment later, and every dialog has it from the start. (Windows shows the program's own
+    // icon meanwhile.)
+    afterFirstPaint(&form, [] { QApplication::setWindowIcon(windowIcon()); });
     return app.exec();
 }

@@ -5,10 +5,10 @@
 namespace {
 
 const PlayerSlotFacts facts[] = {
-    {u"ポート１", u"データ１送信", u"プレイヤー１受信中", "", u"player1.dat", "KELMI_PORT1",
+    {portCaptions[0], saveCaptions[0], u"プレイヤー１受信中", "", u"player1.dat", "KELMI_PORT1",
      machineSerialPorts[0]},
     // Port 2's devices answer only once they have been greeted with "AT" and a carriage return.
-    {u"ポート２", u"データ２送信", u"プレイヤー２受信中", "AT\r", u"player2.dat", "KELMI_PORT2",
+    {portCaptions[1], saveCaptions[1], u"プレイヤー２受信中", "AT\r", u"player2.dat", "KELMI_PORT2",
      machineSerialPorts[1]},
 };
 

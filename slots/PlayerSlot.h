@@ -23,5 +23,8 @@ struct PlayerSlotFacts
 
 const PlayerSlotFacts &slotFacts(PlayerSlot slot);
 
-// The caption of both delete buttons.
-constexpr QStringView deleteCaption = u"送信データの削除";
+// The captions of each slot's port and save buttons, and of both delete buttons: the window
+// shows them (its layout is made at compile time) and the messages name them.
+inline constexpr const char16_t *portCaptions[] = {u"ポート１", u"ポート２"};
+inline constexpr const char16_t *saveCaptions[] = {u"データ１送信", u"データ２送信"};
+inline constexpr QStringView deleteCaption = u"送信データの削除";

@@ -1,4 +1,5 @@
 #include "DeferredIconEngine.h"
+#include "WindowIcon.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -6,8 +7,11 @@
 #include <QPixmap>
 #include <QTest>
 
+#include <utility>
+
 // The window's icon is made only when first asked for; whatever asks, it must answer exactly
-// as the icon made at once would, or a task bar shows it blurred, cut or not at all.
+// as the icon made at once would, or a task bar shows it blurred, cut or not at all. The
+// console's own icon must be these pictures.
 class tst_DeferredIconEngine : public QObject
 {
     Q_OBJECT
@@ -20,7 +24,7 @@ private Q_SLOTS:
 
 namespace {
 
-QIcon windowIcon()
+QIcon iconOfFiles()
 {
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128, 256}) {
@@ -46,12 +50,18 @@ void tst_DeferredIconEngine::answersAsTheIconItMakes_data()
     QTest::addColumn<int>("size");
     QTest::addColumn<qreal>("ratio"); // the screen's device pixels per pixel
     QTest::addColumn<QIcon::Mode>("mode");
-    for (int size : {16, 20, 48, 100, 256, 300}) {
-        for (qreal ratio : {1.0, 2.0}) {
-            for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled}) {
-                QTest::addRow("%d px, ratio %g, %s", size, ratio,
-                              mode == QIcon::Normal ? "normal" : "disabled")
-                    << size << ratio << mode;
+    QTest::addColumn<QString>("made"); // which deferred icon
+    // The engine's rows keep their names.
+    const std::pair<const char *, const char *> icons[]
+        = {{"engine", ""}, {"console's", ", console's icon"}};
+    for (const auto &[made, suffix] : icons) {
+        for (int size : {16, 20, 48, 100, 256, 300}) {
+            for (qreal ratio : {1.0, 2.0}) {
+                for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled}) {
+                    QTest::addRow("%d px, ratio %g, %s%s", size, ratio,
+                                  mode == QIcon::Normal ? "normal" : "disabled", suffix)
+                        << size << ratio << mode << QString::fromLatin1(made);
+                }
             }
         }
     }
@@ -62,9 +72,11 @@ void tst_DeferredIconEngine::answersAsTheIconItMakes()
     QFETCH(int, size);
     QFETCH(qreal, ratio);
     QFETCH(QIcon::Mode, mode);
+    QFETCH(QString, made);
 
-    const QIcon direct = windowIcon();
-    const QIcon deferred(new DeferredIconEngine(windowIcon));
+    const QIcon direct = iconOfFiles();
+    const QIcon deferred
+        = made == u"engine" ? QIcon(new DeferredIconEngine(iconOfFiles)) : windowIcon();
     QVERIFY(!direct.isNull());
     QCOMPARE(deferred.isNull(), false);
     QCOMPARE(deferred.availableSizes(mode), direct.availableSizes(mode));
@@ -84,7 +96,7 @@ void tst_DeferredIconEngine::makesTheIconOnceWhenAsked()
     int made = 0;
     const QIcon deferred(new DeferredIconEngine([&made] {
         ++made;
-        return windowIcon();
+        return iconOfFiles();
     }));
     QCOMPARE(made, 0);
     QVERIFY(!deferred.pixmap(32).isNull());

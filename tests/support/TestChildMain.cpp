@@ -17,14 +17,11 @@
 //                                    "shown ROWS TEXT" when it ends (the eight lists' rows
 //                                    joined by commas, the status line percent-encoded),
 //                                    "done" after the last; stays until it is killed
-//   kelmi-test-child bare-window     an empty Qt window, shown and reported ready the way
-//                                    kelmi reports it (KELMI_READY_FD): start-up's floor
-// Each but bare-window says "started" on standard output once it is at work.
+// Each but wait says "started" on standard output once it is at work.
 #include "ConsoleWindow.h"
 #include "Form1.h"
 #include "PlayerFiles.h"
 #include "PortFailureText.h"
-#include "ReadinessReport.h"
 #include "SerialReception.h"
 #include "Termination.h"
 #include "WaitDriver.h"
@@ -139,14 +136,6 @@ int driveWindow(int receptions)
     return QApplication::exec();
 }
 
-int showBareWindow()
-{
-    QWidget window;
-    window.show();
-    reportReadiness();
-    return QApplication::exec();
-}
-
 #ifdef Q_OS_WIN
 // Lets go after `ms` milliseconds, or never when `ms` is negative.
 int hold(const QString &file, int ms)
@@ -177,10 +166,6 @@ int main(int argc, char *argv[])
         QApplication app(argc, argv);
         return waitAsTheConsole(QByteArray(argv[2]).toInt());
     }
-    if (mode == "bare-window" && argc == 2) {
-        QApplication app(argc, argv);
-        return showBareWindow();
-    }
     // The other modes show nothing and need no windowing system.
     QCoreApplication app(argc, argv);
     if (mode == "save" && argc == 4) {
@@ -198,7 +183,7 @@ int main(int argc, char *argv[])
     }
 #endif
     std::fputs("usage: kelmi-test-child save R1 R2 | receive N | hold FILE [MS] | window COUNT"
-               " | wait N | bare-window\n",
+               " | wait N\n",
                stderr);
     return 2;
 }

@@ -481,8 +481,29 @@ Section "Uninstall"
     Delete "${CONSOLE_SHORTCUT}"
     Delete "${GUIDE_SHORTCUT}"
     RMDir "${START_MENU}"
-    Delete "$INSTDIR\uninstall.exe"
-    RMDir "$INSTDIR"
+    ; This is a copy of uninstall.exe, which started it and may not have ended yet (run in
+    ; place, with _?=, it is uninstall.exe itself, which stays): the file, and then the
+    ; folder, may be held a moment longer.
+    ${If} $EXEDIR != $INSTDIR
+        ${For} $0 1 50
+            Delete "$INSTDIR\uninstall.exe"
+            ${IfNot} ${FileExists} "$INSTDIR\uninstall.exe"
+                ${Break}
+            ${EndIf}
+            Sleep 100
+        ${Next}
+    ${EndIf}
+    ; (A folder that is the current one cannot be removed.)
+    SetOutPath "$TEMP"
+    ${For} $0 1 50
+        RMDir "$INSTDIR"
+        ${DirState} "$INSTDIR" $1
+        ; Gone, or holding files that are not the program's.
+        ${If} $1 != 0
+            ${Break}
+        ${EndIf}
+        Sleep 100
+    ${Next}
     ; The player files stay; a match folder the installer made goes only when it is empty.
     ReadRegStr $0 HKLM "${SETTINGS_KEY}" "MatchFolder"
     ReadRegDWORD $1 HKLM "${SETTINGS_KEY}" "MatchFolderCreated"

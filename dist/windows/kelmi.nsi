@@ -42,6 +42,7 @@ ${StrStr}
 !define REFUSED 2
 
 Name "ケルミ"
+BrandingText "ケルミ ${VERSION}"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\kelmi"
 ; An upgrade goes where the earlier version is.
@@ -184,7 +185,7 @@ Function MatchFolderProblem
                 ${If} $3 == ":"
                 ${AndIf} $2 <= 3
                     StrCpy $1 $1 2
-                    StrCpy $0 "対戦フォルダー「$MatchFolder」を作れません。ドライブ $1 が見つかりません。"
+                    StrCpy $0 "対戦フォルダー「$MatchFolder」を作れません。$1 ドライブが見つかりません。"
                 ${Else}
                     StrCpy $0 "対戦フォルダー「$MatchFolder」を作れません。「$1」が見つかりません。"
                 ${EndIf}
@@ -218,6 +219,35 @@ Function ProgramFolderLeave
         MessageBox MB_OK|MB_ICONEXCLAMATION "「$INSTDIR」のドライブに空きが足りません。"
         Abort
     ${EndIf}
+FunctionEnd
+
+; 「アンインストール(U)」 needs a button half as wide again as NSIS's, whose own text fits
+; it only in half-width kana. On the confirmation page it grows to the left, where there is
+; no back button; the next page, which has one, gets the button's own size back.
+Var UninstallButtonLeft
+Var UninstallButtonTop
+Var UninstallButtonWidth
+Var UninstallButtonHeight
+Function un.WidenUninstallButton
+    GetDlgItem $0 $HWNDPARENT 1
+    System::Call "*(i, i, i, i) p .r1"
+    System::Call "user32::GetWindowRect(p r0, p r1)"
+    System::Call "user32::MapWindowPoints(p 0, p $HWNDPARENT, p r1, i 2)"
+    System::Call "*$1(i .r2, i .r3, i .r4, i .r5)"
+    System::Free $1
+    StrCpy $UninstallButtonLeft $2
+    StrCpy $UninstallButtonTop $3
+    IntOp $UninstallButtonWidth $4 - $2
+    IntOp $UninstallButtonHeight $5 - $3
+    IntOp $6 $UninstallButtonWidth / 2
+    IntOp $2 $UninstallButtonLeft - $6
+    IntOp $4 $UninstallButtonWidth + $6
+    ; SWP_NOZORDER | SWP_NOACTIVATE
+    System::Call "user32::SetWindowPos(p r0, p 0, i r2, i $UninstallButtonTop, i r4, i $UninstallButtonHeight, i 0x14)"
+FunctionEnd
+Function un.RestoreUninstallButton
+    GetDlgItem $0 $HWNDPARENT 1
+    System::Call "user32::SetWindowPos(p r0, p 0, i $UninstallButtonLeft, i $UninstallButtonTop, i $UninstallButtonWidth, i $UninstallButtonHeight, i 0x14)"
 FunctionEnd
 
 Function MatchFolderShow
@@ -280,9 +310,11 @@ FunctionEnd
 !define MUI_PAGE_HEADER_SUBTEXT "ケルミをこのコンピューターから削除します。"
 !define MUI_UNCONFIRMPAGE_TEXT_TOP "ケルミを次のフォルダーからアンインストールします。対戦フォルダーの player1.dat と player2.dat は削除しません。$_CLICK"
 !define MUI_UNCONFIRMPAGE_TEXT_LOCATION "アンインストール元:"
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW un.WidenUninstallButton
 !insertmacro MUI_UNPAGE_CONFIRM
 !define MUI_PAGE_HEADER_TEXT "アンインストール"
 !define MUI_PAGE_HEADER_SUBTEXT "ケルミをアンインストールしています。しばらくお待ちください。"
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW un.RestoreUninstallButton
 !define MUI_INSTFILESPAGE_FINISHHEADER_TEXT "アンインストールの完了"
 !define MUI_INSTFILESPAGE_FINISHHEADER_SUBTEXT "アンインストールに成功しました。"
 ; (The installer's page leaves its abort texts defined: MUI forgets to unset them.)
@@ -295,6 +327,7 @@ FunctionEnd
 ; NSIS's own Japanese texts, where they say フォルダ or read awkwardly.
 LangString ^DirSubCaption ${LANG_JAPANESE} ": インストール先のフォルダー"
 LangString ^DirBrowseText ${LANG_JAPANESE} "ケルミをインストールするフォルダーを選んでください。"
+LangString ^UninstallBtn ${LANG_JAPANESE} "アンインストール(&U)"
 LangString ^ClickNext ${LANG_JAPANESE} "続けるには「次へ」を押してください。"
 LangString ^ClickInstall ${LANG_JAPANESE} "「インストール」を押すと、インストールを始めます。"
 LangString ^ClickUninstall ${LANG_JAPANESE} "「アンインストール」を押すと、アンインストールを始めます。"

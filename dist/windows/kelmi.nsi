@@ -545,5 +545,6 @@ Section "Uninstall"
         RMDir "$0"
     ${EndIf}
     DeleteRegKey HKLM "${SETTINGS_KEY}"
+    ; Last, so that whoever waits for the uninstall to end can wait for this.
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

@@ -11,12 +11,18 @@
 ; Silent runs that refuse, or that meet a match folder that cannot be made, exit with 2.
 ;
 ; Defines: VERSION, OUTFILE, PACKAGE_LIST (generated: a PackagedFile line for every file of
-; the portable folder, then a PackagedFolder line for every folder, deepest first).
+; the portable folder, then a PackagedFolder line for every folder, deepest first), and
+; UNCOMPRESSED for an installer made quickly.
 ; Silent install: setup.exe /S [/MATCHDIR=C:\path] [/D=C:\install\path]
 
 Unicode true
 Target amd64-unicode
+!ifdef UNCOMPRESSED
+; Made in seconds, for the package check's older version.
+SetCompress off
+!else
 SetCompressor /SOLID lzma
+!endif
 RequestExecutionLevel admin
 ManifestDPIAware true
 ; A file that cannot be written stops the install: no mixed folder is ever reported a success.
@@ -51,6 +57,7 @@ VIProductVersion "${VERSION}.0.0"
 VIAddVersionKey /LANG=1041 "ProductName" "kelmi"
 VIAddVersionKey /LANG=1041 "FileDescription" "ケルミ セットアップ"
 VIAddVersionKey /LANG=1041 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1041 "LegalCopyright" "Copyright (c) 2026 The kelmi developers"
 
 Var MatchFolder
 Var MatchFolderCreated

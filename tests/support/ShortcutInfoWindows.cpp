@@ -1,6 +1,9 @@
-// kelmi-shortcut-info LINK: prints the program a Windows shortcut (.lnk) starts and the
-// working folder it starts it in, one per line, as Windows itself reads them. The package
-// check uses it on the installer's Start-menu shortcut.
+// kelmi-shortcut-info LINK: prints the file a Windows shortcut (.lnk) opens and the working
+// folder it opens it in, one per line, as Windows itself reads them. The package check uses
+// it on the installer's Start-menu shortcuts. The file is read from the link's item list,
+// which the shell resolves first and which holds every name in Unicode: the path that
+// GetPath gives is kept in the system's code page too, and Wine without a Japanese locale
+// reads it back with 「?」 for the guide's Japanese name.
 #include <cstdio>
 #include <shlobj.h>
 #include <windows.h>
@@ -16,14 +19,15 @@ int wmain(int argc, wchar_t *argv[])
     }
     IShellLinkW *link = nullptr;
     IPersistFile *file = nullptr;
+    PIDLIST_ABSOLUTE items = nullptr;
     wchar_t target[MAX_PATH] = {};
     wchar_t folder[MAX_PATH] = {};
     const bool read
         = SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                        IID_IShellLinkW, reinterpret_cast<void **>(&link)))
         && SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))
-        && SUCCEEDED(file->Load(argv[1], STGM_READ))
-        && SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, 0))
+        && SUCCEEDED(file->Load(argv[1], STGM_READ)) && SUCCEEDED(link->GetIDList(&items))
+        && ::SHGetPathFromIDListW(items, target)
         && SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
     if (read) {
         char line[4 * MAX_PATH];
@@ -33,6 +37,7 @@ int wmain(int argc, wchar_t *argv[])
             std::printf("%s\n", line);
         }
     }
+    ::CoTaskMemFree(items);
     if (file) {
         file->Release();
     }

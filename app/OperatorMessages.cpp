@@ -64,7 +64,7 @@ QString missingPortAdvice(const PortFailure &failure)
 
 QString OperatorMessage::whole() const
 {
-    return lines.value(0) + u'\n' + details;
+    return headline + u'\n' + details;
 }
 
 QString failureReason(const SystemError &error)
@@ -131,7 +131,7 @@ OperatorMessage portFailureMessage(const PortFailure &failure)
             message.lines += QStringLiteral("%1が見つかりません（見つかったポート: %2）。")
                                  .arg(port, failure.presentPorts.join(u'、'));
         }
-        message.lines += QStringLiteral("%1が見つかりません。").arg(port);
+        message.headline = QStringLiteral("%1が見つかりません。").arg(port);
         details += missingPortAdvice(failure);
         break;
     case PortFailure::Held:
@@ -139,7 +139,7 @@ OperatorMessage portFailureMessage(const PortFailure &failure)
             message.lines += QStringLiteral("%1はほかのプログラム（%2）が使用中です。")
                                  .arg(port, failure.holderProgram);
         }
-        message.lines += QStringLiteral("%1はほかのプログラムが使用中です。").arg(port);
+        message.headline = QStringLiteral("%1はほかのプログラムが使用中です。").arg(port);
         if (failure.holderPid != 0) {
             const QString program
                 = failure.holderProgram.isEmpty() ? QStringLiteral("不明") : failure.holderProgram;
@@ -152,7 +152,7 @@ OperatorMessage portFailureMessage(const PortFailure &failure)
             + again;
         break;
     case PortFailure::NotPermitted:
-        message.lines += QStringLiteral("%1を開く権限がありません。").arg(port);
+        message.headline = QStringLiteral("%1を開く権限がありません。").arg(port);
         details += failure.groupMayUse
             ? QStringLiteral("管理者に頼んで、このユーザー（%1）をグループ %2 に追加してもらい、"
                              "ログインし直してください。")
@@ -163,7 +163,7 @@ OperatorMessage portFailureMessage(const PortFailure &failure)
                   .arg(failure.group);
         break;
     case PortFailure::StaleLock:
-        message.lines += QStringLiteral("%1のロックファイルが残っています。").arg(port);
+        message.headline = QStringLiteral("%1のロックファイルが残っています。").arg(port);
         details += QStringLiteral("ロックファイル: %1").arg(failure.lockFile);
         details += QStringLiteral("前にポートを使ったほかのユーザーのプログラムが残したもので、"
                                   "このユーザーには削除できません。管理者に頼んでこのファイルを"
@@ -171,25 +171,30 @@ OperatorMessage portFailureMessage(const PortFailure &failure)
             + again;
         break;
     case PortFailure::NotSerialPort:
-        message.lines += QStringLiteral("%1はシリアルポートではありません。").arg(port);
+        message.headline = QStringLiteral("%1はシリアルポートではありません。").arg(port);
         details
             += QStringLiteral("環境変数 %1 に、携帯機をつないだシリアルポートのポート名を設定して、"
                               "ケルミを起動し直してください。")
                    .arg(QLatin1String(slotFacts(failure.slot).portVariable));
         break;
     case PortFailure::LineLost:
-        message.lines += QStringLiteral("%1の回線が切れました。").arg(port);
+        message.headline = QStringLiteral("%1の回線が切れました。").arg(port);
         details += QStringLiteral("受信中にケーブルが抜けたか、変換アダプターが外れました。"
                                   "つなぎ直してから、")
             + again;
         break;
     case PortFailure::Other: {
         const QString reason = failureReason(failure.error);
-        message.lines += QStringLiteral("%1を開けません: %2。").arg(port, reason);
+        message.headline = QStringLiteral("%1を開けません: %2。").arg(port, reason);
+        message.lines += message.headline;
         message.lines += QStringLiteral("%1: %2。").arg(port, reason);
-        details += QStringLiteral("携帯機とケーブルを確かめて、") + again;
+        details += QStringLiteral("ポート名が正しいか、携帯機のケーブルがつながっているかを確かめて、")
+            + again;
         break;
     }
+    }
+    if (!message.lines.contains(message.headline)) {
+        message.lines += message.headline;
     }
     message.details = details.join(u'\n');
     return message;

@@ -15,13 +15,15 @@
 // A message for the status line: one line that says what failed and why, and the rest.
 struct OperatorMessage
 {
-    // The status line's text, the fullest first; each one alone says what failed and why, so
-    // that the line shows the fullest that fits its width.
+    // What failed and why, in one sentence.
+    QString headline;
+    // The status line's text, the fullest first, the headline among them; each says what
+    // failed and why, so that the line shows the fullest that fits its width.
     QStringList lines;
     // Everything else, for the tooltip: the device, the program that holds it, what to do.
     QString details;
 
-    // The whole message: the fullest line, then the details.
+    // The whole message, for the tooltip: the headline, then the details.
     QString whole() const;
 };
 

@@ -8,7 +8,9 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QSerialPort>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTextStream>
 
@@ -39,10 +41,23 @@ int fail(ExitCode code, const QString &message)
     return code;
 }
 
+// How to run a program that sits beside this one: by its name where PATH finds it there (as
+// installed), otherwise by its path (as in a build folder).
+QString command(const QString &program)
+{
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(program);
+    if (QStandardPaths::findExecutable(program) == beside) {
+        return program;
+    }
+    const QString relative = QDir::current().relativeFilePath(beside);
+    return relative.startsWith(QLatin1String("..")) ? beside : relative;
+}
+
 QString description()
 {
     using namespace DeviceTables;
-    // %1 transmission length, %2 highest strength, %3..%5 rows carried by kinds 0..2.
+    // %1 transmission length, %2 highest strength, %3..%5 rows carried by kinds 0..2, %6 the
+    // console's command, %7 this one's.
     static const char text[]
         = R"(Plays a handheld device on a serial port, to rehearse the kelmi console without hardware.
 Opens PORT at 9600 baud, 8 data bits, no parity, 1 stop bit, no flow control, sends one transmission, prints what it sent (as text and hex) and exits.
@@ -72,17 +87,21 @@ not opened.
 Exit status: 0 sent; 1 invalid or refused request; 2 serial port failure; 3 --timeout
 expired before the console's AT CR arrived.
 
-Rehearsal with a socat pseudo-terminal pair:
+Rehearsal with a pair of socat pseudo-terminals per player, the console on one end of each:
   socat pty,raw,echo=0,link=/tmp/kelmi-port1 pty,raw,echo=0,link=/tmp/kelmi-device1 &
-  KELMI_PORT1=/tmp/kelmi-port1 build/bin/kelmi &   # click port button 1
-  build/bin/kelmi-device /tmp/kelmi-device1 --kind 0 --character 1 --strength 5
-Port 2 greets the device with AT CR first; with a second pair and
-KELMI_PORT2=/tmp/kelmi-port2, let the device wait for the greeting:
-  build/bin/kelmi-device /tmp/kelmi-device2 --wait-at --kind 2 --character 7 --strength 10)";
+  socat pty,raw,echo=0,link=/tmp/kelmi-port2 pty,raw,echo=0,link=/tmp/kelmi-device2 &
+  KELMI_PORT1=/tmp/kelmi-port1 KELMI_PORT2=/tmp/kelmi-port2 %6 &
+Click the console's port 1 button, then:
+  %7 /tmp/kelmi-device1 --kind 0 --character 1 --strength 5
+Port 2 greets the device with AT CR first, so its device waits for the greeting: start it,
+then click the port 2 button:
+  %7 /tmp/kelmi-device2 --wait-at --kind 2 --character 7 --strength 10
+To end the rehearsal, close the console and stop the pairs: kill $(jobs -p))";
     return QString::fromUtf8(text)
         .arg(minimumTransmissionLength)
         .arg(highestTransmittedStrength)
-        .arg(carriedCharacterRowsText(0), carriedCharacterRowsText(1), carriedCharacterRowsText(2));
+        .arg(carriedCharacterRowsText(0), carriedCharacterRowsText(1), carriedCharacterRowsText(2),
+             command(QStringLiteral("kelmi")), command(QStringLiteral("kelmi-device")));
 }
 
 // Printable form of the sent bytes: ASCII as is, everything else escaped.

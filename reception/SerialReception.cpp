@@ -5,6 +5,7 @@
 #include "PortDiagnosis.h"
 #include "SerialLine.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
 
@@ -42,7 +43,7 @@ SerialReception::SerialReception(QObject *parent)
 SerialReception::~SerialReception()
 {
     // A receive() still on the stack then returns Aborted without touching this object.
-    if (Wait *wait = std::exchange(m_waiting, nullptr)) {
+    if (Wait *wait = endWait()) {
         wait->aborted = true;
     }
     disconnect(m_line, nullptr, this, nullptr);
@@ -102,7 +103,7 @@ SerialReception::Outcome SerialReception::receive(PlayerSlot slot)
 
 void SerialReception::abort()
 {
-    if (Wait *wait = std::exchange(m_waiting, nullptr)) {
+    if (Wait *wait = endWait()) {
         wait->aborted = true;
         m_line->close();
     }
@@ -116,9 +117,22 @@ bool SerialReception::isWaiting() const
 void SerialReception::MSComm1_OnComm()
 {
     // The line has closed itself.
-    if (Wait *wait = std::exchange(m_waiting, nullptr)) {
+    if (Wait *wait = endWait()) {
         wait->failed = true;
         wait->failure.kind = PortFailure::LineLost;
         wait->failure.error = m_line->error();
     }
+}
+
+SerialReception::Wait *SerialReception::endWait()
+{
+    // The event that ends a wait (a posted one, such as a timer's under Qt's Windows dispatcher)
+    // may be handled before the wait's yield goes to sleep, with nothing after it to wake the
+    // yield: it is woken here, so that it returns and sees the wait ended.
+    if (m_waiting) {
+        if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance()) {
+            dispatcher->wakeUp();
+        }
+    }
+    return std::exchange(m_waiting, nullptr);
 }

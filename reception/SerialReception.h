@@ -49,6 +49,9 @@ private:
         PortFailure failure; // the slot's port, and why it failed once it has
     };
 
+    // Detaches the waiting reception, if any, and wakes its yield.
+    Wait *endWait();
+
     SerialLine *m_line = nullptr; // MSComm1, shared by both player slots
     // The reception that currently waits, or none. An aborted or failed reception is
     // detached at once, so a reception started inside its yield never touches it.

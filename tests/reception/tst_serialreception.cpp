@@ -311,7 +311,7 @@ void TestSerialReception::destroyedDuringWait()
     auto *reception = new SerialReception;
     WaitDriver wait;
     wait.after(0, [&] { QVERIFY(line(1).deliver("1C5")); });
-    wait.after(20, [&] { delete reception; }, Qt::PreciseTimer);
+    wait.after(20, [&] { delete reception; });
 
     const SerialReception::Outcome outcome = reception->receive(PlayerSlot::One);
 

@@ -188,7 +188,8 @@ OperatorMessage portFailureMessage(const PortFailure &failure)
         message.headline = QStringLiteral("%1を開けません: %2。").arg(port, reason);
         message.lines += message.headline;
         message.lines += QStringLiteral("%1: %2。").arg(port, reason);
-        details += QStringLiteral("ポート名が正しいか、携帯機のケーブルがつながっているかを確かめて、")
+        details
+            += QStringLiteral("ポート名が正しいか、携帯機のケーブルがつながっているかを確かめて、")
             + again;
         break;
     }

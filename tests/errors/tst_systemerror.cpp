@@ -8,18 +8,19 @@ class TestSystemError : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void knownFailures_data();
-    void knownFailures();
+    void operatorReasons_data();
+    void operatorReasons();
 };
 
-void TestSystemError::knownFailures_data()
+void TestSystemError::operatorReasons_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<SystemError::Kind>("kind");
     addKnownFailureRows();
 }
 
-void TestSystemError::knownFailures()
+// Which of the failures that the operator is told in words of their own each code is.
+void TestSystemError::operatorReasons()
 {
     QFETCH(int, code);
     QFETCH(SystemError::Kind, kind);

@@ -28,9 +28,11 @@ void endOnTermination()
         return; // the signals keep their default action: the console ends as before
     }
     signalled = sockets[0];
-    auto *notifier = new QSocketNotifier(sockets[1], QSocketNotifier::Read, qApp);
-    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
-        if (qobject_cast<QApplication *>(qApp)) {
+    // A console without windows (the test child's saves) has a QCoreApplication alone.
+    QCoreApplication *application = QCoreApplication::instance();
+    auto *notifier = new QSocketNotifier(sockets[1], QSocketNotifier::Read, application);
+    QObject::connect(notifier, &QSocketNotifier::activated, application, [application] {
+        if (qobject_cast<QApplication *>(application)) {
             QApplication::closeAllWindows();
         }
         QCoreApplication::quit();

@@ -180,7 +180,7 @@ Function MatchFolderProblem
                 ${If} $1 == $MatchFolder
                     StrCpy $0 "「$MatchFolder」はファイルです。対戦フォルダーには、フォルダーを指定してください。"
                 ${Else}
-                    StrCpy $0 "対戦フォルダー「$MatchFolder」を作れません。「$1」はファイルです。"
+                    StrCpy $0 "対戦フォルダー「$MatchFolder」を作れません。「$1」はファイルです。別のフォルダーを指定してください。"
                 ${EndIf}
                 ${ExitDo}
             ${EndIf}
@@ -192,9 +192,9 @@ Function MatchFolderProblem
                 ${If} $3 == ":"
                 ${AndIf} $2 <= 3
                     StrCpy $1 $1 2
-                    StrCpy $0 "対戦フォルダー「$MatchFolder」を作れません。$1 ドライブが見つかりません。"
+                    StrCpy $0 "対戦フォルダー「$MatchFolder」を作れません。$1 ドライブが見つかりません。別のフォルダーを指定してください。"
                 ${Else}
-                    StrCpy $0 "対戦フォルダー「$MatchFolder」を作れません。「$1」が見つかりません。"
+                    StrCpy $0 "対戦フォルダー「$MatchFolder」を作れません。「$1」が見つかりません。別のフォルダーを指定してください。"
                 ${EndIf}
                 ${ExitDo}
             ${EndIf}
@@ -223,7 +223,7 @@ Function ProgramFolderLeave
         MessageBox MB_OK|MB_ICONEXCLAMATION "「$INSTDIR」にはインストールできません。ドライブから始まるフォルダーを指定してください。"
         Abort
     ${ElseIf} $0 == 2
-        MessageBox MB_OK|MB_ICONEXCLAMATION "「$INSTDIR」のドライブに空きが足りません。"
+        MessageBox MB_OK|MB_ICONEXCLAMATION "「$INSTDIR」のドライブに空きが足りません。空きを作るか、別のフォルダーを指定してください。"
         Abort
     ${EndIf}
 FunctionEnd
@@ -381,7 +381,7 @@ Function PrepareMatchFolder
         CreateDirectory "$MatchFolder"
         ${If} ${Errors}
         ${OrIfNot} ${FileExists} "$MatchFolder\*.*"
-            StrCpy $0 "対戦フォルダー「$MatchFolder」を作れませんでした。"
+            StrCpy $0 "対戦フォルダー「$MatchFolder」を作れませんでした。書き込めるフォルダーを指定して、もう一度インストールしてください。"
             Call RefuseInstall
         ${EndIf}
         StrCpy $MatchFolderCreated 1

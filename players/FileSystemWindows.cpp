@@ -2,6 +2,7 @@
 
 #include "ErrorCodesWindows.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
@@ -123,10 +124,20 @@ bool isHold(DWORD code)
 }
 
 // Runs `operation` (a Win32 call that returns whether it succeeded) on `name`, again while
-// another program holds the file; ERROR_SUCCESS, or the code of the last failure.
-template<class Operation> DWORD whileHeld(const QString &name, Operation operation)
+// another program holds the file; ERROR_SUCCESS, or the code of the last failure. Windows
+// ends the program as soon as the end of the session has been handled, so `atEnd` runs
+// right then, and the retry gives up.
+template<class Operation, class AtEnd>
+DWORD whileHeld(const QString &name, Operation operation, AtEnd atEnd)
 {
     const QDeadlineTimer deadline(holdRetryMs);
+    QEventLoop pause;
+    bool ending = false;
+    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, &pause, [&] {
+        ending = true;
+        atEnd();
+        pause.quit();
+    });
     for (;;) {
         if (operation()) {
             return ERROR_SUCCESS;
@@ -135,9 +146,11 @@ template<class Operation> DWORD whileHeld(const QString &name, Operation operati
         if (!isHold(code) || isRealFolder(name) || deadline.hasExpired()) {
             return code;
         }
-        QEventLoop pause;
         QTimer::singleShot(holdRetryStepMs, &pause, &QEventLoop::quit);
         pause.exec(QEventLoop::ExcludeUserInputEvents);
+        if (ending) {
+            return code;
+        }
     }
 }
 
@@ -158,12 +171,16 @@ std::optional<SystemError> replaceFile(const QString &name, const QByteArray &by
     ::CloseHandle(file);
     // MoveFileExW replaces a symbolic link of the name itself, never its target, and waits
     // until the rename is on the disk.
-    const DWORD code = !written ? writeError : whileHeld(name, [&] {
+    const auto rename = [&] {
         return ::MoveFileExW(wide(temporary), wide(name),
                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    });
-    if (code != ERROR_SUCCESS) {
+    };
+    const auto removeTemporary = [&] {
         ::DeleteFileW(wide(temporary));
+    };
+    const DWORD code = !written ? writeError : whileHeld(name, rename, removeTemporary);
+    if (code != ERROR_SUCCESS) {
+        removeTemporary();
         return failureAt(name, code);
     }
     return std::nullopt;
@@ -175,7 +192,8 @@ std::optional<SystemError> removeFile(const QString &name)
         return SystemError::of(SystemError::ReadOnlyFile);
     }
     // DeleteFileW removes a symbolic link, not its target.
-    const DWORD code = whileHeld(name, [&] { return ::DeleteFileW(wide(name)); });
+    const DWORD code = whileHeld(
+        name, [&] { return ::DeleteFileW(wide(name)); }, [] {});
     if (code == ERROR_SUCCESS) {
         // NTFS journals its directory entries itself; Windows has no call to sync a folder.
         return std::nullopt;

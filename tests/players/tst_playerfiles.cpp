@@ -3,12 +3,14 @@
 #include "PlayerFiles.h"
 #include "ScratchDirectory.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -141,10 +143,12 @@ void tst_PlayerFiles::fileHeldForAWhile_data()
     QTest::addColumn<bool>("save"); // else a delete
     QTest::addColumn<int>("heldMs"); // by another program, from just before the click
     QTest::addColumn<bool>("done");
-    QTest::newRow("save, held for 300 ms") << true << 300 << true;
-    QTest::newRow("delete, held for 300 ms") << false << 300 << true;
-    QTest::newRow("save, held past the wait") << true << 4000 << false;
-    QTest::newRow("delete, held past the wait") << false << 4000 << false;
+    QTest::addColumn<int>("sessionEndsMs"); // from the click; -1: it goes on
+    QTest::newRow("save, held for 300 ms") << true << 300 << true << -1;
+    QTest::newRow("delete, held for 300 ms") << false << 300 << true << -1;
+    QTest::newRow("save, held past the wait") << true << 4000 << false << -1;
+    QTest::newRow("delete, held past the wait") << false << 4000 << false << -1;
+    QTest::newRow("save, the session ending meanwhile") << true << 4000 << false << 300;
 }
 
 // A virus scanner or the match program opens a fresh player file for a moment: a save or a
@@ -155,6 +159,7 @@ void tst_PlayerFiles::fileHeldForAWhile()
     QFETCH(bool, save);
     QFETCH(int, heldMs);
     QFETCH(bool, done);
+    QFETCH(int, sessionEndsMs);
 
     const QString name = playerFileName(PlayerSlot::One);
     const PlayerRecord earlier {0, 0, 0, 0, 0};
@@ -163,6 +168,16 @@ void tst_PlayerFiles::fileHeldForAWhile()
     QCOMPARE(holder.start({QStringLiteral("hold"), QDir::current().absoluteFilePath(name),
                            QString::number(heldMs)}),
              QByteArray("started"));
+    // Windows ends the program as soon as the end of the session has been handled: what is
+    // in the folder then is what stays.
+    QStringList filesAtEnd;
+    QObject session;
+    if (sessionEndsMs >= 0) {
+        QTimer::singleShot(sessionEndsMs, &session, [&] {
+            QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit");
+            filesAtEnd = QDir::current().entryList(QDir::Files | QDir::Hidden);
+        });
+    }
     const std::optional<SystemError> error = save
         ? writePlayerFile(PlayerSlot::One, {3, 21, 60, 2, 1})
         : removePlayerFile(PlayerSlot::One);
@@ -174,6 +189,9 @@ void tst_PlayerFiles::fileHeldForAWhile()
         QVERIFY(error);
         QCOMPARE(error->kind, SystemError::Busy);
         QCOMPARE(readFile(name), playerFileBytes(earlier));
+    }
+    if (sessionEndsMs >= 0) {
+        QCOMPARE(filesAtEnd, QStringList {name});
     }
     QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden),
              save || !done ? QStringList {name} : QStringList());

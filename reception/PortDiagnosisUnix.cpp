@@ -113,6 +113,12 @@ PortFailure diagnoseOpenFailure(const QString &path, const SystemError &error)
         refused.groupMayUse = (device.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
         return refused;
     }
+    case 0:
+        // Some devices answer a terminal's calls with EINVAL (/dev/random), not ENOTTY.
+        if (!resolved.isTerminal()) {
+            return failure(PortFailure::NotSerialPort, error);
+        }
+        [[fallthrough]];
     default:
         return failure(error.kind == SystemError::NotSerialPort ? PortFailure::NotSerialPort
                                                                 : PortFailure::Other,

@@ -38,3 +38,8 @@ int SerialDevice::probe()
     }
     return 0;
 }
+
+bool SerialDevice::isTerminal() const
+{
+    return m_fd >= 0 && ::isatty(m_fd);
+}

@@ -23,6 +23,9 @@ public:
     // (which would drop the modem lines).
     int probe();
 
+    // Whether the device that probe() opened is a terminal, as every serial port is.
+    bool isTerminal() const;
+
 private:
     QString m_path;
     int m_fd = -1;

@@ -364,6 +364,8 @@ void tst_Form1Reception::portThatCannotOpen_data()
     QTest::newRow("no serial port, by a long name")
         << QStringLiteral("serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0")
         << PortFailure::NotSerialPort;
+    QTest::newRow("no serial port, refusing a port's settings")
+        << QStringLiteral("/dev/random") << PortFailure::NotSerialPort;
 #endif
 }
 

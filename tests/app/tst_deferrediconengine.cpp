@@ -1,4 +1,5 @@
 #include "DeferredIconEngine.h"
+#include "FirstPaint.h"
 #include "WindowIcon.h"
 
 #include <QGuiApplication>
@@ -6,12 +7,14 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QTest>
+#include <QWidget>
 
 #include <utility>
 
 // The window's icon is made only when first asked for; whatever asks, it must answer exactly
 // as the icon made at once would, or a task bar shows it blurred, cut or not at all. The
-// console's own icon must be these pictures.
+// console's own icon must be these pictures. The console sets it once its window has painted
+// its first picture, which it must never hold back.
 class tst_DeferredIconEngine : public QObject
 {
     Q_OBJECT
@@ -20,6 +23,7 @@ private Q_SLOTS:
     void answersAsTheIconItMakes_data();
     void answersAsTheIconItMakes();
     void makesTheIconOnceWhenAsked();
+    void setAfterTheFirstPaintOnly();
 };
 
 namespace {
@@ -102,6 +106,37 @@ void tst_DeferredIconEngine::makesTheIconOnceWhenAsked()
     QVERIFY(!deferred.pixmap(32).isNull());
     QVERIFY(!deferred.pixmap(64).isNull());
     QCOMPARE(made, 1);
+}
+
+namespace {
+
+class PaintCounter : public QWidget
+{
+public:
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent *) override { ++paints; }
+};
+
+} // namespace
+
+void tst_DeferredIconEngine::setAfterTheFirstPaintOnly()
+{
+    PaintCounter window;
+    QList<int> paintsWhenRun;
+    afterFirstPaint(&window, [&] { paintsWhenRun += window.paints; });
+    QCoreApplication::processEvents();
+    QCOMPARE(paintsWhenRun, QList<int>()); // not shown, not painted
+
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_COMPARE(paintsWhenRun.size(), 1);
+    QCOMPARE_GE(paintsWhenRun.first(), 1);
+
+    window.repaint();
+    QCoreApplication::processEvents();
+    QCOMPARE(paintsWhenRun.size(), 1);
 }
 
 QTEST_MAIN(tst_DeferredIconEngine)

@@ -4,15 +4,14 @@
 #include <QDir>
 #include <QTest>
 
-// Every message the operator reads when something fails, word for word: the one place where
-// a wording is asserted. The other tests assert which failure the console met.
+// How the messages the operator reads when something fails are put together (the port's name
+// and who named it, the ports found, the holder, the button to press again), word for word:
+// the one place where a wording is asserted. The other tests assert which failure was met.
 class tst_OperatorMessages : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void reasons_data();
-    void reasons();
     void portFailures_data();
     void portFailures();
     void fileFailures_data();
@@ -32,46 +31,6 @@ PortFailure port(PortFailure::Kind kind, PlayerSlot slot, const QString &device,
 }
 
 } // namespace
-
-void tst_OperatorMessages::reasons_data()
-{
-    QTest::addColumn<SystemError>("error");
-    QTest::addColumn<QString>("reason");
-
-    using Kind = SystemError::Kind;
-    const auto row = [](Kind kind, const char16_t *reason) {
-        QTest::addRow("kind %d", int(kind)) << SystemError::of(kind) << QString::fromUtf16(reason);
-    };
-    row(Kind::NotFound, u"見つかりません");
-    row(Kind::NoDevice, u"デバイスがありません");
-    row(Kind::AccessDenied, u"アクセスが拒否されました");
-    row(Kind::NotPermitted, u"この操作は許可されていません");
-    row(Kind::Busy, u"ほかのプログラムが使用中です");
-    row(Kind::IoError, u"入出力エラーが起きました");
-    row(Kind::DiskFull, u"ディスクに空きがありません");
-    row(Kind::QuotaExceeded, u"ディスクの使用量の上限に達しました");
-    row(Kind::FileTooLarge, u"ファイルの大きさの上限を超えました");
-    row(Kind::ReadOnlyDisk, u"読み取り専用のディスクです");
-    row(Kind::IsFolder, u"フォルダーです");
-    row(Kind::NotFolder, u"フォルダーではありません");
-    row(Kind::NameTooLong, u"名前が長すぎます");
-    row(Kind::LinkLoop, u"リンクが循環しています");
-    row(Kind::SettingsRefused, u"通信の設定を受け付けません");
-    row(Kind::LineLost, u"回線が切れました");
-    row(Kind::NotSerialPort, u"シリアルポートではありません");
-    row(Kind::FolderGone, u"ケルミを起動したフォルダーがありません");
-    row(Kind::ReadOnlyFile, u"ファイルが読み取り専用です");
-    QTest::newRow("any other: the system's words")
-        << SystemError {Kind::Other, 12, QStringLiteral("Cannot allocate memory")}
-        << QStringLiteral("Cannot allocate memory");
-}
-
-void tst_OperatorMessages::reasons()
-{
-    QFETCH(SystemError, error);
-    QFETCH(QString, reason);
-    QCOMPARE(failureReason(error), reason);
-}
 
 void tst_OperatorMessages::portFailures_data()
 {
@@ -233,19 +192,6 @@ void tst_OperatorMessages::fileFailures_data()
     row("save, full disk", save, 1, Kind::DiskFull,
         QStringLiteral("ディスクに空きがありません。\n不要なファイルを削除して空きを作ってから、"
                        "もう一度「データ１送信」を押してください。"));
-    row("save, over quota", save, 2, Kind::QuotaExceeded,
-        QStringLiteral("ディスクの使用量の上限に達しました。\n不要なファイルを削除して空きを作って"
-                       "から、もう一度「データ２送信」を押してください。"));
-    row("save, read-only disk", save, 1, Kind::ReadOnlyDisk,
-        QStringLiteral("読み取り専用のディスクです。\n書き込めるディスクにある対戦フォルダーで、"
-                       "ケルミを起動し直してください。"));
-    row("save, folder not writable", save, 1, Kind::AccessDenied,
-        QStringLiteral(
-            "このフォルダーに書き込む権限がありません。\n書き込める対戦フォルダーでケルミを"
-            "起動し直すか、管理者にフォルダーの権限を設定してもらってください。"));
-    row("delete, immutable file", remove, 2, Kind::NotPermitted,
-        QStringLiteral("ファイルかフォルダーが、変更できないように設定されています。\n"
-                       "管理者に設定を確かめてもらってください。"));
     row("delete, held by the match program", remove, 1, Kind::Busy,
         QStringLiteral(
             "ほかのプログラム（対戦プログラムなど）がファイルを使用中です。\nその"
@@ -257,23 +203,13 @@ void tst_OperatorMessages::fileFailures_data()
     row("delete, read-only file", remove, 1, Kind::ReadOnlyFile,
         QStringLiteral("ファイルが読み取り専用です。\n削除してよいときは、ファイルの読み取り専用を"
                        "外してから、もう一度「送信データの削除」を押してください。"));
-    row("save, a folder of that name", save, 1, Kind::IsFolder,
-        QStringLiteral("同じ名前のフォルダーがあります。\nそのフォルダーの名前を変えるか別の場所へ"
-                       "移してから、もう一度「データ１送信」を押してください。"));
     row("save, the working folder gone", save, 1, Kind::FolderGone,
         QStringLiteral(
             "ケルミを起動したフォルダーがありません。削除されたか、取り外されたディスクに"
             "あります。\n対戦フォルダーでケルミを起動し直してください。"));
-    row("delete, input/output error", remove, 2, Kind::IoError,
-        QStringLiteral("ディスクの読み書きでエラーが起きました。\nディスクを確かめてから、"
-                       "もう一度「送信データの削除」を押してください。"));
     row("save, file-size limit", save, 1, Kind::FileTooLarge,
         QStringLiteral("ファイルの大きさの上限を超えました。\nもう一度「データ１送信」を押して"
                        "ください。直らないときは、管理者に相談してください。"));
-    row("save, path too long", save, 2, Kind::NameTooLong,
-        QStringLiteral(
-            "フォルダーの場所を表す名前が長すぎます。\n名前の短いフォルダーを対戦フォルダーに"
-            "して、ケルミを起動し直してください。"));
 }
 
 void tst_OperatorMessages::fileFailures()

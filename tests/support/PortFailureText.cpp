@@ -4,8 +4,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <cstring>
-
 QByteArray portFailureLine(const PortFailure &failure)
 {
     const QJsonObject fields {
@@ -61,8 +59,5 @@ std::optional<PortFailure> portFailureFromLine(const QByteArray &line)
 
 char *toString(const PortFailure &failure)
 {
-    const QByteArray line = portFailureLine(failure);
-    char *copy = new char[line.size() + 1];
-    std::memcpy(copy, line.constData(), size_t(line.size()) + 1);
-    return copy;
+    return qstrdup(portFailureLine(failure).constData());
 }

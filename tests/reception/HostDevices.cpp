@@ -11,13 +11,21 @@
 
 namespace {
 
-// Longer than any request takes the host (a plug retried for 5 s), so that only a broken
-// host makes it time out.
-constexpr int answerLimitMs = 15'000;
+// Longer than any request takes the host (a plug retried, an unplug waited for, up to 10 s
+// each), so that only a broken host makes it time out.
+constexpr int answerLimitMs = 20'000;
 
 QByteArray deviceWord(HostDevices::Device device)
 {
-    return device == HostDevices::Device::Adapter ? "adapter" : "uart";
+    switch (device) {
+    case HostDevices::Device::Adapter:
+        return "adapter";
+    case HostDevices::Device::Uart:
+        return "uart";
+    case HostDevices::Device::PciUart:
+        break;
+    }
+    return "pciuart";
 }
 
 } // namespace
@@ -59,14 +67,14 @@ std::optional<HostDevices::LineSettings> HostDevices::settings(Device device)
     return LineSettings {values.value(0).toInt(), values.value(1).toInt()};
 }
 
-bool HostDevices::unplugAdapter()
+bool HostDevices::unplug(Device device)
 {
-    return ask("unplug").has_value();
+    return ask("unplug " + deviceWord(device)).has_value();
 }
 
-bool HostDevices::plugAdapter()
+bool HostDevices::plug(Device device)
 {
-    return ask("plug").has_value();
+    return ask("plug " + deviceWord(device)).has_value();
 }
 
 std::optional<QByteArray> HostDevices::ask(const QByteArray &request)

@@ -11,7 +11,8 @@
 class HostDevices
 {
 public:
-    enum class Device { Adapter, Uart }; // the FTDI adapter (ttyUSB0), the 16550 (ttyS0)
+    // The FTDI adapter (ttyUSB0), the 16550 on ISA (ttyS0), the 16550 on a PCI card (ttyS2).
+    enum class Device { Adapter, Uart, PciUart };
     struct LineSettings
     {
         int speed = 0;
@@ -32,8 +33,9 @@ public:
     QByteArray read(Device device, int count, int timeoutMs);
     // The settings of the host's end of the line, which QEMU takes from the guest's.
     std::optional<LineSettings> settings(Device device);
-    bool unplugAdapter();
-    bool plugAdapter();
+    // The adapter or the PCI card pulled out (true once it is gone), and put back.
+    bool unplug(Device device);
+    bool plug(Device device);
 
 private:
     // The answer's words after "ok", or nothing (and m_error) when it failed.

@@ -1,7 +1,8 @@
 // The reception on the kernel's own serial drivers: ftdi_sio serving an FTDI adapter
-// (/dev/ttyUSB0) and 8250 serving a 16550 (/dev/ttyS0), in the QEMU guest that
-// scripts/test-drivers boots, the devices played from the host (HostDevices). Anywhere else
-// it skips. Each row's tag begins with the driver it runs on, and the row reports its time.
+// (/dev/ttyUSB0) and 8250 serving a 16550 on ISA (/dev/ttyS0) and one on a PCI card
+// (/dev/ttyS2), in the QEMU guest that scripts/test-drivers boots, the devices played from the
+// host (HostDevices). Anywhere else it skips. Each row's tag begins with the driver it runs
+// on, and the row reports its time.
 
 #include "ConsoleProcess.h"
 #include "HostDevices.h"
@@ -33,7 +34,12 @@ const QString adapterPath = QStringLiteral("/dev/ttyUSB0");
 const QString adapterById
     = QStringLiteral("/dev/serial/by-id/usb-QEMU_QEMU_USB_SERIAL_TEST01-if00-port0");
 const QString uartPath = QStringLiteral("/dev/ttyS0");
+const QString pciUartPath = QStringLiteral("/dev/ttyS2");
 const QByteArray transmission = "1C5ABCDEFGHIJKLMN";
+// Known today: the product opens such a node, its TCGETS fails with EIO, and the diagnosis
+// calls the name no serial port, where the machine's list of ports leaves it out.
+const char uartGoneReported[] = "a ttyS node without a UART (type 0) is reported as no serial "
+                                "port (TCGETS: EIO) rather than as missing";
 
 // The driver of the tty behind a device name, as sysfs tells it.
 QString driverOf(const QString &path)
@@ -67,14 +73,15 @@ bool leaveLineAt19200With2StopBits(const QString &path)
     return set;
 }
 
-// What this process has open on the adapters' ttys.
-QStringList openOnAdapters()
+// What this process has open on the tty (whose node may be gone: "/dev/ttyUSB0 (deleted)").
+QStringList openOn(const QString &tty)
 {
+    const QString node = QStringLiteral("/dev/") + tty;
     QStringList open;
     const QDir descriptors(QStringLiteral("/proc/self/fd"));
     for (const QString &fd : descriptors.entryList(QDir::System | QDir::NoDotAndDotDot)) {
         const QString target = QFile::symLinkTarget(descriptors.filePath(fd));
-        if (target.startsWith(QStringLiteral("/dev/ttyUSB"))) {
+        if (target == node || target.startsWith(node + QLatin1Char(' '))) {
             open += target;
         }
     }
@@ -125,8 +132,8 @@ private Q_SLOTS:
     void receivesTransmission();
     void abortReleasesPort_data();
     void abortReleasesPort();
-    void adapterPulledDuringWait_data();
-    void adapterPulledDuringWait();
+    void pulledDuringWait_data();
+    void pulledDuringWait();
     void presentPorts_data();
     void presentPorts();
     void missingPortListsPresentOnes_data();
@@ -153,7 +160,9 @@ void TestDrivers::initTestCase()
     // (its PNP part, "serial").
     QCOMPARE(driverOf(adapterPath), QStringLiteral("ftdi_sio"));
     QCOMPARE(driverOf(uartPath), QStringLiteral("serial"));
+    QCOMPARE(driverOf(pciUartPath), QStringLiteral("serial")); // 8250's PCI part
     QCOMPARE(ttyType(QStringLiteral("ttyS0")), QByteArray("4")); // PORT_16550A
+    QCOMPARE(ttyType(QStringLiteral("ttyS2")), QByteArray("4"));
 }
 
 void TestDrivers::init()
@@ -331,23 +340,32 @@ void TestDrivers::abortReleasesPort()
     QCOMPARE(second.bytes, transmission);
 }
 
-void TestDrivers::adapterPulledDuringWait_data()
+void TestDrivers::pulledDuringWait_data()
 {
-    QTest::addColumn<QString>("port");
-    QTest::newRow("ftdi_sio: pulled and put back, device name") << adapterPath;
-    QTest::newRow("ftdi_sio: pulled and put back, by-id name") << adapterById;
+    addDeviceColumns();
+    QTest::addColumn<QString>("tty");
+    const QString usb = QStringLiteral("ttyUSB0");
+    QTest::newRow("ftdi_sio: adapter pulled and put back, device name")
+        << adapterPath << int(Device::Adapter) << usb;
+    QTest::newRow("ftdi_sio: adapter pulled and put back, by-id name")
+        << adapterById << int(Device::Adapter) << usb;
+    // Its node stays, with type 0.
+    QTest::newRow("8250: PCI card pulled and put back")
+        << pciUartPath << int(Device::PciUart) << QStringLiteral("ttyS2");
 }
 
-void TestDrivers::adapterPulledDuringWait()
+void TestDrivers::pulledDuringWait()
 {
     QFETCH(QString, port);
+    QFETCH(int, device);
+    QFETCH(QString, tty);
+    const auto pulled = Device(device);
 
     SerialReception reception;
-    WaitDriver wait([&] { reception.abort(); }, 15000);
+    WaitDriver wait([&] { reception.abort(); }, 20000);
     wait.after(0, [&] {
-        QVERIFY2(m_host->send(Device::Adapter, transmission.left(5)),
-                 qPrintable(m_host->errorString()));
-        QVERIFY2(m_host->unplugAdapter(), qPrintable(m_host->errorString()));
+        QVERIFY2(m_host->send(pulled, transmission.left(5)), qPrintable(m_host->errorString()));
+        QVERIFY2(m_host->unplug(pulled), qPrintable(m_host->errorString()));
     });
     const SerialReception::Outcome outcome = receive(reception, PlayerSlot::One, port);
     // After a wait that ended, the event loop idles: a line that keeps waking it would show.
@@ -357,11 +375,18 @@ void TestDrivers::adapterPulledDuringWait()
     QTest::qWait(500);
     const qint64 cpuIdle = cpuTimeNs() - cpuBefore;
     const qint64 wallIdle = idle.nsecsElapsed();
-    const QStringList stillOpen = openOnAdapters();
+    const QStringList stillOpen = openOn(tty);
     const QStringList locks = lockFiles();
-    // Put back before anything is checked, so that the next rows have the adapter.
-    const bool putBack
-        = m_host->plugAdapter() && QTest::qWaitFor([&] { return QFileInfo::exists(port); }, 10000);
+    // While it is away, it is no port of the machine's.
+    const bool listedWhileAway = presentSerialPorts().contains(port);
+    SerialReception::Outcome whileAway;
+    {
+        WaitDriver away([&] { reception.abort(); });
+        whileAway = receive(reception, PlayerSlot::One, port);
+    }
+    // Put back before anything is checked, so that the next rows have it.
+    const bool putBack = m_host->plug(pulled)
+        && QTest::qWaitFor([&] { return presentSerialPorts().contains(port); }, 15000);
 
     QCOMPARE(outcome.kind, Kind::Failed);
     QCOMPARE(outcome.failure.kind, PortFailure::LineLost);
@@ -373,21 +398,25 @@ void TestDrivers::adapterPulledDuringWait()
              qPrintable(QStringLiteral("%1 ms of CPU in %2 ms after the wait")
                             .arg(cpuIdle / 1'000'000)
                             .arg(wallIdle / 1'000'000)));
+    QVERIFY(!listedWhileAway);
+    QCOMPARE(whileAway.kind, Kind::Failed);
+    QEXPECT_FAIL("8250: PCI card pulled and put back", uartGoneReported, Continue);
+    QCOMPARE(whileAway.failure.kind, PortFailure::Missing);
     QVERIFY2(putBack, qPrintable(port + QStringLiteral(" did not come back")));
 
-    // Another console takes the adapter that came back, and receives.
+    // Another console takes the port that came back, and receives.
     {
         ConsoleProcess next;
         QCOMPARE(next.start({QStringLiteral("receive"), QStringLiteral("1")}),
                  QByteArray("started"));
-        QVERIFY2(m_host->send(Device::Adapter, transmission), qPrintable(m_host->errorString()));
+        QVERIFY2(m_host->send(pulled, transmission), qPrintable(m_host->errorString()));
         QCOMPARE(next.nextLine(10000), "received " + transmission.toHex());
         QCOMPARE(next.exitCode(), 0);
     }
     // So does this one.
     WaitDriver again([&] { reception.abort(); }, 15000);
     again.after(0, [&] {
-        QVERIFY2(m_host->send(Device::Adapter, transmission), qPrintable(m_host->errorString()));
+        QVERIFY2(m_host->send(pulled, transmission), qPrintable(m_host->errorString()));
     });
     const SerialReception::Outcome next = receive(reception, PlayerSlot::One, port);
     QCOMPARE(next.kind, Kind::Received);
@@ -401,7 +430,7 @@ void TestDrivers::presentPorts_data()
     QTest::newRow("ftdi_sio: by-id name listed") << adapterById << true;
     QTest::newRow("ftdi_sio: ttyUSB0 listed") << adapterPath << true;
     QTest::newRow("8250: ttyS0 listed") << uartPath << true;
-    QTest::newRow("8250: unused ttyS2 not listed") << QStringLiteral("/dev/ttyS2") << false;
+    QTest::newRow("8250: PCI card's ttyS2 listed") << pciUartPath << true;
     QTest::newRow("8250: unused ttyS3 not listed") << QStringLiteral("/dev/ttyS3") << false;
 }
 
@@ -425,6 +454,8 @@ void TestDrivers::missingPortListsPresentOnes_data()
     QTest::newRow("ftdi_sio: ttyUSB9 missing, the adapter's by-id name listed")
         << QStringLiteral("/dev/ttyUSB9") << adapterById;
     QTest::newRow("8250: ttyS9 missing, ttyS0 listed") << QStringLiteral("/dev/ttyS9") << uartPath;
+    QTest::newRow("8250: unused ttyS3 missing, ttyS0 listed")
+        << QStringLiteral("/dev/ttyS3") << uartPath;
 }
 
 void TestDrivers::missingPortListsPresentOnes()
@@ -437,8 +468,9 @@ void TestDrivers::missingPortListsPresentOnes()
     const SerialReception::Outcome outcome = receive(reception, PlayerSlot::One, port);
 
     QCOMPARE(outcome.kind, Kind::Failed);
-    QCOMPARE(outcome.failure.kind, PortFailure::Missing);
     QCOMPARE(outcome.failure.device, port);
+    QEXPECT_FAIL("8250: unused ttyS3 missing, ttyS0 listed", uartGoneReported, Abort);
+    QCOMPARE(outcome.failure.kind, PortFailure::Missing);
     QVERIFY2(outcome.failure.presentPorts.contains(listed),
              qPrintable(outcome.failure.presentPorts.join(QLatin1Char(' '))));
 }

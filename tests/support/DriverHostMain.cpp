@@ -35,6 +35,7 @@ struct HostLines
 {
     PseudoTerminal adapter;
     PseudoTerminal uart;
+    PseudoTerminal pciUart;
     PseudoTerminal console;
     PseudoTerminal control;
     PseudoTerminal monitor;
@@ -43,6 +44,9 @@ struct HostLines
     {
         if (name == "adapter") {
             return &adapter;
+        }
+        if (name == "pciuart") {
+            return &pciUart;
         }
         return name == "uart" ? &uart : nullptr;
     }
@@ -68,17 +72,42 @@ QByteArray askMonitor(PseudoTerminal &monitor, const QByteArray &command)
     return said;
 }
 
-QByteArray plugAdapter(PseudoTerminal &monitor)
+// Right after an unplug QEMU may still hold the device's line, or its id until the guest has
+// ejected it: the command is tried again for a while.
+QByteArray retried(PseudoTerminal &monitor, const QByteArray &command)
 {
-    // Right after an unplug QEMU may still hold the adapter's chardev for a moment.
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        const QByteArray said = askMonitor(monitor, GuestMachine::plugCommand());
-        if (!said.contains("in use")) {
+    if (command.isEmpty()) {
+        return "error no such device to plug";
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray said = askMonitor(monitor, command);
+        if (!said.contains("in use") && !said.contains("Duplicate ID")) {
             return said.contains("rror") ? "error " + said.simplified() : "ok";
         }
         QThread::msleep(100);
     }
-    return "error the adapter's line stayed in use";
+    return "error QEMU kept the device: " + command;
+}
+
+// device_del only asks the guest to let go of a PCI card: the card is gone once QEMU no
+// longer knows its id.
+QByteArray unplug(PseudoTerminal &monitor, const QByteArray &device)
+{
+    const QByteArray command = GuestMachine::unplugCommand(device);
+    if (command.isEmpty()) {
+        return "error no such device to unplug";
+    }
+    const QByteArray said = askMonitor(monitor, command);
+    if (said.contains("rror")) {
+        return "error " + said.simplified();
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (!askMonitor(monitor, "info qtree").contains("id \"" + device + '"')) {
+            return "ok";
+        }
+        QThread::msleep(100);
+    }
+    return "error the guest did not let go of " + device;
 }
 
 QByteArray send(PseudoTerminal &line, const QByteArray &bytes)
@@ -130,12 +159,11 @@ QByteArray answer(HostLines &lines, const QByteArrayList &request)
     if (verb == "settings" && device) {
         return settings(*device);
     }
-    if (verb == "unplug") {
-        const QByteArray said = askMonitor(lines.monitor, GuestMachine::unplugCommand());
-        return said.contains("rror") ? "error " + said.simplified() : "ok";
+    if (verb == "unplug" && request.size() == 2) {
+        return unplug(lines.monitor, request[1]);
     }
-    if (verb == "plug") {
-        return plugAdapter(lines.monitor);
+    if (verb == "plug" && request.size() == 2) {
+        return retried(lines.monitor, GuestMachine::plugCommand(request[1]));
     }
     return "error unknown request: " + request.join(' ');
 }
@@ -151,8 +179,8 @@ int main(int argc, char *argv[])
         return 2;
     }
     HostLines lines;
-    for (PseudoTerminal *line :
-         {&lines.adapter, &lines.uart, &lines.console, &lines.control, &lines.monitor}) {
+    for (PseudoTerminal *line : {&lines.adapter, &lines.uart, &lines.pciUart, &lines.console,
+                                 &lines.control, &lines.monitor}) {
         if (!line->isOpen()) {
             std::fprintf(stderr, "kelmi-driver-host: %s\n", qPrintable(line->errorString()));
             return 2;
@@ -160,8 +188,9 @@ int main(int argc, char *argv[])
     }
     GuestMachine guest;
     if (!guest.start({arguments[1], arguments[2], arguments[3], arguments[4]},
-                     {lines.adapter.slavePath(), lines.uart.slavePath(), lines.console.slavePath(),
-                      lines.control.slavePath(), lines.monitor.slavePath()})) {
+                     {lines.adapter.slavePath(), lines.uart.slavePath(), lines.pciUart.slavePath(),
+                      lines.console.slavePath(), lines.control.slavePath(),
+                      lines.monitor.slavePath()})) {
         std::fprintf(stderr, "kelmi-driver-host: QEMU did not start: %s\n",
                      qPrintable(guest.errorString()));
         return 2;

@@ -2,9 +2,18 @@
 
 namespace {
 
-// The adapter's QEMU id, its chardev and the serial number that names it below
-// /dev/serial/by-id/ in the guest.
+// The devices that can be pulled out, by their QEMU ids; the adapter's serial number names it
+// below /dev/serial/by-id/ in the guest.
 const char adapterDevice[] = "usb-serial,id=adapter,chardev=adapterline,serial=TEST01";
+const char pciUartDevice[] = "pci-serial,id=pciuart,chardev=pciuartline";
+
+const char *pluggable(const QByteArray &device)
+{
+    if (device == "adapter") {
+        return adapterDevice;
+    }
+    return device == "pciuart" ? pciUartDevice : nullptr;
+}
 
 QStringList chardevOn(const QString &id, const QString &path)
 {
@@ -50,6 +59,9 @@ bool GuestMachine::start(const Files &files, const Lines &lines)
     arguments += {QStringLiteral("-device"), QStringLiteral("isa-serial,chardev=uartline,index=0")};
     arguments += chardevOn(QStringLiteral("console"), lines.console);
     arguments += {QStringLiteral("-device"), QStringLiteral("isa-serial,chardev=console,index=1")};
+    // Hot-pluggable through ACPI on the default machine's PCI bus.
+    arguments += chardevOn(QStringLiteral("pciuartline"), lines.pciUart);
+    arguments += {QStringLiteral("-device"), QString::fromLatin1(pciUartDevice)};
     arguments += chardevOn(QStringLiteral("adapterline"), lines.adapter);
     arguments += {QStringLiteral("-device"), QStringLiteral("qemu-xhci"), QStringLiteral("-device"),
                   QString::fromLatin1(adapterDevice)};
@@ -79,12 +91,13 @@ void GuestMachine::stop()
     }
 }
 
-QByteArray GuestMachine::unplugCommand()
+QByteArray GuestMachine::unplugCommand(const QByteArray &device)
 {
-    return "device_del adapter";
+    return pluggable(device) ? "device_del " + device : QByteArray();
 }
 
-QByteArray GuestMachine::plugCommand()
+QByteArray GuestMachine::plugCommand(const QByteArray &device)
 {
-    return QByteArray("device_add ") + adapterDevice;
+    const char *plugged = pluggable(device);
+    return plugged ? QByteArray("device_add ") + plugged : QByteArray();
 }

@@ -5,8 +5,9 @@
 
 // The driver test's guest: a small QEMU machine (TCG, no image) that boots Debian's kernel with
 // driver-guest-init, takes the host's root read-only over virtio-9p, and has an FTDI adapter
-// (ftdi_sio, ttyUSB0), a 16550 (8250, ttyS0), its console on ttyS1, a virtio-serial control
-// line and the QEMU monitor, each on a pseudo-terminal of the host's.
+// (ftdi_sio, ttyUSB0), a 16550 on ISA (8250, ttyS0), its console on ttyS1, a 16550 on PCI
+// (8250, ttyS2), a virtio-serial control line and the QEMU monitor, each on a
+// pseudo-terminal of the host's. The adapter and the PCI card can be pulled out and put back.
 class GuestMachine
 {
 public:
@@ -21,6 +22,7 @@ public:
     {
         QString adapter;
         QString uart;
+        QString pciUart;
         QString console;
         QString control;
         QString monitor;
@@ -37,9 +39,10 @@ public:
     // Ends QEMU at once, guest and all.
     void stop();
 
-    // The monitor's commands that pull the adapter out and put it back.
-    static QByteArray unplugCommand();
-    static QByteArray plugCommand();
+    // The monitor's commands that pull a device ("adapter", "pciuart") out and put it back;
+    // empty for any other.
+    static QByteArray unplugCommand(const QByteArray &device);
+    static QByteArray plugCommand(const QByteArray &device);
 
 private:
     QProcess m_process;

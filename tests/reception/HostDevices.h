@@ -29,7 +29,8 @@ public:
 
     // The device sends these bytes; true once they are on their way to the guest.
     bool send(Device device, const QByteArray &bytes);
-    // What the guest sent to the device, until count bytes came or timeoutMs passed.
+    // What the guest sent to the device, until count bytes came (0: any number) or timeoutMs
+    // passed.
     QByteArray read(Device device, int count, int timeoutMs);
     // The settings of the host's end of the line, which QEMU takes from the guest's.
     std::optional<LineSettings> settings(Device device);

@@ -1,13 +1,16 @@
 // kelmi-driver-host: the host's side of the driver test (scripts/test-drivers). It boots the
 // guest (GuestMachine), shows the guest's console on its standard output and plays the
-// adapter and the 16550 on their far ends as the test in the guest asks over the control
-// line, one request and one answer a line:
+// devices on the far ends of the guest's serial lines as the test in the guest asks over the
+// control line, one request and one answer a line:
 //   send DEVICE HEX       the device sends these bytes; "ok" once QEMU has taken them
-//   read DEVICE COUNT MS  what the guest sent, until COUNT bytes or MS: "ok HEX"
-//   settings DEVICE       the host end's settings, as QEMU set them from the guest's: "ok SPEED
-//   STOPBITS" unplug, plug          the adapter pulled out, put back exit STATUS           the
-//   test's exit status: the guest is ended and this exits with it
-// DEVICE is "adapter" or "uart"; a request that fails is answered "error WHY".
+//   read DEVICE COUNT MS  what the guest sent, until COUNT bytes (0: any) or MS: "ok HEX"
+//   settings DEVICE       the host end's line settings, which QEMU takes from the guest's:
+//                         "ok SPEED STOPBITS"
+//   unplug DEVICE         the adapter or the PCI card pulled out; "ok" once it is gone
+//   plug DEVICE           put back
+//   exit STATUS           the test's exit status: the guest is ended and this exits with it
+// DEVICE is "adapter" (ttyUSB0), "uart" (the 16550 on ISA, ttyS0) or "pciuart" (the one on a
+// PCI card, ttyS2). A request that fails is answered "error WHY".
 // Usage: kelmi-driver-host KERNEL INITRAMFS RUN TEST
 
 #include "GuestMachine.h"
@@ -23,8 +26,6 @@
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
-
-#include <optional>
 
 namespace {
 

@@ -36,7 +36,7 @@ const QString adapterById
 const QString uartPath = QStringLiteral("/dev/ttyS0");
 const QString pciUartPath = QStringLiteral("/dev/ttyS2");
 const QByteArray transmission = "1C5ABCDEFGHIJKLMN";
-// Known today: the product opens such a node, its TCGETS fails with EIO, and the diagnosis
+// Known today: the console opens such a node, its TCGETS fails with EIO, and the diagnosis
 // calls the name no serial port, where the machine's list of ports leaves it out.
 const char uartGoneReported[] = "a ttyS node without a UART (type 0) is reported as no serial "
                                 "port (TCGETS: EIO) rather than as missing";

@@ -23,6 +23,7 @@
 #include <unistd.h>
 
 #include <memory>
+#include <optional>
 
 using Device = HostDevices::Device;
 using Kind = SerialReception::Outcome::Kind;
@@ -56,15 +57,28 @@ QByteArray ttyType(const QString &tty)
     return type.open(QIODevice::ReadOnly) ? type.readAll().trimmed() : QByteArray();
 }
 
-// Sets the line as another program could have left it, at 19200 with 2 stop bits.
-bool leaveLineAt19200With2StopBits(const QString &path)
+// The line's settings as its driver has them, seen through a descriptor of the test's own.
+std::optional<termios> driverSettings(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios settings {};
+    const bool read = fd >= 0 && ::tcgetattr(fd, &settings) == 0;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return read ? std::optional(settings) : std::nullopt;
+}
+
+// Sets the line as another program could have left it: 19200 baud, 7 data bits, even
+// parity, 2 stop bits.
+bool leaveLineAt19200_7E2(const QString &path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     termios settings {};
     bool set = fd >= 0 && ::tcgetattr(fd, &settings) == 0;
     if (set) {
         ::cfsetspeed(&settings, B19200);
-        settings.c_cflag |= CSTOPB;
+        settings.c_cflag = (settings.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB;
         set = ::tcsetattr(fd, TCSANOW, &settings) == 0;
     }
     if (fd >= 0) {
@@ -124,8 +138,8 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void opensAt9600With1StopBit_data();
-    void opensAt9600With1StopBit();
+    void opensAt9600_8N1_data();
+    void opensAt9600_8N1();
     void greeting_data();
     void greeting();
     void receivesTransmission_data();
@@ -187,39 +201,45 @@ SerialReception::Outcome TestDrivers::receive(SerialReception &reception, Player
     return reception.receive(slot);
 }
 
-void TestDrivers::opensAt9600With1StopBit_data()
+void TestDrivers::opensAt9600_8N1_data()
 {
     addDeviceColumns();
-    addDriverRows("9600 baud, 1 stop bit");
+    addDriverRows("9600 8N1");
 }
 
-void TestDrivers::opensAt9600With1StopBit()
+void TestDrivers::opensAt9600_8N1()
 {
     QFETCH(QString, port);
     QFETCH(int, device);
     const auto hostEnd = Device(device);
 
-    // The host's end shows what the guest sets: speed and stop bits (a pseudo-terminal
-    // keeps 8 data bits and no parity whatever it is told).
-    QVERIFY(leaveLineAt19200With2StopBits(port));
+    // The host's end shows what the driver makes of the guest's settings: speed and stop
+    // bits (a pseudo-terminal keeps 8 data bits and no parity whatever it is told).
+    QVERIFY(leaveLineAt19200_7E2(port));
     const auto before = m_host->settings(hostEnd);
     QVERIFY2(before, qPrintable(m_host->errorString()));
     QCOMPARE(before->speed, 19200);
     QCOMPARE(before->stopBits, 2);
 
     SerialReception reception;
-    std::optional<HostDevices::LineSettings> during;
+    std::optional<HostDevices::LineSettings> atHost;
+    std::optional<termios> atDriver;
     WaitDriver wait([&] { reception.abort(); });
     wait.after(0, [&] {
-        during = m_host->settings(hostEnd);
+        atHost = m_host->settings(hostEnd);
+        atDriver = driverSettings(port);
         reception.abort();
     });
     const SerialReception::Outcome outcome = receive(reception, PlayerSlot::One, port);
 
     QCOMPARE(outcome.kind, Kind::Aborted);
-    QVERIFY2(during, qPrintable(m_host->errorString()));
-    QCOMPARE(during->speed, 9600);
-    QCOMPARE(during->stopBits, 1);
+    QVERIFY(atDriver);
+    QCOMPARE(::cfgetospeed(&*atDriver), speed_t(B9600));
+    QCOMPARE(atDriver->c_cflag & CSIZE, tcflag_t(CS8));
+    QCOMPARE(atDriver->c_cflag & (PARENB | CSTOPB), tcflag_t(0));
+    QVERIFY2(atHost, qPrintable(m_host->errorString()));
+    QCOMPARE(atHost->speed, 9600);
+    QCOMPARE(atHost->stopBits, 1);
 }
 
 void TestDrivers::greeting_data()

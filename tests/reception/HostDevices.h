@@ -27,7 +27,8 @@ public:
     // Why the last request failed.
     QString errorString() const { return m_error; }
 
-    // The device sends these bytes; true once they are on their way to the guest.
+    // The device sends these bytes; true once they are on their way to the guest (which
+    // has them a moment later).
     bool send(Device device, const QByteArray &bytes);
     // What the guest sent to the device, until count bytes came (0: any number) or timeoutMs
     // passed.

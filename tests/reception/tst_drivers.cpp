@@ -382,10 +382,20 @@ void TestDrivers::pulledDuringWait()
     const auto pulled = Device(device);
 
     SerialReception reception;
+    SerialLine *line = reception.findChild<SerialLine *>(QStringLiteral("MSComm1"));
+    QVERIFY(line);
     WaitDriver wait([&] { reception.abort(); }, 20000);
     wait.after(0, [&] {
         QVERIFY2(m_host->send(pulled, transmission.left(5)), qPrintable(m_host->errorString()));
-        QVERIFY2(m_host->unplug(pulled), qPrintable(m_host->errorString()));
+    });
+    // Pulled once the bytes are in, so that none is left to reach the device put back.
+    bool unplugged = false;
+    wait.poll([&] {
+        if (!line->isOpen() || line->bytesAvailable() < 5) {
+            return false;
+        }
+        unplugged = m_host->unplug(pulled);
+        return true;
     });
     const SerialReception::Outcome outcome = receive(reception, PlayerSlot::One, port);
     // After a wait that ended, the event loop idles: a line that keeps waking it would show.
@@ -408,6 +418,7 @@ void TestDrivers::pulledDuringWait()
     const bool putBack = m_host->plug(pulled)
         && QTest::qWaitFor([&] { return presentSerialPorts().contains(port); }, 15000);
 
+    QVERIFY2(unplugged, qPrintable(m_host->errorString()));
     QCOMPARE(outcome.kind, Kind::Failed);
     QCOMPARE(outcome.failure.kind, PortFailure::LineLost);
     QCOMPARE(outcome.failure.device, port);
@@ -429,8 +440,12 @@ void TestDrivers::pulledDuringWait()
         ConsoleProcess next;
         QCOMPARE(next.start({QStringLiteral("receive"), QStringLiteral("1")}),
                  QByteArray("started"));
-        QVERIFY2(m_host->send(pulled, transmission), qPrintable(m_host->errorString()));
-        QCOMPARE(next.nextLine(10000), "received " + transmission.toHex());
+        const bool sent = m_host->send(pulled, transmission);
+        const QByteArray said = next.nextLine(10000);
+        QVERIFY2(sent,
+                 qPrintable(m_host->errorString() + QStringLiteral("; the console said: ")
+                            + QString::fromLocal8Bit(said)));
+        QCOMPARE(said, "received " + transmission.toHex());
         QCOMPARE(next.exitCode(), 0);
     }
     // So does this one.

@@ -58,8 +58,10 @@ bool isSeparator(QChar c)
     return c == u' ' || c == u'/' || c == u'\\';
 }
 
+enum class Breaks { AtPhrases, Anywhere };
+
 // How many characters of `line`, wider than lineWidth, the first of its lines holds.
-qsizetype breakAt(QStringView line)
+qsizetype breakAt(QStringView line, Breaks breaks)
 {
     qsizetype afterPhrase = 0;
     qsizetype atBracket = 0;
@@ -80,6 +82,9 @@ qsizetype breakAt(QStringView line)
             afterSeparator = i + 1;
         }
     }
+    if (breaks == Breaks::Anywhere) {
+        return qMax<qsizetype>(fitting, 1);
+    }
     if (afterPhrase > 0) {
         return afterPhrase;
     }
@@ -89,25 +94,30 @@ qsizetype breakAt(QStringView line)
     return afterSeparator > 0 ? afterSeparator : qMax<qsizetype>(fitting, 1);
 }
 
-} // namespace
-
-QString brokenLines(const QString &text)
+QStringList splitLines(const QString &text, Breaks breaks)
 {
     QStringList lines;
     for (QStringView line : QStringView(text).split(u'\n')) {
         while (width(line) > lineWidth) {
-            const qsizetype length = breakAt(line);
+            const qsizetype length = breakAt(line, breaks);
             lines += line.left(length).toString();
             line = line.mid(length);
         }
         lines += line.toString();
     }
-    return lines.join(u'\n');
+    return lines;
+}
+
+} // namespace
+
+QString brokenLines(const QString &text)
+{
+    return splitLines(text, Breaks::AtPhrases).join(u'\n');
 }
 
 QString firstLines(const QString &text, int count)
 {
-    QStringList lines = brokenLines(text).split(u'\n');
+    QStringList lines = splitLines(text, Breaks::Anywhere);
     if (lines.size() <= count) {
         return lines.join(u'\n');
     }

@@ -15,6 +15,7 @@ inline constexpr int lineWidth = 34 * 4;
 // path with none) after its last character that fits.
 QString brokenLines(const QString &text);
 
-// The first `count` lines of `text` broken so, the last ending in "…" when some are left out:
-// text of any length kept to a tooltip that leaves the window in sight.
+// The first `count` lines of `text`, each as wide as it may be, the last ending in "…" when
+// some are left out: text as a device sent it, of any length, kept to a tooltip that leaves
+// the window in sight.
 QString firstLines(const QString &text, int count);

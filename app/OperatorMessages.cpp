@@ -126,7 +126,7 @@ OperatorMessage portFailureMessage(const PortFailure &failure)
     const QString port = label(failure.slot);
     const QString again = pressAgain(port);
     const QString checkCable
-        = QStringLiteral("ケーブルがパソコンと携帯機につながっているか確かめて、") + again;
+        = QStringLiteral("ケーブルがコンピューターと携帯機につながっているか確かめて、") + again;
     OperatorMessage message;
     QStringList details {portLine(failure.slot, failure.device, failure.configured)};
     // A folder named as the port is as much no serial port as any other device.
@@ -167,7 +167,7 @@ OperatorMessage portFailureMessage(const PortFailure &failure)
         details += callAdministrator(portName);
         if (failure.groupMayUse) {
             details << QStringLiteral("このユーザー（%1）をグループ %2 に追加すると、"
-                                      "ログインし直したあとで開けます。")
+                                      "ログインし直したあとで開けるようになります。")
                            .arg(failure.user, failure.group)
                     << QStringLiteral("ログインし直す前に、画面の選んだ項目を書き留めてください。");
         } else {

@@ -74,7 +74,7 @@ void tst_OperatorMessages::portFailures_data()
     const QString byVariable1
         = QStringLiteral("ポート名: /dev/ttyUSB0（環境変数 KELMI_PORT1 の設定）\n");
     const QString checkCable1
-        = QStringLiteral("ケーブルがパソコンと携帯機につながっているか確かめて、\n"
+        = QStringLiteral("ケーブルがコンピューターと携帯機につながっているか確かめて、\n"
                          "もう一度「ポート１」を押してください。\n");
     const QString tellPort = QStringLiteral("直らないときは、管理者に連絡して、\n"
                                             "ポート名とこの理由を伝えてください。");
@@ -95,7 +95,7 @@ void tst_OperatorMessages::portFailures_data()
         << QStringList {QStringLiteral("ポート２が見つかりません。")}
         << QStringLiteral("ポート２が見つかりません。\n"
                           "ポート名: COM2（初期設定）\n"
-                          "ケーブルがパソコンと携帯機につながっているか確かめて、\n"
+                          "ケーブルがコンピューターと携帯機につながっているか確かめて、\n"
                           "もう一度「ポート２」を押してください。\n")
             + tellPort + QStringLiteral("\nこのコンピューターにはシリアルポートが見つかりません。");
 
@@ -146,7 +146,7 @@ void tst_OperatorMessages::portFailures_data()
         << failure << QStringList {QStringLiteral("ポート１を開く権限がありません。")}
         << notPermitted
             + QStringLiteral("このユーザー（operator）をグループ dialout に追加すると、\n"
-                             "ログインし直したあとで開けます。\n"
+                             "ログインし直したあとで開けるようになります。\n"
                              "ログインし直す前に、画面の選んだ項目を書き留めてください。");
     failure.groupMayUse = false;
     QTest::newRow("not permitted, nor is the group")
@@ -299,16 +299,16 @@ void tst_OperatorMessages::lineBreaks_data()
         << QStringLiteral("ポート１が見つかりません。\nポート名: COM1（初期設定）") << 0
         << QStringLiteral("ポート１が見つかりません。\nポート名: COM1（初期設定）");
     QTest::newRow("after the last 、 that fits")
-        << QStringLiteral("ケーブルがパソコンと携帯機につながっているか確かめて、"
+        << QStringLiteral("ケーブルがコンピューターと携帯機につながっているか確かめて、"
                           "もう一度「ポート１」を押してください。")
         << 0
-        << QStringLiteral("ケーブルがパソコンと携帯機につながっているか確かめて、\n"
+        << QStringLiteral("ケーブルがコンピューターと携帯機につながっているか確かめて、\n"
                           "もう一度「ポート１」を押してください。");
     QTest::newRow("no 、: outside the button's name")
-        << QStringLiteral(
-               "携帯機をつないだパソコンのケーブルを確かめてからもう一度「送信データの削除」を押す")
+        << QStringLiteral("携帯機をつないだコンピューターのケーブルを確かめてからもう一度「送信デー"
+                          "タの削除」を押す")
         << 0
-        << QStringLiteral("携帯機をつないだパソコンのケーブルを確かめてからもう一度\n"
+        << QStringLiteral("携帯機をつないだコンピューターのケーブルを確かめてからもう一度\n"
                           "「送信データの削除」を押す");
     QTest::newRow("a path, after a separator")
         << QStringLiteral(

@@ -56,10 +56,11 @@ QString presentPorts(const QStringList &ports)
         + ports.join(QStringLiteral("\n　"));
 }
 
+// Another console that holds the port is found under the program's own name: the staff
+// close its window, where a program they do not know is theirs to end or to report.
 bool isConsole(const QString &program)
 {
-    return program.compare(QLatin1String("kelmi"), Qt::CaseInsensitive) == 0
-        || program.compare(QLatin1String("kelmi.exe"), Qt::CaseInsensitive) == 0;
+    return program == QLatin1String("kelmi");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "FileTip.h"
 
 #include "PlayerFiles.h"
+#include "TextLines.h"
 
 #include <QEvent>
 #include <QWidget>
@@ -26,5 +27,5 @@ bool FileTip::eventFilter(QObject *, QEvent *event)
 
 void FileTip::update()
 {
-    m_button->setToolTip(m_what + playerFileForDisplay(m_slot));
+    m_button->setToolTip(brokenLines(m_what + playerFileForDisplay(m_slot)));
 }

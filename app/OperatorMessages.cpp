@@ -1,6 +1,7 @@
 #include "OperatorMessages.h"
 
 #include "PlayerFiles.h"
+#include "TextLines.h"
 
 namespace {
 
@@ -17,54 +18,56 @@ QString pressAgain(const QString &button)
     return QStringLiteral("もう一度「%1」を押してください。").arg(button);
 }
 
+// What the staff cannot mend themselves (permissions, disks, port names) goes to the
+// administrator, with what to tell: `what` is shown above, the reason in the first lines.
+QString callAdministrator(const QString &what)
+{
+    return QStringLiteral("管理者に連絡して、%1とこの理由を伝えてください。").arg(what);
+}
+
+QString ifNotMended(const QString &what)
+{
+    return QStringLiteral("直らないときは、") + callAdministrator(what);
+}
+
+const QString portName = QStringLiteral("ポート名");
+
 QString sentence(const QString &phrase)
 {
     return phrase + u'。';
 }
 
-// "ポート名: /dev/ttyUSB0（環境変数 KELMI_PORT1 で指定）"
+// "ポート名: /dev/ttyUSB0（環境変数 KELMI_PORT1 の設定）"; "初期設定" holds for COM1 too.
 QString portLine(PlayerSlot slot, const QString &device, bool configured)
 {
     const QString origin = configured
-        ? QStringLiteral("環境変数 %1 で指定").arg(QLatin1String(slotFacts(slot).portVariable))
-        : QStringLiteral("このコンピューターの %1 番目のシリアルポート").arg(int(slot));
-    return QStringLiteral("ポート名: %1（%2）").arg(device, origin);
+        ? QStringLiteral("環境変数 %1 の設定").arg(QLatin1String(slotFacts(slot).portVariable))
+        : QStringLiteral("初期設定");
+    return QStringLiteral("%1: %2（%3）").arg(portName, device, origin);
 }
 
-// Where a missing port may be instead: the ports there are, and how to name another one.
-QString missingPortAdvice(const PortFailure &failure)
+// The ports there are, for the administrator who sets the port's name.
+QString presentPorts(const QStringList &ports)
 {
-    const QString variable = QLatin1String(slotFacts(failure.slot).portVariable);
-    QString advice = QStringLiteral("携帯機のケーブルがつながっているか確かめて、")
-        + pressAgain(label(failure.slot));
-    if (failure.configured) {
-        advice += QStringLiteral("ポート名が違うときは、環境変数 %1 に正しいポート名を設定して、"
-                                 "ケルミを起動し直してください。")
-                      .arg(variable);
-    } else {
-#ifdef Q_OS_WIN
-        advice += QStringLiteral("携帯機を別の COM ポートにつないだときは、デバイス マネージャーで"
-                                 "そのポートの番号を %1 に変えるか、環境変数 %2 にそのポート名を"
-                                 "設定して、ケルミを起動し直してください。")
-                      .arg(failure.device, variable);
-#else
-        advice += QStringLiteral("携帯機を別のポートにつないだときは、環境変数 %1 にそのポート名を"
-                                 "設定して、ケルミを起動し直してください。")
-                      .arg(variable);
-#endif
+    if (ports.isEmpty()) {
+        return QStringLiteral("このコンピューターにはシリアルポートが見つかりません。");
     }
-    if (failure.presentPorts.isEmpty()) {
-        return advice + QStringLiteral("\nこのコンピューターにはシリアルポートが見つかりません。");
-    }
-    return advice + QStringLiteral("\nこのコンピューターで見つかったシリアルポート:\n　")
-        + failure.presentPorts.join(QStringLiteral("\n　"));
+    return QStringLiteral("このコンピューターで見つかったシリアルポート:\n　")
+        + ports.join(QStringLiteral("\n　"));
+}
+
+// Another console that holds the port is found under the program's own name: the staff
+// close its window, where a program they do not know is theirs to end or to report.
+bool isConsole(const QString &program)
+{
+    return program == QLatin1String("kelmi");
 }
 
 } // namespace
 
 QString OperatorMessage::whole() const
 {
-    return headline + u'\n' + details;
+    return brokenLines(headline + u'\n' + details);
 }
 
 QString failureReason(const SystemError &error)
@@ -73,39 +76,39 @@ QString failureReason(const SystemError &error)
     case Kind::NotFound:
         return QStringLiteral("見つかりません");
     case Kind::NoDevice:
-        return QStringLiteral("デバイスがありません");
+        return QStringLiteral("機器が見つかりません");
     case Kind::AccessDenied:
-        return QStringLiteral("アクセスが拒否されました");
+        return QStringLiteral("使う権限がありません");
     case Kind::NotPermitted:
-        return QStringLiteral("この操作は許可されていません");
+        return QStringLiteral("許可されていません");
     case Kind::Busy:
         return QStringLiteral("ほかのプログラムが使用中です");
     case Kind::IoError:
-        return QStringLiteral("入出力エラーが起きました");
+        return QStringLiteral("読み書きに失敗しました");
     case Kind::DiskFull:
         return QStringLiteral("ディスクに空きがありません");
     case Kind::QuotaExceeded:
-        return QStringLiteral("ディスクの使用量の上限に達しました");
+        return QStringLiteral("このユーザーが使えるディスクの容量を超えました");
     case Kind::FileTooLarge:
         return QStringLiteral("ファイルの大きさの上限を超えました");
     case Kind::ReadOnlyDisk:
-        return QStringLiteral("読み取り専用のディスクです");
+        return QStringLiteral("ディスクが読み取り専用です");
     case Kind::IsFolder:
         return QStringLiteral("フォルダーです");
     case Kind::NotFolder:
-        return QStringLiteral("フォルダーではありません");
+        return QStringLiteral("名前の途中がフォルダーではありません");
     case Kind::NameTooLong:
         return QStringLiteral("名前が長すぎます");
     case Kind::LinkLoop:
-        return QStringLiteral("リンクが循環しています");
+        return QStringLiteral("リンクをたどれません");
     case Kind::SettingsRefused:
         return QStringLiteral("通信の設定を受け付けません");
     case Kind::LineLost:
-        return QStringLiteral("回線が切れました");
+        return QStringLiteral("接続が切れました");
     case Kind::NotSerialPort:
         return QStringLiteral("シリアルポートではありません");
     case Kind::FolderGone:
-        return QStringLiteral("ケルミを起動したフォルダーがありません");
+        return QStringLiteral("ケルミを起動したフォルダーがなくなりました");
     case Kind::ReadOnlyFile:
         return QStringLiteral("ファイルが読み取り専用です");
     case Kind::Other:
@@ -116,30 +119,25 @@ QString failureReason(const SystemError &error)
 
 QString portToolTip(PlayerSlot slot, const PlayerPort &port)
 {
-    return portLine(slot, port.device, port.configured);
+    return brokenLines(portLine(slot, port.device, port.configured));
 }
 
 OperatorMessage portFailureMessage(const PortFailure &failure)
 {
     const QString port = label(failure.slot);
     const QString again = pressAgain(port);
+    const QString checkCable
+        = QStringLiteral("ケーブルがコンピューターと携帯機につながっているか確かめて、") + again;
     OperatorMessage message;
     QStringList details {portLine(failure.slot, failure.device, failure.configured)};
-    switch (failure.kind) {
+    // A folder named as the port is as much no serial port as any other device.
+    const bool folder = failure.kind == PortFailure::Other && failure.error.kind == Kind::IsFolder;
+    switch (folder ? PortFailure::NotSerialPort : failure.kind) {
     case PortFailure::Missing:
-        if (!failure.presentPorts.isEmpty()) {
-            message.lines += QStringLiteral("%1が見つかりません（見つかったポート: %2）。")
-                                 .arg(port, failure.presentPorts.join(u'、'));
-        }
         message.headline = QStringLiteral("%1が見つかりません。").arg(port);
-        details += missingPortAdvice(failure);
+        details << checkCable << ifNotMended(portName) << presentPorts(failure.presentPorts);
         break;
     case PortFailure::Held:
-        if (!failure.holderProgram.isEmpty()) {
-            message.lines += QStringLiteral("%1はほかのプログラム（%2）が使用中です。")
-                                 .arg(port, failure.holderProgram);
-        }
-        message.headline = QStringLiteral("%1はほかのプログラムが使用中です。").arg(port);
         if (failure.holderPid != 0) {
             const QString program
                 = failure.holderProgram.isEmpty() ? QStringLiteral("不明") : failure.holderProgram;
@@ -147,42 +145,53 @@ OperatorMessage portFailureMessage(const PortFailure &failure)
                            .arg(program)
                            .arg(failure.holderPid);
         }
-        details
-            += QStringLiteral("そのプログラム（もう一つのケルミのこともあります）を終了してから、")
-            + again;
+        if (isConsole(failure.holderProgram)) {
+            message.headline = QStringLiteral("%1はもう一つのケルミが使用中です。").arg(port);
+            details << QStringLiteral("もう一つのケルミを閉じてから、") + again
+                    << QStringLiteral("見つからないときは、") + callAdministrator(portName);
+            break;
+        }
+        if (!failure.holderProgram.isEmpty()) {
+            message.lines += QStringLiteral("%1はほかのプログラム（%2）が使用中です。")
+                                 .arg(port, failure.holderProgram);
+            details += QStringLiteral("そのプログラムを終了してから、") + again;
+        } else {
+            details += QStringLiteral("もう一つのケルミや通信ソフトなど、ポートを使っている"
+                                      "プログラムを終了してから、")
+                + again;
+        }
+        message.headline = QStringLiteral("%1はほかのプログラムが使用中です。").arg(port);
+        details += QStringLiteral("終了できないときは、") + callAdministrator(portName);
         break;
     case PortFailure::NotPermitted:
         message.headline = QStringLiteral("%1を開く権限がありません。").arg(port);
-        details += failure.groupMayUse
-            ? QStringLiteral("管理者に頼んで、このユーザー（%1）をグループ %2 に追加してもらい、"
-                             "ログインし直してください。")
-                  .arg(failure.user, failure.group)
-            : QStringLiteral(
-                  "このポートはグループ %1 にも読み書きが許されていません。管理者に頼んで、"
-                  "ポートの権限を設定してもらってください。")
-                  .arg(failure.group);
+        details += callAdministrator(portName);
+        if (failure.groupMayUse) {
+            details << QStringLiteral("このユーザー（%1）をグループ %2 に追加すると、"
+                                      "ログインし直したあとで開けるようになります。")
+                           .arg(failure.user, failure.group)
+                    << QStringLiteral("ログインし直す前に、画面の選んだ項目を書き留めてください。");
+        } else {
+            details += QStringLiteral("このポートはグループ %1 にも読み書きが許されていないので、"
+                                      "ポートの権限の設定が必要です。")
+                           .arg(failure.group);
+        }
         break;
     case PortFailure::NotSerialPort:
         message.headline = QStringLiteral("%1はシリアルポートではありません。").arg(port);
-        details
-            += QStringLiteral("環境変数 %1 に、携帯機をつないだシリアルポートのポート名を設定して、"
-                              "ケルミを起動し直してください。")
-                   .arg(QLatin1String(slotFacts(failure.slot).portVariable));
+        details += callAdministrator(portName);
         break;
     case PortFailure::LineLost:
-        message.headline = QStringLiteral("%1の回線が切れました。").arg(port);
-        details += QStringLiteral("受信中にケーブルが抜けたか、変換アダプターが外れました。"
-                                  "つなぎ直してから、")
-            + again;
+        message.headline = QStringLiteral("%1の接続が切れました。").arg(port);
+        details << QStringLiteral("ケーブルが抜けたのかもしれません。")
+                << QStringLiteral("ケーブルをつなぎ直してから、") + again << ifNotMended(portName);
         break;
     case PortFailure::Other: {
         const QString reason = failureReason(failure.error);
         message.headline = QStringLiteral("%1を開けません: %2。").arg(port, reason);
         message.lines += message.headline;
         message.lines += QStringLiteral("%1: %2。").arg(port, reason);
-        details
-            += QStringLiteral("ポート名が正しいか、携帯機のケーブルがつながっているかを確かめて、")
-            + again;
+        details << checkCable << ifNotMended(portName);
         break;
     }
     }
@@ -199,60 +208,54 @@ QString fileFailureMessage(FileOperation operation, PlayerSlot slot, const Syste
     const QString name = playerFileName(slot);
     const QString button = (save ? slotFacts(slot).saveCaption : deleteCaption).toString();
     const QString again = pressAgain(button);
+    const QString where = save ? QStringLiteral("保存先") : QStringLiteral("削除するファイル");
     QString reason = sentence(failureReason(error));
-    QString next = QStringLiteral("直らないときは、管理者に相談してください。");
+    // Most failures are the administrator's to mend; the staff presses the button again then.
+    QStringList next {callAdministrator(where), QStringLiteral("直ったら、") + again};
     switch (error.kind) {
     case Kind::DiskFull:
     case Kind::QuotaExceeded:
-        next = QStringLiteral("不要なファイルを削除して空きを作ってから、") + again;
-        break;
     case Kind::ReadOnlyDisk:
-        next = QStringLiteral(
-            "書き込めるディスクにある対戦フォルダーで、ケルミを起動し直してください。");
         break;
     case Kind::AccessDenied:
         reason = QStringLiteral("このフォルダーに書き込む権限がありません。");
-        next = QStringLiteral("書き込める対戦フォルダーでケルミを起動し直すか、管理者にフォルダーの"
-                              "権限を設定してもらってください。");
         break;
     case Kind::NotPermitted:
         reason = QStringLiteral("ファイルかフォルダーが、変更できないように設定されています。");
-        next = QStringLiteral("管理者に設定を確かめてもらってください。");
-        break;
-    case Kind::Busy:
-        reason = QStringLiteral("ほかのプログラム（対戦プログラムなど）がファイルを使用中です。");
-        next = QStringLiteral("そのプログラムがファイルを閉じてから、") + again;
-        break;
-    case Kind::ReadOnlyFile:
-        next = (save ? QStringLiteral("上書きしてよいときは、")
-                     : QStringLiteral("削除してよいときは、"))
-            + QStringLiteral("ファイルの読み取り専用を外してから、") + again;
         break;
     case Kind::IsFolder:
         reason = QStringLiteral("同じ名前のフォルダーがあります。");
-        next = QStringLiteral("そのフォルダーの名前を変えるか別の場所へ移してから、") + again;
-        break;
-    case Kind::FolderGone:
-        reason = QStringLiteral("ケルミを起動したフォルダーがありません。削除されたか、"
-                                "取り外されたディスクにあります。");
-        next = QStringLiteral("対戦フォルダーでケルミを起動し直してください。");
-        break;
-    case Kind::IoError:
-        reason = QStringLiteral("ディスクの読み書きでエラーが起きました。");
-        next = QStringLiteral("ディスクを確かめてから、") + again;
         break;
     case Kind::NameTooLong:
-        reason = QStringLiteral("フォルダーの場所を表す名前が長すぎます。");
-        next = QStringLiteral(
-            "名前の短いフォルダーを対戦フォルダーにして、ケルミを起動し直してください。");
+        reason = QStringLiteral("保存先の場所を表す名前が長すぎます。");
+        break;
+    case Kind::Busy:
+        reason = QStringLiteral("ほかのプログラム（対戦プログラムなど）がファイルを使用中です。");
+        next = {QStringLiteral("そのプログラムがファイルを使い終わるまで少し待ってから、") + again,
+                ifNotMended(where)};
+        break;
+    case Kind::ReadOnlyFile:
+        next = {(save ? QStringLiteral("上書きしてよいときは、")
+                      : QStringLiteral("削除してよいときは、"))
+                + QStringLiteral("ファイルの読み取り専用を外してから、") + again};
+        break;
+    case Kind::FolderGone:
+        reason += QStringLiteral("\n削除されたか、ディスクが取り外されたのかもしれません。");
+        next = {QStringLiteral("画面の選んだ項目を書き留めてから、"
+                               "対戦フォルダーでケルミを起動し直してください。"),
+                QStringLiteral("対戦フォルダーが見つからないときは、") + callAdministrator(where)};
+        break;
+    case Kind::IoError:
+        reason = QStringLiteral("ディスクへの読み書きに失敗しました。");
+        next = {again, ifNotMended(where)};
         break;
     default:
-        next = again + next;
+        next = {again, ifNotMended(where)};
         break;
     }
     const QString headline = save ? QStringLiteral("%1 を保存できませんでした。")
                                   : QStringLiteral("%1 を削除できませんでした。");
-    const QString where = save ? QStringLiteral("保存先: ") : QStringLiteral("ファイル: ");
-    return QStringList {headline.arg(name), reason, next, where + playerFileForDisplay(slot)}.join(
-        u'\n');
+    return brokenLines(QStringList {headline.arg(name), reason, next.join(u'\n'),
+                                    where + QStringLiteral(": ") + playerFileForDisplay(slot)}
+                           .join(u'\n'));
 }

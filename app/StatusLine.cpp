@@ -1,10 +1,13 @@
 #include "StatusLine.h"
 
 #include "OperatorMessages.h"
+#include "TextLines.h"
 
 #include <algorithm>
 
 namespace {
+
+const int receivedTipLines = 4;
 
 // Unicode's control pictures (␀ ␍ ␊ … ␡) in place of control characters, which would
 // break the line, end it or show as nothing.
@@ -59,7 +62,9 @@ void StatusLine::showMessage(const OperatorMessage &message)
 void StatusLine::showReceived(const QString &text)
 {
     const QString shown = withVisibleControls(text);
-    showLine(shown, shown);
+    // A device that floods the line sends thousands of characters: the tooltip shows the
+    // first of them, enough to tell what came, and leaves the window in sight.
+    showLine(shown, firstLines(shown, receivedTipLines));
 }
 
 void StatusLine::showLine(const QString &line, const QString &whole)

@@ -17,7 +17,7 @@ public:
     // A failure: the fullest of its lines that fits, the whole message in the tooltip.
     void showMessage(const OperatorMessage &message);
     // Text as received, every character of it, line breaks and other control characters
-    // as visible symbols; the tooltip shows it the same way.
+    // as visible symbols; the tooltip shows its first lines the same way.
     void showReceived(const QString &text);
 
 private:

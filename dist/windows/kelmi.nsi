@@ -55,7 +55,7 @@ InstallDir "$PROGRAMFILES64\kelmi"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 VIProductVersion "${VERSION}.0.0"
 VIAddVersionKey /LANG=1041 "ProductName" "kelmi"
-VIAddVersionKey /LANG=1041 "FileDescription" "ケルミ セットアップ"
+VIAddVersionKey /LANG=1041 "FileDescription" "ケルミ インストーラー"
 VIAddVersionKey /LANG=1041 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1041 "LegalCopyright" "Copyright (c) 2026 The kelmi developers"
 
@@ -279,7 +279,7 @@ FunctionEnd
 !define MUI_ICON "kelmi.ico"
 !define MUI_UNICON "kelmi.ico"
 !define MUI_ABORTWARNING
-!define MUI_ABORTWARNING_TEXT "ケルミのセットアップをやめますか？"
+!define MUI_ABORTWARNING_TEXT "ケルミのインストールをやめますか？"
 !define MUI_UNABORTWARNING
 !define MUI_UNABORTWARNING_TEXT "ケルミのアンインストールをやめますか？"
 
@@ -304,13 +304,13 @@ FunctionEnd
 !define MUI_PAGE_HEADER_TEXT "インストール"
 !define MUI_PAGE_HEADER_SUBTEXT "ケルミをインストールしています。しばらくお待ちください。"
 !define MUI_INSTFILESPAGE_FINISHHEADER_TEXT "インストールの完了"
-!define MUI_INSTFILESPAGE_FINISHHEADER_SUBTEXT "インストールに成功しました。"
+!define MUI_INSTFILESPAGE_FINISHHEADER_SUBTEXT "インストールが完了しました。"
 !define MUI_INSTFILESPAGE_ABORTHEADER_TEXT "インストールの中止"
 !define MUI_INSTFILESPAGE_ABORTHEADER_SUBTEXT "インストールは完了していません。"
 !insertmacro MUI_PAGE_INSTFILES
 
 !define MUI_FINISHPAGE_TITLE "ケルミのインストールが完了しました"
-!define MUI_FINISHPAGE_TEXT "スタートメニューの「ケルミ」から起動してください。「データ１送信」「データ２送信」を押すと、次の対戦フォルダーの player1.dat と player2.dat に保存されます。$\r$\n$\r$\n$MatchFolder$\r$\n$\r$\n使い方は、スタートメニューの「ケルミ」にある「${GUIDE}」で読めます。$\r$\n$\r$\n「完了」を押すと、セットアップを閉じます。"
+!define MUI_FINISHPAGE_TEXT "スタートメニューの「ケルミ」から起動してください。「データ１送信」「データ２送信」を押すと、player1.dat と player2.dat が、インストールのときに選んだ対戦フォルダーに保存されます。$\r$\n$\r$\n対戦フォルダー: $MatchFolder$\r$\n$\r$\n使い方は、スタートメニューの「ケルミ」にある「${GUIDE}」で読めます。$\r$\n$\r$\n「完了」を押すと、インストーラーを閉じます。"
 !insertmacro MUI_PAGE_FINISH
 
 !define MUI_PAGE_HEADER_TEXT "ケルミのアンインストール"
@@ -323,7 +323,7 @@ FunctionEnd
 !define MUI_PAGE_HEADER_SUBTEXT "ケルミをアンインストールしています。しばらくお待ちください。"
 !define MUI_PAGE_CUSTOMFUNCTION_SHOW un.RestoreUninstallButton
 !define MUI_INSTFILESPAGE_FINISHHEADER_TEXT "アンインストールの完了"
-!define MUI_INSTFILESPAGE_FINISHHEADER_SUBTEXT "アンインストールに成功しました。"
+!define MUI_INSTFILESPAGE_FINISHHEADER_SUBTEXT "アンインストールが完了しました。"
 ; (The installer's page leaves its abort texts defined: MUI forgets to unset them.)
 !define /redef MUI_INSTFILESPAGE_ABORTHEADER_TEXT "アンインストールの中止"
 !define /redef MUI_INSTFILESPAGE_ABORTHEADER_SUBTEXT "アンインストールは完了していません。"

@@ -35,6 +35,7 @@ private Q_SLOTS:
     void typedTextKeptWhereNothingIsSet_data();
     void typedTextKeptWhereNothingIsSet();
     void twentyBytesWaitingAtFirstPoll();
+    void floodKeepsTheTooltipShort();
     void bytesInPieces();
     void bytesAfterTheReadAreLeft();
     void sixteenBytesThenAbort();
@@ -201,6 +202,22 @@ void tst_Form1Reception::twentyBytesWaitingAtFirstPoll()
     QTest::mouseClick(m_console->button(1), Qt::LeftButton);
     QCOMPARE(m_console->label(7)->text(), QString::fromLatin1(sent));
     QCOMPARE(m_console->listIndexes(), (QList<int> {0, 1, 5, -1, -1, -1, -1, -1}));
+}
+
+// A device that floods the line: the status line's tooltip shows the first of it, a few
+// lines that leave the window in sight.
+void tst_Form1Reception::floodKeepsTheTooltipShort()
+{
+    const QByteArray sent = kind0Text + QByteArray(4095 - kind0Text.size(), 'x');
+    during({[&] {
+        QVERIFY(m_line1->deliver(sent));
+    }});
+    QTest::mouseClick(m_console->button(1), Qt::LeftButton);
+    QCOMPARE(m_console->listIndexes(), (QList<int> {0, 1, 5, -1, -1, -1, -1, -1}));
+    const QString tip = m_console->label(7)->toolTip();
+    QVERIFY2(tip.startsWith(QString::fromLatin1(kind0Text)), qPrintable(tip));
+    QVERIFY2(tip.endsWith(u'…'), qPrintable(tip));
+    QCOMPARE(tip.count(u'\n'), 3);
 }
 
 void tst_Form1Reception::bytesInPieces()

@@ -427,7 +427,9 @@ ConsoleModel::State tst_Soak::consoleState() const
     for (int n = 1; n <= 7; ++n) {
         state.buttons[n - 1] = m_console->button(n)->isEnabled();
     }
-    state.label = m_console->label(7)->toolTip();
+    // The whole text, which the tooltip shows on lines of its own width (received text holds
+    // no line break of its own: it shows as ␊).
+    state.label = m_console->label(7)->toolTip().remove(u'\n');
     for (int slot = 1; slot <= 2; ++slot) {
         QFile file(fileName(slot));
         if (QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly)) {

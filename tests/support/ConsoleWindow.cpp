@@ -111,10 +111,10 @@ QString ConsoleWindow::statusProblem() const
     if (width > status->contentsRect().width()) {
         return QStringLiteral("\"%1\" is %2 pixels wide").arg(text).arg(width);
     }
-    // Cut, it is the start of the tooltip's first line (a shorter form of a message shows
-    // whole).
-    const QString firstLine = status->toolTip().section(u'\n', 0, 0);
-    if (text.endsWith(u'…') && !firstLine.startsWith(text.chopped(1))) {
+    // Cut, it is the start of the tooltip's first sentence, which the tooltip may show on
+    // several lines (a shorter form of a message shows whole).
+    const QString tip = QString(status->toolTip()).remove(u'\n');
+    if (text.endsWith(u'…') && !tip.startsWith(text.chopped(1))) {
         return QStringLiteral("\"%1\" is not the start of \"%2\"").arg(text, status->toolTip());
     }
     return QString();

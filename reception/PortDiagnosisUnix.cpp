@@ -3,8 +3,10 @@
 #include "SerialDeviceUnix.h"
 #include "SerialLocksUnix.h"
 #include "SerialPortList.h"
+#include "SerialPortListUnix.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <grp.h>
@@ -39,8 +41,14 @@ PortFailure failure(PortFailure::Kind kind, const SystemError &error)
 PortFailure diagnoseOpenFailure(const QString &path, const SystemError &error)
 {
     struct stat device = {};
-    if (::stat(QFile::encodeName(path).constData(), &device) != 0
-        && (errno == ENOENT || errno == ENOTDIR)) {
+    const bool absent = ::stat(QFile::encodeName(path).constData(), &device) != 0
+        && (errno == ENOENT || errno == ENOTDIR);
+    // A machine's own port without a UART behind it is a name with no port, as is a pulled
+    // PCI card's, whose node stays.
+    const QString name = QFileInfo(serialDevicePath(path)).fileName();
+    if (absent
+        || (name.startsWith(QLatin1String("ttyS"))
+            && !hasUart(QStringLiteral("/sys/class/tty"), name))) {
         PortFailure missing = failure(PortFailure::Missing, error);
         missing.presentPorts = presentSerialPorts();
         return missing;

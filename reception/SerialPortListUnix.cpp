@@ -17,6 +17,12 @@ bool isCharacterDevice(const QString &path)
 
 } // namespace
 
+bool hasUart(const QString &ttyClass, const QString &name)
+{
+    QFile type(QDir(ttyClass).filePath(name + QStringLiteral("/type")));
+    return type.open(QIODevice::ReadOnly) && type.readAll().trimmed() != "0";
+}
+
 QStringList presentSerialPorts(const QString &devices, const QString &ttyClass)
 {
     const QDir folder(devices);
@@ -36,11 +42,8 @@ QStringList presentSerialPorts(const QString &devices, const QString &ttyClass)
         return true;
     };
     add(folder, {QStringLiteral("ttyUSB*"), QStringLiteral("ttyACM*")}, any);
-    // Linux makes ttyS0 to ttyS31 whether or not a port is there; a missing port's type is 0.
-    add(folder, {QStringLiteral("ttyS*")}, [&](const QString &name) {
-        QFile type(QDir(ttyClass).filePath(name + QStringLiteral("/type")));
-        return type.open(QIODevice::ReadOnly) && type.readAll().trimmed() != "0";
-    });
+    add(folder, {QStringLiteral("ttyS*")},
+        [&](const QString &name) { return hasUart(ttyClass, name); });
     add(QDir(folder.filePath(QStringLiteral("serial/by-id"))), {QStringLiteral("*")}, any);
     return ports;
 }

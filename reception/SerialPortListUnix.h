@@ -8,3 +8,8 @@
 // the adapters' lasting names (serial/by-id/*), which stay the same whatever number an
 // adapter gets. Only names that lead to a character device count.
 QStringList presentSerialPorts(const QString &devices, const QString &ttyClass);
+
+// Whether the machine's own port `name` (ttyS*) below `ttyClass` has a UART: Linux makes
+// ttyS0 to ttyS31 whether or not a port is there, and a missing one's type is 0 (as is a
+// pulled PCI card's, whose node stays).
+bool hasUart(const QString &ttyClass, const QString &name);

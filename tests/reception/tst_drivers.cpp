@@ -37,10 +37,6 @@ const QString adapterById
 const QString uartPath = QStringLiteral("/dev/ttyS0");
 const QString pciUartPath = QStringLiteral("/dev/ttyS2");
 const QByteArray transmission = "1C5ABCDEFGHIJKLMN";
-// Known today: the console opens such a node, its TCGETS fails with EIO, and the diagnosis
-// calls the name no serial port, where the machine's list of ports leaves it out.
-const char uartGoneReported[] = "a ttyS node without a UART (type 0) is reported as no serial "
-                                "port (TCGETS: EIO) rather than as missing";
 
 // The driver of the tty behind a device name, as sysfs tells it.
 QString driverOf(const QString &path)
@@ -431,7 +427,6 @@ void TestDrivers::pulledDuringWait()
                             .arg(wallIdle / 1'000'000)));
     QVERIFY(!listedWhileAway);
     QCOMPARE(whileAway.kind, Kind::Failed);
-    QEXPECT_FAIL("8250: PCI card pulled and put back", uartGoneReported, Continue);
     QCOMPARE(whileAway.failure.kind, PortFailure::Missing);
     QVERIFY2(putBack, qPrintable(port + QStringLiteral(" did not come back")));
 
@@ -504,7 +499,6 @@ void TestDrivers::missingPortListsPresentOnes()
 
     QCOMPARE(outcome.kind, Kind::Failed);
     QCOMPARE(outcome.failure.device, port);
-    QEXPECT_FAIL("8250: unused ttyS3 missing, ttyS0 listed", uartGoneReported, Abort);
     QCOMPARE(outcome.failure.kind, PortFailure::Missing);
     QVERIFY2(outcome.failure.presentPorts.contains(listed),
              qPrintable(outcome.failure.presentPorts.join(QLatin1Char(' '))));

@@ -162,14 +162,6 @@ OperatorMessage portFailureMessage(const PortFailure &failure)
                   "ポートの権限を設定してもらってください。")
                   .arg(failure.group);
         break;
-    case PortFailure::StaleLock:
-        message.headline = QStringLiteral("%1のロックファイルが残っています。").arg(port);
-        details += QStringLiteral("ロックファイル: %1").arg(failure.lockFile);
-        details += QStringLiteral("前にポートを使ったほかのユーザーのプログラムが残したもので、"
-                                  "このユーザーには削除できません。管理者に頼んでこのファイルを"
-                                  "削除してもらってから、")
-            + again;
-        break;
     case PortFailure::NotSerialPort:
         message.headline = QStringLiteral("%1はシリアルポートではありません。").arg(port);
         details

@@ -14,16 +14,6 @@ SystemError SystemError::fromCode(int code)
     return {Other, code, qt_error_string(code)};
 }
 
-SystemError SystemError::fromText(const QString &text)
-{
-    for (const KnownFailure &failure : knownFailures()) {
-        if (qt_error_string(failure.code) == text) {
-            return {failure.kind, failure.code, text};
-        }
-    }
-    return {Other, 0, text};
-}
-
 SystemError SystemError::of(Kind kind)
 {
     return {kind, 0, QString()};

@@ -38,9 +38,6 @@ struct SystemError
 
     // The failure with this code, in the system's words.
     static SystemError fromCode(int code);
-    // Qt reports some failures as text only (QSerialPort): the failure whose system words
-    // these are, or the text alone (Other, code 0) when it is none the console knows.
-    static SystemError fromText(const QString &text);
     // A failure that the console finds itself.
     static SystemError of(Kind kind);
 

@@ -14,7 +14,6 @@ struct PortFailure
         Missing, // no device of that name
         Held, // another program, or another console, has it open
         NotPermitted, // this user may not open it
-        StaleLock, // a lock file left by a program of another user, which this one cannot take
         NotSerialPort, // the name is no serial port
         LineLost, // the line went away during the wait
         Other, // any other failure: `error` says why
@@ -30,7 +29,6 @@ struct PortFailure
     QString user; // NotPermitted: this user
     QString group; // NotPermitted: the device's group
     bool groupMayUse = false; // NotPermitted: that group may read and write the device
-    QString lockFile; // StaleLock
     QStringList presentPorts; // Missing: the serial ports this machine has now
 
     bool operator==(const PortFailure &) const = default;

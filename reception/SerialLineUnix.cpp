@@ -1,134 +1,154 @@
 #include "SerialLine.h"
 
-#include "LineSettingsUnix.h"
+#include "LineSettings.h"
 #include "SerialDeviceUnix.h"
 
-#include <QSerialPort>
+#include <QSocketNotifier>
 
 #include <cerrno>
-#include <cstdlib>
 #include <poll.h>
-#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
 
-#include <set>
-
-struct SerialLine::Private
-{
-    Private() { lines().insert(this); }
-    ~Private() { lines().erase(this); }
-    Private(const Private &) = delete;
-    Private &operator=(const Private &) = delete;
-
-    // Every line there is, so that exit() closes the open ones: Qt ends the program with
-    // exit() when its connection to the display breaks (a logout during a wait), and a port
-    // left open leaves its lock file behind, which keeps another user's console off the device.
-    static std::set<Private *> &lines()
-    {
-        static std::set<Private *> all;
-        static const bool closedAtExit = std::atexit(closeOpenLines) == 0;
-        Q_UNUSED(closedAtExit);
-        return all;
-    }
-    static void closeOpenLines()
-    {
-        for (Private *line : lines()) {
-            if (line->port.isOpen()) {
-                line->port.close();
-            }
-        }
-    }
-
-    QSerialPort port;
-    SystemError error;
-};
+#include <memory>
+#include <utility>
 
 namespace {
 
-// Why the open port failed. A line that hung up (cable or adapter pulled, far end gone)
-// reads as end of file, and the port's error text then is a stale one from some earlier
-// call, so it is named for what it is instead.
-SystemError lineFailure(QSerialPort &port)
+static_assert(LineSettings::baudRate == 9600 && LineSettings::dataBits == 8
+                  && LineSettings::stopBits == 1,
+              "the terminal settings below spell out 9600 8N1");
+
+// Raw bytes at 9600 8N1, no flow control of either kind, and the modem lines ignored
+// (CLOCAL), so that an adapter without them still talks. VMIN 1 makes a read of an empty
+// line fail with EAGAIN, so that a read of nothing (end of file) means the line hung up.
+bool applyLineSettings(int fd)
 {
-    pollfd descriptor {int(port.handle()), POLLIN, 0};
-    if (descriptor.fd >= 0 && ::poll(&descriptor, 1, 0) == 1 && (descriptor.revents & POLLHUP)) {
-        return SystemError::fromCode(EPIPE);
+    termios line = {};
+    if (::tcgetattr(fd, &line) != 0) {
+        return false;
     }
-    return SystemError::fromText(port.errorString());
+    ::cfmakeraw(&line);
+    line.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    line.c_cflag |= CS8 | CLOCAL | CREAD;
+    line.c_iflag &= ~(IXON | IXOFF | IXANY);
+    line.c_cc[VMIN] = 1;
+    line.c_cc[VTIME] = 0;
+    return ::cfsetispeed(&line, B9600) == 0 && ::cfsetospeed(&line, B9600) == 0
+        && ::tcsetattr(fd, TCSANOW, &line) == 0;
+}
+
+// A line that hung up (an adapter pulled: end of file; a pseudo-terminal's far end gone: EIO)
+// has no error code of its own: it is reported as EPIPE, the far end gone.
+int hangUpAsLost(int error)
+{
+    return error == 0 || error == EIO ? EPIPE : error;
 }
 
 } // namespace
+
+struct SerialLine::Private
+{
+    int fd = -1;
+    QSocketNotifier arrivals {QSocketNotifier::Read};
+    QByteArray received; // read off the device, not taken yet
+    SystemError error;
+
+    // The open line failed with `code`: it closes and says so, once.
+    void fail(SerialLine *line, int code)
+    {
+        error = SystemError::fromCode(hangUpAsLost(code));
+        line->close();
+        Q_EMIT line->failed();
+    }
+};
 
 SerialLine::SerialLine(QObject *parent)
     : QObject(parent)
     , d(std::make_unique<Private>())
 {
-    connect(&d->port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
-        // Every open reports NoError; a dead line keeps reporting errors until it is closed.
-        if (e == QSerialPort::NoError || !d->port.isOpen()) {
-            return;
-        }
-        d->error = lineFailure(d->port);
-        d->port.close();
-        Q_EMIT failed();
-    });
+    connect(&d->arrivals, &QSocketNotifier::activated, this, [this] { bytesAvailable(); });
 }
 
 SerialLine::~SerialLine()
 {
-    // The port closes without reporting anything to a half-destroyed line.
-    d->port.disconnect(this);
+    // Closes without reporting anything to a half-destroyed line.
+    close();
 }
 
 bool SerialLine::open(const QString &name)
 {
-    // Locked and opened by the device's own path, so that a second console on another name
-    // of it finds it held; left alone when another program holds it exclusive.
-    SerialDevice device(name);
-    if (const int error = device.probe(); error == EBUSY) {
-        d->error = SystemError::fromCode(error);
+    close();
+    d->fd = openSerialDevice(name);
+    if (d->fd < 0 || !applyLineSettings(d->fd) || ::tcflush(d->fd, TCIFLUSH) != 0) {
+        d->error = SystemError::fromCode(errno);
+        close();
         return false;
     }
-    d->port.setPortName(device.path());
-    applyLineSettings(d->port);
-    if (!d->port.open(QIODevice::ReadWrite)) {
-        d->error = SystemError::fromText(d->port.errorString());
-        return false;
-    }
-    // QSerialPort also makes the device exclusive (TIOCEXCL) until it closes it. A console
-    // that is killed never closes it, and while anything else keeps the device open (the
-    // other end of a rehearsal's socat) the flag stays and the next console, run by the
-    // same user, is refused. The lock file QSerialPort writes keeps other consoles out as
-    // well, and a killed console's lock is taken over as stale.
-    ::ioctl(int(d->port.handle()), TIOCNXCL);
-    d->port.clear(QSerialPort::Input);
+    // Bytes, and a hang-up, wake the wait; they are read as they come.
+    d->arrivals.setSocket(d->fd);
+    d->arrivals.setEnabled(true);
     return true;
 }
 
 bool SerialLine::isOpen() const
 {
-    return d->port.isOpen();
+    return d->fd >= 0;
 }
 
 bool SerialLine::write(const QByteArray &bytes)
 {
-    return d->port.write(bytes) == bytes.size() && d->port.flush();
+    int error = isOpen() ? 0 : EBADF;
+    for (qsizetype sent = 0; sent < bytes.size() && !error;) {
+        const ssize_t written
+            = ::write(d->fd, bytes.constData() + sent, size_t(bytes.size() - sent));
+        pollfd writable {d->fd, POLLOUT, 0};
+        if (written > 0) {
+            sent += written;
+        } else if (errno == EAGAIN) {
+            error = ::poll(&writable, 1, 1000) == 1 ? 0 : EAGAIN;
+        } else if (errno != EINTR) {
+            error = errno;
+        }
+    }
+    if (!error && ::tcdrain(d->fd) != 0) {
+        error = errno;
+    }
+    if (error && isOpen()) {
+        d->fail(this, error);
+    }
+    return !error;
 }
 
 qint64 SerialLine::bytesAvailable()
 {
-    return d->port.bytesAvailable();
+    char chunk[4096];
+    while (isOpen()) {
+        const ssize_t count = ::read(d->fd, chunk, sizeof chunk);
+        if (count > 0) {
+            d->received.append(chunk, count);
+        } else if (count < 0 && errno == EAGAIN) {
+            return d->received.size();
+        } else if (count == 0 || errno != EINTR) {
+            d->fail(this, count == 0 ? 0 : errno);
+        }
+    }
+    return 0;
 }
 
 QByteArray SerialLine::readAll()
 {
-    return d->port.readAll();
+    bytesAvailable();
+    return std::exchange(d->received, QByteArray());
 }
 
 void SerialLine::close()
 {
-    // Closing a closed port would itself report an error.
-    if (d->port.isOpen()) {
-        d->port.close();
+    d->arrivals.setEnabled(false);
+    d->received.clear();
+    if (d->fd >= 0) {
+        // Lets the device go, and with it the console's lock.
+        ::close(std::exchange(d->fd, -1));
     }
 }
 

@@ -358,7 +358,7 @@ void tst_Form1Reception::portThatCannotOpen_data()
     QTest::newRow("held by another program") << QStringLiteral("held") << PortFailure::Held;
 #else
     QTest::newRow("missing") << QStringLiteral("/nonexistent/ttyKELMI") << PortFailure::Missing;
-    QTest::newRow("directory") << QStringLiteral("/") << PortFailure::Other;
+    QTest::newRow("directory") << QStringLiteral("/") << PortFailure::NotSerialPort;
     QTest::newRow("held by another program") << QStringLiteral("held") << PortFailure::Held;
     // A name as long as an adapter's lasting name, which no status line holds whole.
     QTest::newRow("no serial port, by a long name")

@@ -117,16 +117,6 @@ void tst_OperatorMessages::portFailures_data()
             + QStringLiteral("このポートはグループ dialout にも読み書きが許されていません。"
                              "管理者に頼んで、ポートの権限を設定してもらってください。");
 
-    failure = port(PortFailure::StaleLock, two, QStringLiteral("/dev/ttyS1"), false);
-    failure.lockFile = QStringLiteral("/run/lock/LCK..ttyS1");
-    QTest::newRow("a stale lock of another user")
-        << failure << QStringList {QStringLiteral("ポート２のロックファイルが残っています。")}
-        << QStringLiteral(
-               "ポート名: /dev/ttyS1（このコンピューターの 2 番目のシリアルポート）\n"
-               "ロックファイル: /run/lock/LCK..ttyS1\n"
-               "前にポートを使ったほかのユーザーのプログラムが残したもので、このユーザーには"
-               "削除できません。管理者に頼んでこのファイルを削除してもらってから、"
-               "もう一度「ポート２」を押してください。");
     QTest::newRow("no serial port")
         << port(PortFailure::NotSerialPort, one, QStringLiteral("/dev/null"), true)
         << QStringList {QStringLiteral("ポート１はシリアルポートではありません。")}

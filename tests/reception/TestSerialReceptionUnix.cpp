@@ -6,6 +6,7 @@
 #include "SerialLocksUnix.h"
 #include "SerialPortListUnix.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -20,6 +21,25 @@
 #include <unistd.h>
 
 #include <utility>
+
+namespace {
+
+// The lock file of a device as Qt's serial port names it: "LCK.." and its name below /dev
+// ("LCK..pts_3"), or as minicom does, after its last part ("LCK..3").
+QString lockFileOf(const QString &device, bool asMinicom = false)
+{
+    return QStringLiteral("/var/lock/LCK..")
+        + (asMinicom ? QFileInfo(device).fileName()
+                     : QString(device).remove(0, 5).replace(u'/', u'_'));
+}
+
+bool writeLockFile(const QString &lock, const QByteArray &text)
+{
+    QFile written(lock);
+    return written.open(QIODevice::WriteOnly) && written.write(text) == text.size();
+}
+
+} // namespace
 
 // Linux's own ways to refuse a port besides those every platform has: device permissions,
 // exclusive devices, lock files.
@@ -41,8 +61,8 @@ private Q_SLOTS:
     void presentPorts();
     void portOpenedByAnotherUser_data();
     void portOpenedByAnotherUser();
-    void killedConsoleLeavesPortUsable_data();
-    void killedConsoleLeavesPortUsable();
+    void endedHolderLeavesPortUsable_data();
+    void endedHolderLeavesPortUsable();
 
 private:
     int m_exclusiveHolder = -1;
@@ -84,8 +104,8 @@ void TestSerialReceptionUnix::addOpenFailureRows()
     const SystemError::Kind any = SystemError::Other;
     for (int port : {1, 2}) {
         QTest::addRow("port %d, a directory", port)
-            << port << QStringLiteral("directory") << PortFailure::Other << SystemError::IsFolder
-            << QString();
+            << port << QStringLiteral("directory") << PortFailure::NotSerialPort
+            << SystemError::IsFolder << QString();
     }
     // A device name with a file where a folder should be, such as a stray trailing slash.
     QTest::newRow("port 1, a name below a file")
@@ -174,15 +194,15 @@ void TestSerialReceptionUnix::portOpenedByAnotherUser_data()
     QTest::addColumn<int>("mode"); // of the device file
     QTest::addColumn<QByteArray>("group"); // of the device file: a name, or a number without one
     // "exclusive": another program holds the device without a lock file; "console": this test
-    // holds it as root through the console's own serial line, lock file and all ("console,
-    // umask 077": a lock file that others may not read); empty: nobody
+    // holds it as root through the console's own serial line; "umask 077": the lock file below
+    // is one that others may not read; "minicom": it is named as minicom names it; empty: nobody
     QTest::addColumn<QString>("holder");
     // A lock file that a program of root wrote, {pid} standing for this test's PID; empty: none
     QTest::addColumn<QByteArray>("lockText");
     QTest::addColumn<PortFailure::Kind>("kind");
     QTest::addColumn<bool>("groupMayUse"); // NotPermitted
-    QTest::addColumn<QString>("holderProgram"); // Held, StaleLock
-    QTest::addColumn<QString>("holderPid"); // Held, StaleLock; {pid}: this test's; empty: none
+    QTest::addColumn<QString>("holderProgram"); // Held
+    QTest::addColumn<QString>("holderPid"); // Held; {pid}: this test's; empty: none
 
     const QByteArray none;
     const auto notPermitted = [](const char *name, int port, int mode, const char *group,
@@ -199,24 +219,21 @@ void TestSerialReceptionUnix::portOpenedByAnotherUser_data()
     notPermitted("port 2, group dialout may open it", 2, 0660, "dialout", true);
     held("port 1, held exclusively by a program without a lock file", 1,
          QStringLiteral("exclusive"), none, PortFailure::Held, QString(), QString());
-    // A PID that no process has: Linux keeps PIDs below 2^22.
-    held("port 2, a stale lock of another user", 2, QString(), "4194999\nminicom\n",
-         PortFailure::StaleLock, QStringLiteral("minicom"), QStringLiteral("4194999"));
-    // 2^32, which a 32-bit process ID would take for process 0: this process's own group.
-    held("port 1, a lock of another user whose PID is no process ID", 1, QString(),
-         "4294967296\nminicom\n", PortFailure::StaleLock, QStringLiteral("minicom"),
-         QStringLiteral("4294967296"));
     notPermitted("port 1, group dialout may only read it", 1, 0640, "dialout", false);
     // Made on another system, or the group was removed since.
     notPermitted("port 2, a group without a name may open it", 2, 0660, "4242424", true);
     // The console may not signal root's process (EPERM), yet it runs.
     held("port 2, held by a console of another user", 2, QStringLiteral("console"), none,
          PortFailure::Held, QStringLiteral("tst_serialreception"), QStringLiteral("{pid}"));
-    held("port 1, held by a console of another user with umask 077", 1,
-         QStringLiteral("console, umask 077"), none, PortFailure::Held, QString(), QString());
-    // minicom pads the PID and names no program.
-    held("port 1, held by another user's program that gives its PID alone", 1, QString(),
-         "      {pid}\n", PortFailure::Held, QString(), QStringLiteral("{pid}"));
+    held("port 1, a lock file of another user's program that others may not read", 1,
+         QStringLiteral("umask 077"), "{pid}\nminicom\n", PortFailure::Held, QString(), QString());
+    // minicom pads the PID and names no program: the process's own name tells it.
+    held("port 1, held by another user's program that gives its PID alone", 1,
+         QStringLiteral("minicom"), "      {pid}\n", PortFailure::Held,
+         QStringLiteral("tst_serialreception"), QStringLiteral("{pid}"));
+    held("port 2, held by a program whose lock file is named as Qt names it", 2, QString(),
+         "{pid}\nkelmi-device\n", PortFailure::Held, QStringLiteral("kelmi-device"),
+         QStringLiteral("{pid}"));
 }
 
 void TestSerialReceptionUnix::portOpenedByAnotherUser()
@@ -251,24 +268,15 @@ void TestSerialReceptionUnix::portOpenedByAnotherUser()
         exclusiveHolder = ::open(device.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
         QVERIFY(exclusiveHolder >= 0);
         QCOMPARE(::ioctl(exclusiveHolder, TIOCEXCL), 0);
-    } else if (holder.startsWith(QLatin1String("console"))) {
-        // Run with umask 077, the console leaves a lock file that no other user may read.
-        const mode_t previousMask
-            = ::umask(holder.endsWith(QLatin1String("umask 077")) ? 077 : 022);
-        const bool opened = rootsLine.open(path);
-        ::umask(previousMask);
-        QVERIFY2(opened, qPrintable(rootsLine.error().text));
+    } else if (holder == QLatin1String("console")) {
+        QVERIFY2(rootsLine.open(path), qPrintable(rootsLine.error().text));
     }
-
-    // As another serial program names its lock: "LCK.." and the device's name below /dev.
-    const QString lock = QStringLiteral("/var/lock/LCK..") + path.mid(5).replace(u'/', u'_');
     const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
-    if (!lockText.isEmpty()) {
-        QFile written(lock);
-        QVERIFY(written.open(QIODevice::WriteOnly)
-                && written.write(lockText.replace("{pid}", pid)) > 0);
+    const QString lock = lockFileOf(path, holder == QLatin1String("minicom"));
+    QVERIFY(lockText.isEmpty() || writeLockFile(lock, lockText.replace("{pid}", pid)));
+    if (holder == QLatin1String("umask 077")) {
+        QVERIFY(QFile::setPermissions(lock, QFile::ReadOwner | QFile::WriteOwner));
     }
-    const QString lockFile = QFileInfo(lock).canonicalFilePath(); // /run/lock/LCK..pts_3
 
     ConsoleProcess console;
     const QByteArray outcome = console.start(
@@ -297,29 +305,47 @@ void TestSerialReceptionUnix::portOpenedByAnotherUser()
         expected.group = QString::fromLatin1(group);
         expected.groupMayUse = groupMayUse;
     }
-    if (kind == PortFailure::StaleLock) {
-        expected.lockFile = lockFile;
-    }
     QCOMPARE(*failure, expected);
 }
 
-void TestSerialReceptionUnix::killedConsoleLeavesPortUsable_data()
+void TestSerialReceptionUnix::endedHolderLeavesPortUsable_data()
 {
     QTest::addColumn<int>("portNumber");
-    // How the console ends during its wait: a signal, or 0 for its display going away.
+    // How a console of root ends during its wait: a signal, 0 for its display going away, or
+    // -1 for no console at all.
     QTest::addColumn<int>("ending");
-    QTest::newRow("port 1") << 1 << SIGKILL;
-    QTest::newRow("port 2") << 2 << SIGKILL;
-    QTest::newRow("port 1, SIGTERM") << 1 << SIGTERM;
-    QTest::newRow("port 2, SIGHUP, its terminal closed") << 2 << SIGHUP;
-    QTest::newRow("port 1, SIGINT, Ctrl+C") << 1 << SIGINT;
-    QTest::newRow("port 2, its X server gone, as at a logout") << 2 << 0;
+    // A lock file that another user's program left behind ({pid}: this test's PID, a process
+    // that runs), and whether it was written before the machine last started.
+    QTest::addColumn<QByteArray>("lockText");
+    QTest::addColumn<bool>("beforeStart");
+    const QByteArray none;
+    QTest::newRow("port 1, SIGKILL") << 1 << SIGKILL << none << false;
+    QTest::newRow("port 2, SIGKILL") << 2 << SIGKILL << none << false;
+    QTest::newRow("port 1, SIGTERM") << 1 << SIGTERM << none << false;
+    QTest::newRow("port 2, SIGHUP, its terminal closed") << 2 << SIGHUP << none << false;
+    QTest::newRow("port 1, SIGINT, Ctrl+C") << 1 << SIGINT << none << false;
+    QTest::newRow("port 2, its X server gone, as at a logout") << 2 << 0 << none << false;
+    // A PID that no process has: Linux keeps PIDs below 2^22.
+    QTest::newRow("port 2, a stale lock file of another user")
+        << 2 << -1 << QByteArray("4194999\nminicom\n") << false;
+    // 2^32, which a 32-bit process ID would take for process 0: this process's own group.
+    QTest::newRow("port 1, a lock file of another user whose PID is no process ID")
+        << 1 << -1 << QByteArray("4294967296\nminicom\n") << false;
+    // A power cut leaves lock files where the lock folder outlives a restart; their PIDs may
+    // have been given to other processes since.
+    QTest::newRow("port 2, a lock file from before the start, its PID another process's now")
+        << 2 << -1 << QByteArray("{pid}\nminicom\n") << true;
 }
 
-void TestSerialReceptionUnix::killedConsoleLeavesPortUsable()
+// However the last holder ended, the next console gets the port at once, whatever its account:
+// the console's own hold is the kernel's lock, which ends with the process, and it leaves no
+// lock file behind.
+void TestSerialReceptionUnix::endedHolderLeavesPortUsable()
 {
     QFETCH(int, portNumber);
     QFETCH(int, ending);
+    QFETCH(QByteArray, lockText);
+    QFETCH(bool, beforeStart);
 
     // The operator's account, not root: root would open a device left exclusive as well.
     if (!ConsoleProcess::canRunAsNobody()) {
@@ -328,16 +354,23 @@ void TestSerialReceptionUnix::killedConsoleLeavesPortUsable()
     const QString path = line(portNumber).slavePath();
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0666), 0);
     const QStringList receive {QStringLiteral("receive"), QString::number(portNumber)};
-    if (ending == SIGKILL) {
-        // A console killed during its wait leaves its lock file behind and the device open
-        // elsewhere (this test's line holds it, as socat does); the next console of the same
-        // user takes it over.
+    const QString lock = lockFileOf(path);
+    if (!lockText.isEmpty()) {
+        const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
+        QVERIFY(writeLockFile(lock, lockText.replace("{pid}", pid)));
+        QFile file(lock);
+        QVERIFY(!beforeStart
+                || (file.open(QIODevice::ReadWrite)
+                    && file.setFileTime(QDateTime(QDate(2000, 1, 1), QTime(0, 0)),
+                                        QFileDevice::FileModificationTime)));
+    } else if (ending == SIGKILL) {
+        // Killed outright, as a crash or a desktop's force quit ends it, with the device still
+        // open elsewhere (this test's line holds it, as socat does).
         ConsoleProcess killed;
-        QCOMPARE(killed.start(receive, ConsoleProcess::User::Nobody), QByteArray("started"));
+        QCOMPARE(killed.start(receive), QByteArray("started"));
         killed.kill();
     } else {
-        // A console asked to end lets the port go as its close button does, lock file and all,
-        // so that a console of another user may open it next.
+        // A console asked to end lets the port go as its close button does.
         QProcess display;
         const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
         const QByteArray sanitizerOptions = qgetenv("ASAN_OPTIONS");
@@ -366,10 +399,16 @@ void TestSerialReceptionUnix::killedConsoleLeavesPortUsable()
             QCOMPARE(::kill(pid_t(ended.pid()), ending), 0);
         }
         QCOMPARE(ended.exitCode(), ending == 0 ? 1 : 0);
-        QCOMPARE(serialLockFiles(QFileInfo(path).canonicalFilePath()), QStringList());
+    }
+    if (lockText.isEmpty()) {
+        QCOMPARE(serialLockFiles(path), QStringList());
     }
     ConsoleProcess next;
-    QCOMPARE(next.start(receive, ConsoleProcess::User::Nobody), QByteArray("started"));
+    const QByteArray started = next.start(receive, ConsoleProcess::User::Nobody);
+    if (!lockText.isEmpty()) {
+        QVERIFY(QFile::remove(lock));
+    }
+    QCOMPARE(started, QByteArray("started"));
     const QByteArray transmission("2004100000000000Q");
     QVERIFY(line(portNumber).write(transmission));
     QCOMPARE(next.nextLine(), "received " + transmission.toHex());

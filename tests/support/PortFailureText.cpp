@@ -19,7 +19,6 @@ QByteArray portFailureLine(const PortFailure &failure)
         {QStringLiteral("user"), failure.user},
         {QStringLiteral("group"), failure.group},
         {QStringLiteral("groupMayUse"), failure.groupMayUse},
-        {QStringLiteral("lockFile"), failure.lockFile},
         {QStringLiteral("presentPorts"), QJsonArray::fromStringList(failure.presentPorts)},
     };
     return QJsonDocument(fields).toJson(QJsonDocument::Compact);
@@ -50,7 +49,6 @@ std::optional<PortFailure> portFailureFromLine(const QByteArray &line)
     failure.user = text("user");
     failure.group = text("group");
     failure.groupMayUse = fields.value(QLatin1String("groupMayUse")).toBool();
-    failure.lockFile = text("lockFile");
     for (const QJsonValue port : fields.value(QLatin1String("presentPorts")).toArray()) {
         failure.presentPorts += port.toString();
     }

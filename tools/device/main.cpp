@@ -1,7 +1,7 @@
 // kelmi-device: plays a handheld device on a serial port, for rehearsing the console.
 
 #include "DeviceTables.h"
-#include "LineSettingsUnix.h"
+#include "LineSettings.h"
 #include "PlayerSlot.h"
 #include "TransmissionComposer.h"
 
@@ -278,7 +278,11 @@ int run(const Options &options)
 {
     QSerialPort port;
     port.setPortName(options.portName);
-    applyLineSettings(port);
+    port.setBaudRate(LineSettings::baudRate);
+    port.setDataBits(QSerialPort::DataBits(LineSettings::dataBits));
+    port.setParity(QSerialPort::NoParity);
+    port.setStopBits(QSerialPort::StopBits(LineSettings::stopBits));
+    port.setFlowControl(QSerialPort::NoFlowControl);
     if (!port.open(QIODevice::ReadWrite)) {
         return fail(PortFailed,
                     QStringLiteral("cannot open %1: %2").arg(options.portName, port.errorString()));

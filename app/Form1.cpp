@@ -4,6 +4,7 @@
 #include "Decoding.h"
 #include "FileTip.h"
 #include "FixedList.h"
+#include "FixedSize.h"
 #include "FrameStyle.h"
 #include "OperatorMessages.h"
 #include "PlayerPorts.h"
@@ -318,6 +319,7 @@ void Form1::showMessage(const QString &text, bool failure)
     QMessageBox box(failure ? QMessageBox::Warning : QMessageBox::NoIcon, windowTitle(), text,
                     QMessageBox::Ok, this);
     box.setWindowModality(Qt::ApplicationModal);
+    keepFixedSize(&box);
     // A dialog is a window of its own and takes the application's font, not this window's.
     box.setFont(font());
     // Some platform themes put icons on dialog buttons; this window's buttons have none.

@@ -1,5 +1,6 @@
 #include "WindowBuilder.h"
 
+#include "FixedSize.h"
 #include "WindowLayout.h"
 
 #include <QComboBox>
@@ -14,6 +15,7 @@ void WindowBuilder::build(QWidget *window)
     window->setObjectName(QLatin1String(windowName));
     window->setWindowTitle(windowTitle());
     window->setFixedSize(windowSize());
+    keepFixedSize(window);
     window->setFont(windowFont());
 
     QHash<QString, QWidget *> parents {{window->objectName(), window}};

@@ -52,6 +52,7 @@ private Q_SLOTS:
     void toolTipsNameFilesAndDevices();
     void qtTextsInJapanese();
     void tabOrder();
+    void maximiseKeepsTheSize();
     void startUp_data();
     void startUp();
     void saveNeedsEverySelection_data();
@@ -394,6 +395,12 @@ void tst_Form1::tabOrder()
     QCOMPARE(visited, expected);
 }
 
+void tst_Form1::maximiseKeepsTheSize()
+{
+    startWindow();
+    QCOMPARE(maximiseProblem(m_console->form()), QString());
+}
+
 void tst_Form1::startUp_data()
 {
     QTest::addColumn<QStringList>("files");
@@ -477,6 +484,7 @@ void tst_Form1::saveNeedsEverySelection()
     QCOMPARE(shown->icon, QMessageBox::NoIcon);
     QCOMPARE(shown->buttonCount, 1);
     QVERIFY(!shown->buttonIcons);
+    QCOMPARE(shown->maximiseProblem, QString());
     QCOMPARE(shown->font, m_console->form()->font());
     QCOMPARE(m_console->buttonStates(), before);
     QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden), QStringList());

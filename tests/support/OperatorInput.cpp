@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpontaneKeyEvent>
 #include <QTest>
 #include <QTimer>
@@ -49,12 +50,40 @@ std::optional<ShownMessage> clickAndAnswer(QPushButton *button)
             int(buttons.size()),
             box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))->font(),
             std::any_of(buttons.begin(), buttons.end(),
-                        [](const QAbstractButton *b) { return !b->icon().isNull(); })};
+                        [](const QAbstractButton *b) { return !b->icon().isNull(); }),
+            maximiseProblem(box)};
         box->button(QMessageBox::Ok)->click();
     });
     answer.start();
     QTest::mouseClick(button, Qt::LeftButton);
     return shown;
+}
+
+QString maximiseProblem(QWidget *window)
+{
+    const QSize size = window->size();
+    QWindow *handle = window->windowHandle();
+    handle->setWindowStates(Qt::WindowMaximized);
+    // Wayland's compositors end a client whose window does not take the size they answer with.
+    const QSize screen = handle->screen()->availableSize();
+    if (handle->maximumSize().boundedTo(screen) != screen) {
+        return QStringLiteral("cannot take the screen's size");
+    }
+    // The platform's answer and the way back each take a turn of the event loop; a few
+    // turns more show the state that stays.
+    for (int turn = 0; turn < 10; ++turn) {
+        QCoreApplication::processEvents();
+    }
+    if (handle->windowStates() != Qt::WindowNoState) {
+        return QStringLiteral("window states %1").arg(int(handle->windowStates()));
+    }
+    if (window->size() != size) {
+        return QStringLiteral("size %1x%2").arg(window->width()).arg(window->height());
+    }
+    if (handle->minimumSize() != size || handle->maximumSize() != size) {
+        return QStringLiteral("size not fixed");
+    }
+    return QString();
 }
 
 void doubleClick(QPushButton *button)

@@ -26,6 +26,13 @@ void doubleClick(QPushButton *button);
 // whoever calls it again from inside the wait.
 void holdKey(Qt::Key key, const QStringList &events, qsizetype &next);
 
+// Clicks the maximise button of the title bar that Qt draws itself (Wayland desktops that
+// leave decorations to their clients): the window asks for the state, then the windowing
+// system answers with it and its size. Tells what went wrong: the window could not take the
+// screen's size when asked, or, once the answer has been taken in, it is not back unmaximised
+// at its size and fixed to it; empty when nothing did.
+QString maximiseProblem(QWidget *window);
+
 // What a message box showed before the test answered it.
 struct ShownMessage
 {
@@ -35,6 +42,7 @@ struct ShownMessage
     int buttonCount = 0;
     QFont font; // of the text
     bool buttonIcons = false; // any button shows an icon
+    QString maximiseProblem; // of the box: see maximiseProblem()
 };
 
 // Clicks the button and answers (OK) the message box it opens, if any.

@@ -26,11 +26,11 @@ public:
     // False when it cannot; error() tells why.
     bool open(const QString &name);
     bool isOpen() const;
-    // Sends the bytes; they are on the line when it returns.
+    // Sends the bytes; they are on the line when it returns. False when the line failed.
     bool write(const QByteArray &bytes);
     // Bytes received and not read yet; 0 when the line has failed.
     qint64 bytesAvailable();
-    // Takes every byte received so far.
+    // Takes every byte received so far; nothing when the line failed at the read.
     QByteArray readAll();
     // Bytes not read are dropped. Closing a closed line does nothing.
     void close();
@@ -40,7 +40,8 @@ public:
 
 Q_SIGNALS:
     // The open line failed (its far end hung up, its adapter was pulled): error() tells how.
-    // Once only: the line is closed by then.
+    // Once only: the line is closed by then. It comes while the events run, or from inside
+    // the call above that met the failure, before that call returns.
     void failed();
 
 private:

@@ -1,8 +1,11 @@
 #include "SerialLine.h"
 
+#include "LineLossWindows.h"
 #include "LineSettings.h"
 
+#include <atomic>
 #include <thread>
+#include <utility>
 
 #include <windows.h>
 
@@ -16,6 +19,14 @@ constexpr DWORD pollIntervalMs = 10;
 SystemError lastError()
 {
     return SystemError::fromCode(int(::GetLastError()));
+}
+
+// The number of bytes in the port's input queue, or -1 when the port no longer answers.
+qint64 queuedBytes(HANDLE handle)
+{
+    COMSTAT status {};
+    DWORD errors = 0;
+    return ::ClearCommError(handle, &errors, &status) ? qint64(status.cbInQue) : -1;
 }
 
 // The shared line settings, modem lines up as a terminal sets them.
@@ -46,26 +57,28 @@ bool configure(HANDLE handle, SystemError *error)
     settings.fAbortOnError = FALSE;
     // A read returns at once with what is there; a write gives up after a second.
     COMMTIMEOUTS timeouts {MAXDWORD, 0, 0, 0, 1000};
+    // The wait counts the input queue: a port that cannot count it fails here, and not as a
+    // lost line once the wait has begun.
     if (!::SetCommState(handle, &settings) || !::SetCommTimeouts(handle, &timeouts)
-        || !::PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR)) {
+        || !::PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR) || queuedBytes(handle) < 0) {
         *error = lastError();
         return false;
     }
     return true;
 }
 
-// The number of bytes in the port's input queue, or -1 when the port no longer answers.
-qint64 queuedBytes(HANDLE handle)
-{
-    COMSTAT status {};
-    DWORD errors = 0;
-    return ::ClearCommError(handle, &errors, &status) ? qint64(status.cbInQue) : -1;
-}
-
 } // namespace
 
 struct SerialLine::Private
 {
+    explicit Private(SerialLine *line)
+        : line(line)
+    { }
+    ~Private() { ::CloseHandle(stopWatching); }
+    Private(const Private &) = delete;
+    Private &operator=(const Private &) = delete;
+
+    SerialLine *line;
     HANDLE handle = INVALID_HANDLE_VALUE;
     SystemError error;
     // Looks at the queue on a thread of its own and wakes the caller's event loop only when
@@ -74,16 +87,21 @@ struct SerialLine::Private
     std::thread watcher;
     // Set when the watcher is to stop; it ends its wait at once.
     HANDLE stopWatching = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    // The code with which the port failed the watcher, once it has: the line has failed then,
+    // whatever a later call would answer.
+    std::atomic<DWORD> watcherFailure = 0;
 
-    ~Private() { ::CloseHandle(stopWatching); }
-
-    void watch(SerialLine *line)
+    void watch()
     {
         ::ResetEvent(stopWatching);
-        watcher = std::thread([line, handle = handle, stop = stopWatching] {
+        watcherFailure = 0;
+        watcher = std::thread([this] {
             qint64 seen = 0;
-            while (::WaitForSingleObject(stop, pollIntervalMs) == WAIT_TIMEOUT) {
+            while (::WaitForSingleObject(stopWatching, pollIntervalMs) == WAIT_TIMEOUT) {
                 const qint64 queued = queuedBytes(handle);
+                if (queued < 0) {
+                    watcherFailure = ::GetLastError();
+                }
                 if (queued != seen) {
                     seen = queued;
                     // The caller's wait asks bytesAvailable() after this wake-up.
@@ -104,11 +122,20 @@ struct SerialLine::Private
             watcher.join();
         }
     }
+
+    // A call on the open line failed: the port is let go at once (a pulled adapter's COM port
+    // comes back only once every handle to it is closed) and the failure reported, once.
+    void fail(DWORD code)
+    {
+        error = openLineFailure(int(code));
+        line->close();
+        Q_EMIT line->failed();
+    }
 };
 
 SerialLine::SerialLine(QObject *parent)
     : QObject(parent)
-    , d(std::make_unique<Private>())
+    , d(std::make_unique<Private>(this))
 { }
 
 SerialLine::~SerialLine()
@@ -132,7 +159,7 @@ bool SerialLine::open(const QString &name)
         close();
         return false;
     }
-    d->watch(this);
+    d->watch();
     return true;
 }
 
@@ -147,9 +174,13 @@ bool SerialLine::write(const QByteArray &bytes)
     while (isOpen() && done < bytes.size()) {
         DWORD written = 0;
         if (!::WriteFile(d->handle, bytes.constData() + done, DWORD(bytes.size() - done), &written,
-                         nullptr)
-            || written == 0) {
-            d->error = lastError();
+                         nullptr)) {
+            d->fail(::GetLastError());
+            return false;
+        }
+        if (written == 0) {
+            // Nothing went out within the write time-out: the port takes nothing any more.
+            d->fail(ERROR_TIMEOUT);
             return false;
         }
         done += written;
@@ -162,12 +193,13 @@ qint64 SerialLine::bytesAvailable()
     if (!isOpen()) {
         return 0;
     }
+    if (const DWORD code = d->watcherFailure) {
+        d->fail(code);
+        return 0;
+    }
     const qint64 queued = queuedBytes(d->handle);
     if (queued < 0) {
-        d->error = lastError();
-        // The port no longer answers: its adapter was pulled, or its far end is gone.
-        close();
-        Q_EMIT failed();
+        d->fail(::GetLastError());
         return 0;
     }
     return queued;
@@ -177,10 +209,19 @@ QByteArray SerialLine::readAll()
 {
     // Only what the queue holds: under Wine a read of more waits for it on some ports.
     QByteArray bytes(bytesAvailable(), Qt::Uninitialized);
+    if (bytes.isEmpty()) {
+        return bytes;
+    }
     DWORD read = 0;
-    if (!bytes.isEmpty()
-        && !::ReadFile(d->handle, bytes.data(), DWORD(bytes.size()), &read, nullptr)) {
-        d->error = lastError();
+    if (!::ReadFile(d->handle, bytes.data(), DWORD(bytes.size()), &read, nullptr)) {
+        d->fail(::GetLastError());
+        return QByteArray();
+    }
+    if (read == 0) {
+        // The queue held bytes and the read found none: the port has gone (Wine reads a
+        // pseudo-terminal that hung up as its end). What the port answers now says how.
+        d->fail(queuedBytes(d->handle) < 0 ? ::GetLastError() : DWORD(ERROR_HANDLE_EOF));
+        return QByteArray();
     }
     bytes.truncate(read);
     return bytes;

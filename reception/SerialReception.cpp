@@ -93,11 +93,16 @@ SerialReception::Outcome SerialReception::receive(PlayerSlot slot)
         }
     }
 
-    Outcome outcome;
-    outcome.kind = Outcome::Received;
-    outcome.bytes = m_line->readAll();
+    QByteArray bytes = m_line->readAll();
+    // A line that fails at the read has received nothing.
+    if (wait.failed) {
+        return failed(wait.failure);
+    }
     m_waiting = nullptr;
     m_line->close();
+    Outcome outcome;
+    outcome.kind = Outcome::Received;
+    outcome.bytes = std::move(bytes);
     return outcome;
 }
 

@@ -36,6 +36,9 @@ protected:
     virtual bool holdExclusively(const QString &) { return false; }
     // Lets the device go again; false when the hold had been taken away meanwhile.
     virtual bool releaseExclusiveHold() { return true; }
+    // The system's code that a line which hung up during a wait reports, where this platform
+    // answers one code for certain; none: hangUpDuringWait checks the kind of failure alone.
+    virtual std::optional<int> hangUpCode() const { return std::nullopt; }
 
 private Q_SLOTS:
     void init();

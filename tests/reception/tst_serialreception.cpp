@@ -494,6 +494,9 @@ void TestSerialReception::hangUpDuringWait()
     QCOMPARE(outcome.failure.slot, PlayerSlot(portNumber));
     QCOMPARE(outcome.failure.device, line(portNumber).slavePath());
     QCOMPARE(outcome.failure.error.kind, SystemError::LineLost);
+    if (const std::optional<int> code = hangUpCode()) {
+        QCOMPARE(outcome.failure.error.code, *code);
+    }
     QCOMPARE(outcome.bytes, QByteArray());
     QVERIFY(!port->isOpen());
     QVERIFY(!reception.isWaiting());

@@ -130,9 +130,7 @@ OperatorMessage portFailureMessage(const PortFailure &failure)
         = QStringLiteral("ケーブルがコンピューターと携帯機につながっているか確かめて、") + again;
     OperatorMessage message;
     QStringList details {portLine(failure.slot, failure.device, failure.configured)};
-    // A folder named as the port is as much no serial port as any other device.
-    const bool folder = failure.kind == PortFailure::Other && failure.error.kind == Kind::IsFolder;
-    switch (folder ? PortFailure::NotSerialPort : failure.kind) {
+    switch (failure.kind) {
     case PortFailure::Missing:
         message.headline = QStringLiteral("%1が見つかりません。").arg(port);
         details << checkCable << ifNotMended(portName) << presentPorts(failure.presentPorts);

@@ -161,13 +161,6 @@ void tst_OperatorMessages::portFailures_data()
         << QStringLiteral("ポート１はシリアルポートではありません。\n"
                           "ポート名: /dev/null（環境変数 KELMI_PORT1 の設定）\n"
                           "管理者に連絡して、ポート名とこの理由を伝えてください。");
-    failure = port(PortFailure::Other, one, QStringLiteral("/tmp"), true);
-    failure.error = SystemError::of(SystemError::IsFolder);
-    QTest::newRow("a folder named as the port")
-        << failure << QStringList {QStringLiteral("ポート１はシリアルポートではありません。")}
-        << QStringLiteral("ポート１はシリアルポートではありません。\n"
-                          "ポート名: /tmp（環境変数 KELMI_PORT1 の設定）\n"
-                          "管理者に連絡して、ポート名とこの理由を伝えてください。");
     QTest::newRow("line lost during the wait")
         << port(PortFailure::LineLost, two, QStringLiteral("/dev/ttyUSB1"), true)
         << QStringList {QStringLiteral("ポート２の接続が切れました。")}

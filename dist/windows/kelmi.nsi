@@ -310,7 +310,7 @@ FunctionEnd
 !insertmacro MUI_PAGE_INSTFILES
 
 !define MUI_FINISHPAGE_TITLE "ケルミのインストールが完了しました"
-!define MUI_FINISHPAGE_TEXT "スタートメニューの「ケルミ」から起動してください。「データ１送信」「データ２送信」を押すと、player1.dat と player2.dat が、インストールのときに選んだ対戦フォルダーに保存されます。$\r$\n$\r$\n対戦フォルダー: $MatchFolder$\r$\n$\r$\n使い方は、スタートメニューの「ケルミ」にある「${GUIDE}」で読めます。$\r$\n$\r$\n「完了」を押すと、インストーラーを閉じます。"
+!define MUI_FINISHPAGE_TEXT "スタートメニューの「ケルミ」から起動してください。$\r$\n「データ１送信」「データ２送信」を押すと、$\r$\nplayer1.dat と player2.dat が、インストールのときに選んだ$\r$\n対戦フォルダーに保存されます。$\r$\n$\r$\n対戦フォルダー: $MatchFolder$\r$\n$\r$\n使い方は、スタートメニューの「ケルミ」にある$\r$\n「${GUIDE}」で読めます。$\r$\n$\r$\n「完了」を押すと、インストーラーを閉じます。"
 !insertmacro MUI_PAGE_FINISH
 
 !define MUI_PAGE_HEADER_TEXT "ケルミのアンインストール"

@@ -22,6 +22,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -136,22 +137,25 @@ private Q_SLOTS:
 
     void opensAt9600_8N1_data();
     void opensAt9600_8N1();
-    void greeting_data();
-    void greeting();
     void receivesTransmission_data();
     void receivesTransmission();
     void abortReleasesPort_data();
     void abortReleasesPort();
     void pulledDuringWait_data();
     void pulledDuringWait();
-    void presentPorts_data();
-    void presentPorts();
-    void missingPortListsPresentOnes_data();
-    void missingPortListsPresentOnes();
+    void portsAsTheMachineHasThem_data();
+    void portsAsTheMachineHasThem();
 
 private:
     SerialReception::Outcome receive(SerialReception &reception, PlayerSlot slot,
                                      const QString &port);
+    // A reception on port 1 during which the device sends the transmission's first `count`
+    // bytes; once the line holds them, `then` runs inside the wait.
+    SerialReception::Outcome receiveFirst(SerialReception &reception, const QString &port,
+                                          Device device, int count,
+                                          const std::function<void()> &then);
+    // The port serves the reception again: the whole transmission, sent once it waits, arrives.
+    void receivesAgain(SerialReception &reception, const QString &port, Device device);
 
     std::unique_ptr<HostDevices> m_host;
     QElapsedTimer m_rowTime;
@@ -197,6 +201,36 @@ SerialReception::Outcome TestDrivers::receive(SerialReception &reception, Player
     return reception.receive(slot);
 }
 
+SerialReception::Outcome TestDrivers::receiveFirst(SerialReception &reception, const QString &port,
+                                                   Device device, int count,
+                                                   const std::function<void()> &then)
+{
+    SerialLine *line = reception.findChild<SerialLine *>(QStringLiteral("MSComm1"));
+    WaitDriver wait([&] { reception.abort(); }, 20000);
+    wait.after(0, [&] {
+        QVERIFY2(m_host->send(device, transmission.left(count)), qPrintable(m_host->errorString()));
+    });
+    wait.poll([&] {
+        if (!line || !line->isOpen() || line->bytesAvailable() < count) {
+            return false;
+        }
+        then();
+        return true;
+    });
+    return receive(reception, PlayerSlot::One, port);
+}
+
+void TestDrivers::receivesAgain(SerialReception &reception, const QString &port, Device device)
+{
+    WaitDriver again([&] { reception.abort(); }, 15000);
+    again.after(0, [&] {
+        QVERIFY2(m_host->send(device, transmission), qPrintable(m_host->errorString()));
+    });
+    const SerialReception::Outcome next = receive(reception, PlayerSlot::One, port);
+    QCOMPARE(next.kind, Kind::Received);
+    QCOMPARE(next.bytes, transmission);
+}
+
 void TestDrivers::opensAt9600_8N1_data()
 {
     addDeviceColumns();
@@ -238,65 +272,39 @@ void TestDrivers::opensAt9600_8N1()
     QCOMPARE(atHost->stopBits, 1);
 }
 
-void TestDrivers::greeting_data()
-{
-    addDeviceColumns();
-    QTest::addColumn<int>("portNumber");
-    QTest::addColumn<QByteArray>("greeting");
-    for (const auto &[port, device, driver] : {std::tuple(adapterPath, Device::Adapter, "ftdi_sio"),
-                                               std::tuple(uartPath, Device::Uart, "8250")}) {
-        QTest::addRow("%s: port 1 sends nothing", driver)
-            << port << int(device) << 1 << QByteArray();
-        QTest::addRow("%s: port 2 sends AT CR", driver)
-            << port << int(device) << 2 << QByteArray("AT\r");
-    }
-}
-
-void TestDrivers::greeting()
-{
-    QFETCH(QString, port);
-    QFETCH(int, device);
-    QFETCH(int, portNumber);
-    QFETCH(QByteArray, greeting);
-
-    SerialReception reception;
-    QByteArray sent;
-    WaitDriver wait([&] { reception.abort(); }, 15000);
-    wait.after(0, [&] {
-        // The greeting goes out before the first yield; none is waited for a while.
-        sent = m_host->read(Device(device), 3, greeting.isEmpty() ? 500 : 5000);
-        QVERIFY2(m_host->send(Device(device), transmission), qPrintable(m_host->errorString()));
-    });
-    const SerialReception::Outcome outcome = receive(reception, PlayerSlot(portNumber), port);
-
-    QCOMPARE(sent, greeting);
-    QCOMPARE(outcome.kind, Kind::Received);
-    QCOMPARE(outcome.bytes, transmission);
-}
-
 void TestDrivers::receivesTransmission_data()
 {
     addDeviceColumns();
+    QTest::addColumn<int>("portNumber");
+    QTest::addColumn<QByteArray>("greeting"); // what the device gets before the first yield
     QTest::addColumn<QList<int>>("pieces");
-    QTest::addRow("ftdi_sio: 17 bytes at once")
-        << adapterPath << int(Device::Adapter) << QList<int> {17};
-    QTest::addRow("ftdi_sio: 5, 5 and 7 bytes")
-        << adapterPath << int(Device::Adapter) << QList<int> {5, 5, 7};
+    for (const auto &[port, device, driver] : {std::tuple(adapterPath, Device::Adapter, "ftdi_sio"),
+                                               std::tuple(uartPath, Device::Uart, "8250")}) {
+        QTest::addRow("%s: port 1 sends nothing, 17 bytes at once", driver)
+            << port << int(device) << 1 << QByteArray() << QList<int> {17};
+        QTest::addRow("%s: port 2 sends AT CR, 17 bytes at once", driver)
+            << port << int(device) << 2 << QByteArray("AT\r") << QList<int> {17};
+        QTest::addRow("%s: 5, 5 and 7 bytes", driver)
+            << port << int(device) << 1 << QByteArray() << QList<int> {5, 5, 7};
+    }
     QTest::addRow("ftdi_sio: 17 bytes at once, by-id name")
-        << adapterById << int(Device::Adapter) << QList<int> {17};
-    QTest::addRow("8250: 17 bytes at once") << uartPath << int(Device::Uart) << QList<int> {17};
-    QTest::addRow("8250: 5, 5 and 7 bytes")
-        << uartPath << int(Device::Uart) << QList<int> {5, 5, 7};
+        << adapterById << int(Device::Adapter) << 1 << QByteArray() << QList<int> {17};
 }
 
 void TestDrivers::receivesTransmission()
 {
     QFETCH(QString, port);
     QFETCH(int, device);
+    QFETCH(int, portNumber);
+    QFETCH(QByteArray, greeting);
     QFETCH(QList<int>, pieces);
 
     SerialReception reception;
-    QList<WaitDriver::Step> steps;
+    QByteArray sent;
+    // The greeting goes out before the first yield; none is waited for a while.
+    QList<WaitDriver::Step> steps {[&] {
+        sent = m_host->read(Device(device), 3, greeting.isEmpty() ? 500 : 5000);
+    }};
     qsizetype from = 0;
     for (const int size : pieces) {
         steps += [this, device, piece = transmission.mid(from, size)] {
@@ -307,9 +315,10 @@ void TestDrivers::receivesTransmission()
     WaitDriver wait([&] { reception.abort(); }, 15000);
     // Apart long enough for each piece to reach the reception on its own.
     wait.inTurn(steps, 100, [&] { return !reception.isWaiting(); });
-    const SerialReception::Outcome outcome = receive(reception, PlayerSlot::One, port);
+    const SerialReception::Outcome outcome = receive(reception, PlayerSlot(portNumber), port);
 
-    QCOMPARE(wait.stepsRun(), pieces.size());
+    QCOMPARE(sent, greeting);
+    QCOMPARE(wait.stepsRun(), steps.size());
     QCOMPARE(outcome.kind, Kind::Received);
     QCOMPARE(outcome.bytes, transmission);
 }
@@ -326,34 +335,16 @@ void TestDrivers::abortReleasesPort()
     QFETCH(int, device);
 
     SerialReception reception;
-    SerialLine *line = reception.findChild<SerialLine *>(QStringLiteral("MSComm1"));
-    QVERIFY(line);
-    WaitDriver wait([&] { reception.abort(); }, 15000);
-    wait.after(0, [&] {
-        QVERIFY2(m_host->send(Device(device), transmission.left(16)),
-                 qPrintable(m_host->errorString()));
-    });
     bool sixteenArrived = false;
-    wait.poll([&] {
-        sixteenArrived = line->isOpen() && line->bytesAvailable() >= 16;
-        if (sixteenArrived) {
-            reception.abort();
-        }
-        return sixteenArrived;
+    const SerialReception::Outcome first = receiveFirst(reception, port, Device(device), 16, [&] {
+        sixteenArrived = true;
+        reception.abort();
     });
-    const SerialReception::Outcome first = receive(reception, PlayerSlot::One, port);
     QVERIFY(sixteenArrived);
     QCOMPARE(first.kind, Kind::Aborted);
     QCOMPARE(lockFiles(), QStringList());
-
     // The port is free again, and what came before the abort is gone.
-    WaitDriver again([&] { reception.abort(); }, 15000);
-    again.after(0, [&] {
-        QVERIFY2(m_host->send(Device(device), transmission), qPrintable(m_host->errorString()));
-    });
-    const SerialReception::Outcome second = receive(reception, PlayerSlot::One, port);
-    QCOMPARE(second.kind, Kind::Received);
-    QCOMPARE(second.bytes, transmission);
+    receivesAgain(reception, port, Device(device));
 }
 
 void TestDrivers::pulledDuringWait_data()
@@ -378,22 +369,10 @@ void TestDrivers::pulledDuringWait()
     const auto pulled = Device(device);
 
     SerialReception reception;
-    SerialLine *line = reception.findChild<SerialLine *>(QStringLiteral("MSComm1"));
-    QVERIFY(line);
-    WaitDriver wait([&] { reception.abort(); }, 20000);
-    wait.after(0, [&] {
-        QVERIFY2(m_host->send(pulled, transmission.left(5)), qPrintable(m_host->errorString()));
-    });
     // Pulled once the bytes are in, so that none is left to reach the device put back.
     bool unplugged = false;
-    wait.poll([&] {
-        if (!line->isOpen() || line->bytesAvailable() < 5) {
-            return false;
-        }
-        unplugged = m_host->unplug(pulled);
-        return true;
-    });
-    const SerialReception::Outcome outcome = receive(reception, PlayerSlot::One, port);
+    const SerialReception::Outcome outcome
+        = receiveFirst(reception, port, pulled, 5, [&] { unplugged = m_host->unplug(pulled); });
     // After a wait that ended, the event loop idles: a line that keeps waking it would show.
     const qint64 cpuBefore = cpuTimeNs();
     QElapsedTimer idle;
@@ -444,55 +423,42 @@ void TestDrivers::pulledDuringWait()
         QCOMPARE(next.exitCode(), 0);
     }
     // So does this one.
-    WaitDriver again([&] { reception.abort(); }, 15000);
-    again.after(0, [&] {
-        QVERIFY2(m_host->send(pulled, transmission), qPrintable(m_host->errorString()));
-    });
-    const SerialReception::Outcome next = receive(reception, PlayerSlot::One, port);
-    QCOMPARE(next.kind, Kind::Received);
-    QCOMPARE(next.bytes, transmission);
+    receivesAgain(reception, port, pulled);
 }
 
-void TestDrivers::presentPorts_data()
+void TestDrivers::portsAsTheMachineHasThem_data()
 {
     QTest::addColumn<QString>("port");
-    QTest::addColumn<bool>("listed");
-    QTest::newRow("ftdi_sio: by-id name listed") << adapterById << true;
-    QTest::newRow("ftdi_sio: ttyUSB0 listed") << adapterPath << true;
-    QTest::newRow("8250: ttyS0 listed") << uartPath << true;
-    QTest::newRow("8250: PCI card's ttyS2 listed") << pciUartPath << true;
-    QTest::newRow("8250: unused ttyS3 not listed") << QStringLiteral("/dev/ttyS3") << false;
+    QTest::addColumn<bool>("node"); // whether /dev has it
+    QTest::addColumn<QString>("named"); // missing: a port that its failure names; empty: listed
+    const QString listed;
+    QTest::newRow("ftdi_sio: by-id name listed") << adapterById << true << listed;
+    QTest::newRow("ftdi_sio: ttyUSB0 listed") << adapterPath << true << listed;
+    QTest::newRow("8250: ttyS0 listed") << uartPath << true << listed;
+    QTest::newRow("8250: PCI card's ttyS2 listed") << pciUartPath << true << listed;
+    QTest::newRow("ftdi_sio: ttyUSB9 missing, the adapter's by-id name listed")
+        << QStringLiteral("/dev/ttyUSB9") << false << adapterById;
+    QTest::newRow("8250: ttyS9 missing, ttyS0 listed")
+        << QStringLiteral("/dev/ttyS9") << false << uartPath;
+    // An unused port has its node all the same: only its type (0, no UART) tells.
+    QTest::newRow("8250: unused ttyS3 not listed, missing, ttyS0 listed")
+        << QStringLiteral("/dev/ttyS3") << true << uartPath;
 }
 
-void TestDrivers::presentPorts()
+void TestDrivers::portsAsTheMachineHasThem()
 {
     QFETCH(QString, port);
-    QFETCH(bool, listed);
+    QFETCH(bool, node);
+    QFETCH(QString, named);
 
-    // An unused port has its node all the same: only its type (0, no UART) tells.
-    QVERIFY(QFileInfo::exists(port));
-    if (!listed) {
+    QCOMPARE(QFileInfo::exists(port), node);
+    QCOMPARE(presentSerialPorts().contains(port), named.isEmpty());
+    if (named.isEmpty()) {
+        return;
+    }
+    if (node) {
         QCOMPARE(ttyType(QFileInfo(port).fileName()), QByteArray("0"));
     }
-    QCOMPARE(presentSerialPorts().contains(port), listed);
-}
-
-void TestDrivers::missingPortListsPresentOnes_data()
-{
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<QString>("listed");
-    QTest::newRow("ftdi_sio: ttyUSB9 missing, the adapter's by-id name listed")
-        << QStringLiteral("/dev/ttyUSB9") << adapterById;
-    QTest::newRow("8250: ttyS9 missing, ttyS0 listed") << QStringLiteral("/dev/ttyS9") << uartPath;
-    QTest::newRow("8250: unused ttyS3 missing, ttyS0 listed")
-        << QStringLiteral("/dev/ttyS3") << uartPath;
-}
-
-void TestDrivers::missingPortListsPresentOnes()
-{
-    QFETCH(QString, port);
-    QFETCH(QString, listed);
-
     SerialReception reception;
     WaitDriver wait([&] { reception.abort(); });
     const SerialReception::Outcome outcome = receive(reception, PlayerSlot::One, port);
@@ -500,7 +466,7 @@ void TestDrivers::missingPortListsPresentOnes()
     QCOMPARE(outcome.kind, Kind::Failed);
     QCOMPARE(outcome.failure.device, port);
     QCOMPARE(outcome.failure.kind, PortFailure::Missing);
-    QVERIFY2(outcome.failure.presentPorts.contains(listed),
+    QVERIFY2(outcome.failure.presentPorts.contains(named),
              qPrintable(outcome.failure.presentPorts.join(QLatin1Char(' '))));
 }
 

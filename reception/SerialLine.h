@@ -8,8 +8,8 @@
 
 #include <memory>
 
-// One serial port the way a reception uses it, on the platform's own facility: QSerialPort
-// on Linux (SerialLineUnix.cpp), the Win32 communications API on Windows
+// One serial port the way a reception uses it, on the platform's own facility: the terminal
+// calls on Linux (SerialLineUnix.cpp), the Win32 communications API on Windows
 // (SerialLineWindows.cpp). The wait for a device is the caller's: it lets the event loop
 // run and asks bytesAvailable() after every event. An open line makes sure an event comes
 // when bytes arrive or the line fails, and reports the failure either while the events run
@@ -21,7 +21,7 @@ public:
     explicit SerialLine(QObject *parent = nullptr);
     ~SerialLine() override;
 
-    // Opens the device ("/dev/ttyS0", "COM1") with the shared line settings (LineSettings.h)
+    // Opens the device ("/dev/ttyS0", "COM1") with the line settings devices use (DeviceTables.h)
     // and drops what the line delivered before.
     // False when it cannot; error() tells why.
     bool open(const QString &name);

@@ -1,6 +1,6 @@
 #include "SerialLine.h"
 
-#include "LineSettings.h"
+#include "DeviceTables.h"
 #include "SerialDeviceUnix.h"
 
 #include <QSocketNotifier>

@@ -1,7 +1,7 @@
 #include "SerialLine.h"
 
+#include "DeviceTables.h"
 #include "LineLossWindows.h"
-#include "LineSettings.h"
 
 #include <atomic>
 #include <thread>

@@ -1,9 +1,9 @@
 #include "SerialReception.h"
 
 #include "DeviceTables.h"
-#include "PlayerPorts.h"
-#include "PortDiagnosis.h"
+#include "PortFailure.h"
 #include "SerialLine.h"
+#include "SerialPortList.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

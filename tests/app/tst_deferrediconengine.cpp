@@ -1,6 +1,5 @@
 #include "DeferredIconEngine.h"
-#include "FirstPaint.h"
-#include "WindowIcon.h"
+#include "StartUp.h"
 
 #include <QGuiApplication>
 #include <QImage>

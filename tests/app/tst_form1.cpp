@@ -5,8 +5,8 @@
 #include "Form1.h"
 #include "OperatorInput.h"
 #include "OperatorMessages.h"
-#include "QtTranslations.h"
 #include "ScratchDirectory.h"
+#include "StartUp.h"
 #include "TextLines.h"
 
 #include <QAccessible>

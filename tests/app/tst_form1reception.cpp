@@ -2,12 +2,12 @@
 #include "Examples.h"
 #include "FixedList.h"
 #include "Form1.h"
-#include "ListRows.h"
 #include "OperatorInput.h"
 #include "OperatorMessages.h"
 #include "SerialLine.h"
 #include "SerialReception.h"
 #include "WaitDriver.h"
+#include "WindowLayout.h"
 
 #include <QApplication>
 #include <QDir>

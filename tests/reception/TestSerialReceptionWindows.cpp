@@ -1,7 +1,7 @@
 #include "TestSerialReception.h"
 
 #include "LineLossWindows.h"
-#include "PortDiagnosis.h"
+#include "PortFailure.h"
 #include "SerialLine.h"
 #include "SerialPortList.h"
 

@@ -6,7 +6,7 @@
 #include <QSet>
 #include <QTest>
 
-Q_DECLARE_METATYPE(ListSettings)
+Q_DECLARE_METATYPE(ListIndexes)
 
 namespace {
 
@@ -23,14 +23,14 @@ QString describe(std::optional<int> index)
 
 } // namespace
 
-QString describe(const ListSettings &s)
+QString describe(const ListIndexes &s)
 {
     return QStringLiteral("{kind %1, character %2, strength %3}")
         .arg(s.deviceKind)
         .arg(describe(s.character), describe(s.strength));
 }
 
-char *toString(const ListSettings &s)
+char *toString(const ListIndexes &s)
 {
     return QTest::toString(describe(s));
 }
@@ -90,7 +90,7 @@ void TestDecoding::decodes_data()
 {
     QTest::addColumn<QByteArray>("received");
     QTest::addColumn<int>("shownStrength");
-    QTest::addColumn<ListSettings>("expected");
+    QTest::addColumn<ListIndexes>("expected");
     addEdgeCaseRows();
     addSelectionsMadeDuringTheWaitRows();
     addIndexesTheListsCannotTakeRows();
@@ -101,7 +101,7 @@ void TestDecoding::decodes()
 {
     QFETCH(QByteArray, received);
     QFETCH(int, shownStrength);
-    QFETCH(ListSettings, expected);
+    QFETCH(ListIndexes, expected);
     QCOMPARE(decodeTransmission(received, shownStrength), expected);
 }
 
@@ -117,14 +117,14 @@ void TestDecoding::addEdgeCaseRows()
 
 void TestDecoding::charactersAfterPosition17()
 {
-    const ListSettings expected {0, 1, 5};
+    const ListIndexes expected {0, 1, 5};
     QCOMPARE(decodeTransmission(firstKind0Text, noStrengthShown), expected);
     QCOMPARE(decodeTransmission(firstKind0Text + "4X!", noStrengthShown), expected);
     // Nothing from position 12 on is read, whatever it holds.
     QCOMPARE(decodeTransmission(firstKind0Text.left(11) + QByteArray(29, '\xFF'), noStrengthShown),
              expected);
     QCOMPARE(decodeTransmission(firstKind2Text.left(11) + "3A0C1D", noStrengthShown),
-             (ListSettings {2, 0, 7}));
+             (ListIndexes {2, 0, 7}));
 }
 
 // Both player slots decode through this one function; the result depends on the text and
@@ -134,7 +134,7 @@ void TestDecoding::pureFunctionOfItsInputs()
     const QList<QByteArray> texts
         = {firstKind0Text, firstKind1Text, firstKind2Text, kind3Text, kind2WithoutCharacter};
     const QList<int> starts = {noStrengthShown, 20, 60};
-    QList<ListSettings> firstRound;
+    QList<ListIndexes> firstRound;
     for (const QByteArray &text : texts) {
         for (const int start : starts) {
             firstRound.append(decodeTransmission(text, start));
@@ -148,7 +148,7 @@ void TestDecoding::pureFunctionOfItsInputs()
             QCOMPARE(decodeTransmission(*text, *start), firstRound.at(--i));
         }
     }
-    QCOMPARE(firstRound.first(), (ListSettings {0, 1, 5}));
+    QCOMPARE(firstRound.first(), (ListIndexes {0, 1, 5}));
 }
 
 void TestDecoding::addSelectionsMadeDuringTheWaitRows()
@@ -156,32 +156,32 @@ void TestDecoding::addSelectionsMadeDuringTheWaitRows()
     const char *const table = "selectionsMadeDuringTheWait";
 
     row(table, QStringLiteral("picked strength 20, kind 1 text"))
-        << firstKind1Text << 20 << ListSettings {1, 6, 13};
+        << firstKind1Text << 20 << ListIndexes {1, 6, 13};
     row(table, QStringLiteral("picked strength 10, kind 3 text"))
-        << kind3Text << 10 << ListSettings {3, untouched, 3};
+        << kind3Text << 10 << ListIndexes {3, untouched, 3};
     row(table, QStringLiteral("picked strength 9, kind 3 text"))
-        << kind3Text << 9 << ListSettings {3, untouched, untouched};
+        << kind3Text << 9 << ListIndexes {3, untouched, untouched};
     row(table, QStringLiteral("picked strength 60, device code 0"))
-        << exampleTransmission("device code 0").bytes << 60 << ListSettings {none, untouched, 53};
+        << exampleTransmission("device code 0").bytes << 60 << ListIndexes {none, untouched, 53};
     row(table, QStringLiteral("picked strength replaced by the digit"))
-        << firstKind0Text << 40 << ListSettings {0, 1, 5};
+        << firstKind0Text << 40 << ListIndexes {0, 1, 5};
     // Text typed into a field leaves its list without a selection; the lists a text does
     // not set keep that text.
     row(table, QStringLiteral("typed strength, kind 1 text"))
-        << firstKind1Text << noStrengthShown << ListSettings {1, 6, untouched};
+        << firstKind1Text << noStrengthShown << ListIndexes {1, 6, untouched};
     row(table, QStringLiteral("typed character and strength, kind 3 text"))
-        << kind3Text << noStrengthShown << ListSettings {3, untouched, untouched};
+        << kind3Text << noStrengthShown << ListIndexes {3, untouched, untouched};
     row(table, QStringLiteral("typed character, kind 2 with 1 at position 11"))
-        << kind2WithoutCharacter << noStrengthShown << ListSettings {2, untouched, 7};
+        << kind2WithoutCharacter << noStrengthShown << ListIndexes {2, untouched, 7};
     row(table, QStringLiteral("typed strength, strength digit slash"))
-        << withAt(firstKind0Text, 3, '/') << noStrengthShown << ListSettings {0, 1, none};
+        << withAt(firstKind0Text, 3, '/') << noStrengthShown << ListIndexes {0, 1, none};
 }
 
 void TestDecoding::elevenCharacters()
 {
     const QByteArray text = firstKind2Text.left(11);
     QCOMPARE(text.size(), 11);
-    QCOMPARE(decodeTransmission(text, noStrengthShown), (ListSettings {2, 0, 7}));
+    QCOMPARE(decodeTransmission(text, noStrengthShown), (ListIndexes {2, 0, 7}));
 }
 
 void TestDecoding::addIndexesTheListsCannotTakeRows()
@@ -193,7 +193,7 @@ void TestDecoding::addIndexesTheListsCannotTakeRows()
     // but the strength adjustment still runs on the picked strength.
     for (const char code : {'5', '9', ':', '/', 'A', '\0', '\x7F', '\x80', '\xB1', '\xFF'}) {
         row(table, QString::asprintf("device code 0x%02x", int(static_cast<unsigned char>(code))))
-            << withAt(firstKind0Text, 1, code) << picked << ListSettings {none, untouched, 13};
+            << withAt(firstKind0Text, 1, code) << picked << ListIndexes {none, untouched, 13};
     }
     // A strength digit the list cannot take leaves no strength; the character still decodes.
     for (const char digit :
@@ -201,11 +201,11 @@ void TestDecoding::addIndexesTheListsCannotTakeRows()
         row(table,
             QString::asprintf("kind 0 strength digit 0x%02x",
                               int(static_cast<unsigned char>(digit))))
-            << withAt(firstKind0Text, 3, digit) << picked << ListSettings {0, 1, none};
+            << withAt(firstKind0Text, 3, digit) << picked << ListIndexes {0, 1, none};
         row(table,
             QString::asprintf("kind 2 strength digit 0x%02x",
                               int(static_cast<unsigned char>(digit))))
-            << withAt(firstKind2Text, 3, digit) << picked << ListSettings {2, 0, none};
+            << withAt(firstKind2Text, 3, digit) << picked << ListIndexes {2, 0, none};
     }
     // A byte outside ASCII never matches, not even one whose low seven bits would.
     const struct
@@ -213,7 +213,7 @@ void TestDecoding::addIndexesTheListsCannotTakeRows()
         const char *what;
         const QByteArray &text;
         int position;
-        ListSettings expected;
+        ListIndexes expected;
     } highBitRows[] = {
         {"kind 0 letter C", firstKind0Text, 2, {0, untouched, 5}},
         {"kind 0 group 0", firstKind0Text, 7, {0, untouched, 5}},
@@ -236,27 +236,27 @@ void TestDecoding::addShortTextRows()
     const char *const table = "shortTexts";
 
     row(table, QStringLiteral("empty"))
-        << QByteArray() << noStrengthShown << ListSettings {none, untouched, untouched};
+        << QByteArray() << noStrengthShown << ListIndexes {none, untouched, untouched};
     row(table, QStringLiteral("empty, picked strength 20"))
-        << QByteArray() << 20 << ListSettings {none, untouched, 13};
+        << QByteArray() << 20 << ListIndexes {none, untouched, 13};
     row(table, QStringLiteral("kind 0 without strength digit"))
-        << QByteArray("1C") << 20 << ListSettings {0, untouched, none};
+        << QByteArray("1C") << 20 << ListIndexes {0, untouched, none};
     row(table, QStringLiteral("kind 0 without group"))
-        << QByteArray("1C5000") << noStrengthShown << ListSettings {0, untouched, 5};
+        << QByteArray("1C5000") << noStrengthShown << ListIndexes {0, untouched, 5};
     row(table, QStringLiteral("kind 0 up to the group"))
-        << firstKind0Text.left(7) << noStrengthShown << ListSettings {0, 1, 5};
+        << firstKind0Text.left(7) << noStrengthShown << ListIndexes {0, 1, 5};
     row(table, QStringLiteral("kind 1 without keys"))
-        << QByteArray("2") << noStrengthShown << ListSettings {1, untouched, untouched};
+        << QByteArray("2") << noStrengthShown << ListIndexes {1, untouched, untouched};
     row(table, QStringLiteral("kind 1 without first key"))
-        << QByteArray("20C0") << noStrengthShown << ListSettings {1, untouched, untouched};
+        << QByteArray("20C0") << noStrengthShown << ListIndexes {1, untouched, untouched};
     row(table, QStringLiteral("kind 1 up to the first key"))
-        << firstKind1Text.left(5) << noStrengthShown << ListSettings {1, 6, untouched};
+        << firstKind1Text.left(5) << noStrengthShown << ListIndexes {1, 6, untouched};
     row(table, QStringLiteral("kind 2 without marker"))
-        << firstKind2Text.left(10) << noStrengthShown << ListSettings {2, untouched, 7};
+        << firstKind2Text.left(10) << noStrengthShown << ListIndexes {2, untouched, 7};
     row(table, QStringLiteral("kind 2 without strength digit"))
-        << QByteArray("30") << noStrengthShown << ListSettings {2, untouched, none};
+        << QByteArray("30") << noStrengthShown << ListIndexes {2, untouched, none};
     row(table, QStringLiteral("kind 3 alone"))
-        << QByteArray("4") << noStrengthShown << ListSettings {3, untouched, untouched};
+        << QByteArray("4") << noStrengthShown << ListIndexes {3, untouched, untouched};
 }
 
 void TestDecoding::randomBytesStayWithinTheLists()
@@ -273,7 +273,7 @@ void TestDecoding::randomBytesStayWithinTheLists()
                                           : char('/' + random.bounded('m' - '/' + 1));
         }
         const int picked = int(random.bounded(strengthRows + 1)) - 1;
-        const ListSettings decoded = decodeTransmission(text, picked);
+        const ListIndexes decoded = decodeTransmission(text, picked);
 
         const auto check = [&](bool holds, const char *what) {
             if (!holds && failures.size() < 10) {

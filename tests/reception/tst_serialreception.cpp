@@ -1,7 +1,6 @@
 #include "TestSerialReception.h"
 
 #include "ConsoleProcess.h"
-#include "PlayerPorts.h"
 #include "PortFailureText.h"
 #include "SerialLine.h"
 #include "SerialPortList.h"

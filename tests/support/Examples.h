@@ -14,7 +14,7 @@ struct ExampleTransmission
 {
     const char *name; // e.g. "kind 0, C group 0, strength 5"
     QByteArray bytes; // one whole transmission of 17 characters
-    ListSettings decoded; // what it sets in its slot's lists when they show no strength
+    ListIndexes decoded; // what it sets in its slot's lists when they show no strength
 };
 
 // Every device kind's transmissions, the valid ones first, then those with codes its

@@ -46,7 +46,7 @@ QList<int> decodedCharacterRows(int kind)
     QSet<int> rows;
     const std::function<void(qsizetype)> tryFrom = [&](qsizetype next) {
         if (next == positions.size()) {
-            const ListSettings decoded = decodeTransmission(text, none);
+            const ListIndexes decoded = decodeTransmission(text, none);
             if (decoded.deviceKind == kind && decoded.character) {
                 rows.insert(*decoded.character);
             }
@@ -164,7 +164,7 @@ void TestComposer::decodesToTheRequest()
     for (const char byte : composed.bytes) {
         QVERIFY2(byte > ' ' && byte < 0x7F, composed.bytes.constData());
     }
-    const ListSettings decoded = decodeTransmission(composed.bytes, none);
+    const ListIndexes decoded = decodeTransmission(composed.bytes, none);
     QCOMPARE(decoded.deviceKind, kind);
     QCOMPARE(decoded.character.value_or(none), character.value_or(none));
     QCOMPARE(decoded.strength.value_or(none), strength.value_or(none));

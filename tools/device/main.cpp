@@ -1,7 +1,6 @@
 // kelmi-device: plays a handheld device on a serial port, for rehearsing the console.
 
 #include "DeviceTables.h"
-#include "LineSettings.h"
 #include "PlayerSlot.h"
 #include "TransmissionComposer.h"
 

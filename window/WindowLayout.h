@@ -1,0 +1,154 @@
+#pragma once
+
+#include "PlayerSlot.h"
+
+#include <QFont>
+#include <QRect>
+#include <QSize>
+#include <QStringList>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QWidget;
+
+// The fixed rows of the window's lists. A row's index is the code that the decoding
+// sets and the player data files carry, so rows are never reordered.
+namespace ListRows {
+QStringList deviceKinds();
+QStringList characters();
+QStringList strengths();
+QStringList backgrounds();
+QStringList bgm();
+} // namespace ListRows
+
+// The console's window as data: each control by its name, with its frame, caption, place and
+// list rows. Form1 makes its controls from it by those names, and the benchmark's plain console
+// makes the same window from `controls`.
+namespace WindowLayout {
+
+// The layout is drawn in twips; 15 twips make one pixel at 96 dots per inch.
+struct Twips
+{
+    int left;
+    int top;
+    int width;
+    int height;
+};
+QRect pixels(Twips twips);
+
+enum class Kind {
+    Frame, // a captioned frame
+    Button,
+    Caption, // a label naming the list that comes right after it
+    StatusLine, // the one-line status of the reception frame
+    List, // a drop-down list with an editable field
+};
+
+struct Control
+{
+    const char *name;
+    const char *parent; // the window or a frame
+    Kind kind;
+    const char16_t *caption; // empty for lists and the status line
+    Twips place; // in the parent
+    QStringList (*rows)() = nullptr; // lists: their fixed rows
+    bool bold = false; // the delete buttons' caption
+};
+
+inline constexpr const char *windowName = "Form1";
+
+inline constexpr Control Frame1 {
+    "Frame1", windowName, Kind::Frame, u"受信", {360, 120, 4575, 1335}};
+inline constexpr Control Command1 {
+    "Command1", "Frame1", Kind::Button, portCaptions[0], {360, 360, 1095, 495}};
+inline constexpr Control Command2 {
+    "Command2", "Frame1", Kind::Button, portCaptions[1], {1680, 360, 1095, 495}};
+inline constexpr Control Command3 {
+    "Command3", "Frame1", Kind::Button, u"中断", {3360, 360, 855, 495}};
+inline constexpr Control Label7 {"Label7", "Frame1", Kind::StatusLine, u"", {360, 960, 3855, 255}};
+
+inline constexpr Control Frame2 {
+    "Frame2", windowName, Kind::Frame, u"プレイヤー１", {360, 1560, 2175, 4695}};
+inline constexpr Control Label1 {
+    "Label1", "Frame2", Kind::Caption, u"ケルミの種類", {120, 240, 1215, 375}};
+inline constexpr Control Combo1 {
+    "Combo1", "Frame2", Kind::List, u"", {240, 480, 1815, 300}, ListRows::deviceKinds};
+inline constexpr Control Label2 {
+    "Label2", "Frame2", Kind::Caption, u"ケルミ名", {120, 960, 1215, 375}};
+inline constexpr Control Combo2 {
+    "Combo2", "Frame2", Kind::List, u"", {240, 1200, 1815, 300}, ListRows::characters};
+inline constexpr Control Label3 {
+    "Label3", "Frame2", Kind::Caption, u"ケルミの強さ", {120, 1560, 1575, 255}};
+inline constexpr Control Combo3 {
+    "Combo3", "Frame2", Kind::List, u"", {240, 1800, 1815, 300}, ListRows::strengths};
+inline constexpr Control Label8 {
+    "Label8", "Frame2", Kind::Caption, u"背景", {120, 2160, 1095, 255}};
+inline constexpr Control Combo7 {
+    "Combo7", "Frame2", Kind::List, u"", {240, 2400, 1815, 300}, ListRows::backgrounds};
+inline constexpr Control Label9 {
+    "Label9", "Frame2", Kind::Caption, u"ＢＧＭ", {120, 2760, 1215, 255}};
+inline constexpr Control Combo8 {"Combo8",     "Frame2", Kind::List, u"", {240, 3000, 1815, 300},
+                                 ListRows::bgm};
+inline constexpr Control Command4 {
+    "Command4", "Frame2", Kind::Button, saveCaptions[0], {120, 3480, 1935, 495}};
+inline constexpr Control Command6 {.name = "Command6",
+                                   .parent = "Frame2",
+                                   .kind = Kind::Button,
+                                   .caption = deleteCaption.utf16(),
+                                   .place = {120, 4080, 1935, 495},
+                                   .bold = true};
+
+inline constexpr Control Frame3 {
+    "Frame3", windowName, Kind::Frame, u"プレイヤー２", {2640, 1560, 2175, 4695}};
+inline constexpr Control Label6 {
+    "Label6", "Frame3", Kind::Caption, u"ケルミの種類", {120, 240, 1215, 375}};
+inline constexpr Control Combo6 {
+    "Combo6", "Frame3", Kind::List, u"", {240, 480, 1815, 300}, ListRows::deviceKinds};
+inline constexpr Control Label5 {
+    "Label5", "Frame3", Kind::Caption, u"ケルミ名", {120, 960, 1215, 375}};
+inline constexpr Control Combo5 {
+    "Combo5", "Frame3", Kind::List, u"", {240, 1200, 1815, 300}, ListRows::characters};
+inline constexpr Control Label4 {
+    "Label4", "Frame3", Kind::Caption, u"ケルミの強さ", {120, 1560, 1575, 255}};
+inline constexpr Control Combo4 {
+    "Combo4", "Frame3", Kind::List, u"", {240, 1800, 1815, 300}, ListRows::strengths};
+inline constexpr Control Command5 {
+    "Command5", "Frame3", Kind::Button, saveCaptions[1], {120, 3480, 1935, 495}};
+inline constexpr Control Command7 {.name = "Command7",
+                                   .parent = "Frame3",
+                                   .kind = Kind::Button,
+                                   .caption = deleteCaption.utf16(),
+                                   .place = {120, 4080, 1935, 495},
+                                   .bold = true};
+
+// Every control, each frame before the controls it holds and each caption before its list,
+// so that the caption stays beneath the list it overlaps.
+inline constexpr const Control *controls[]
+    = {&Frame1, &Command1, &Command2, &Command3, &Label7, &Frame2, &Label1, &Combo1,   &Label2,
+       &Combo2, &Label3,   &Combo3,   &Label8,   &Combo7, &Label9, &Combo8, &Command4, &Command6,
+       &Frame3, &Label6,   &Combo6,   &Label5,   &Combo5, &Label4, &Combo4, &Command5, &Command7};
+
+QString windowTitle();
+QSize windowSize();
+// The window's font, which its controls inherit, and the bold one of the delete buttons.
+// Their family is Windows' own; Linux draws it with the IPA font of the same metrics.
+QFont windowFont();
+QFont boldFont();
+
+// Gives a window the layout's name, title, fixed size and font.
+void dressWindow(QWidget *window);
+// Names and places a control made for `control` in its parent, in the bold font where the
+// layout says so.
+void placeControl(QWidget *made, const Control &control);
+template<class Widget> Widget *placed(Widget *made, const Control &control)
+{
+    placeControl(made, control);
+    return made;
+}
+// The controls that are plain Qt widgets in every window made from the layout.
+QGroupBox *makeFrame(const Control &control, QWidget *parent);
+QPushButton *makeButton(const Control &control, QWidget *parent);
+QLabel *makeCaption(const Control &control, QWidget *parent);
+
+} // namespace WindowLayout

@@ -26,5 +26,17 @@ QString receivedText(QByteArrayView bytes)
     for (const char byte : bytes) {
         text.append(characterFor(static_cast<unsigned char>(byte)));
     }
+    return withVisibleControls(text);
+}
+
+QString withVisibleControls(QString text)
+{
+    for (QChar &c : text) {
+        if (c.unicode() < 0x20) {
+            c = QChar(char16_t(u'␀' + c.unicode()));
+        } else if (c.unicode() == 0x7F) {
+            c = QChar(u'␡');
+        }
+    }
     return text;
 }

@@ -3,6 +3,7 @@
 #include "SystemError.h"
 
 #include <QByteArray>
+#include <QRandomGenerator>
 #include <QString>
 
 #include <optional>
@@ -33,3 +34,26 @@ bool listsOrdinaryFile(const QString &name);
 // in another encoding comes out lossy), read anew on each call so that it follows a rename;
 // empty when the folder is gone or has no path the system can give.
 QString workingFolderForDisplay();
+
+// For the platform files: makes a new file "<name>.XXXXXX" beside `name`, as QTemporaryFile
+// names them. `create` makes the file `*temporary` names, never opening anything that is
+// there, and `taken` tells from what it returned that the name was taken, so that another name
+// is tried (100 in all). Returns what `create` last returned.
+template<class Name, class Create, class Taken>
+auto createTemporary(const Name &name, Name *temporary, Create create, Taken taken)
+{
+    static constexpr char letters[]
+        = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 1;; ++attempt) {
+        *temporary = name;
+        temporary->append('.');
+        for (int i = 0; i < 6; ++i) {
+            temporary->append(
+                letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))]);
+        }
+        const auto made = create();
+        if (attempt == 100 || !taken(made)) {
+            return made;
+        }
+    }
+}

@@ -1,7 +1,6 @@
 #include "FileSystem.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 #include <QStringDecoder>
 
 #include <cerrno>
@@ -66,27 +65,6 @@ template<class Call> int retried(Call call)
     return result;
 }
 
-// Creates a new file "<name>.XXXXXX" beside name, as QTemporaryFile names them, with the
-// permissions the user's umask gives any new file; never opens anything that is there.
-int createTemporary(const QByteArray &name, QByteArray *temporary)
-{
-    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        *temporary = name + '.';
-        for (int i = 0; i < 6; ++i) {
-            *temporary += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
-        }
-        const int fd = retried([&] {
-            return ::open(temporary->constData(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        });
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
-        }
-    }
-    return -1;
-}
-
 // A full disk or a file-size limit can take part of a write and refuse the rest; the next
 // write then says why. (With SIGXFSZ ignored, a write beyond the limit fails with EFBIG.)
 bool writeAll(int fd, const QByteArray &bytes)
@@ -129,7 +107,16 @@ std::optional<SystemError> replaceFile(const QString &name, const QByteArray &by
         return before.refusal;
     }
     QByteArray temporary;
-    const int fd = createTemporary(target, &temporary);
+    // With the permissions the user's umask gives any new file.
+    const int fd = createTemporary(
+        target, &temporary,
+        [&] {
+            return retried([&] {
+                return ::open(temporary.constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+            });
+        },
+        [](int made) { return made < 0 && errno == EEXIST; });
     if (fd < 0) {
         return lastError();
     }

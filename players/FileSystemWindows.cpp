@@ -6,7 +6,6 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
-#include <QRandomGenerator>
 #include <QTimer>
 
 #include <windows.h>
@@ -54,26 +53,6 @@ bool isRealFolder(const QString &name)
     const DWORD attributes = ::GetFileAttributesW(wide(name));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
         && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-// Creates a new file "<name>.XXXXXX" beside name, as QTemporaryFile names them; never opens
-// anything that is there.
-HANDLE createTemporary(const QString &name, QString *temporary)
-{
-    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        *temporary = name + u'.';
-        for (int i = 0; i < 6; ++i) {
-            *temporary += QLatin1Char(
-                letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))]);
-        }
-        const HANDLE file = ::CreateFileW(wide(*temporary), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) {
-            return file;
-        }
-    }
-    return INVALID_HANDLE_VALUE;
 }
 
 bool writeAll(HANDLE file, const QByteArray &bytes)
@@ -162,7 +141,15 @@ std::optional<SystemError> replaceFile(const QString &name, const QByteArray &by
         return SystemError::of(SystemError::ReadOnlyFile);
     }
     QString temporary;
-    const HANDLE file = createTemporary(name, &temporary);
+    const HANDLE file = createTemporary(
+        name, &temporary,
+        [&] {
+            return ::CreateFileW(wide(temporary), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        },
+        [](HANDLE made) {
+            return made == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_EXISTS;
+        });
     if (file == INVALID_HANDLE_VALUE) {
         return lastError();
     }

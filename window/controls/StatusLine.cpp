@@ -1,6 +1,7 @@
 #include "StatusLine.h"
 
 #include "OperatorMessages.h"
+#include "ReceivedText.h"
 #include "TextLines.h"
 
 #include <algorithm>
@@ -8,20 +9,6 @@
 namespace {
 
 const int receivedTipLines = 4;
-
-// Unicode's control pictures (␀ ␍ ␊ … ␡) in place of control characters, which would
-// break the line, end it or show as nothing.
-QString withVisibleControls(QString text)
-{
-    for (QChar &c : text) {
-        if (c.unicode() < 0x20) {
-            c = QChar(char16_t(u'␀' + c.unicode()));
-        } else if (c.unicode() == 0x7F) {
-            c = QChar(u'␡');
-        }
-    }
-    return text;
-}
 
 } // namespace
 
@@ -59,9 +46,8 @@ void StatusLine::showMessage(const OperatorMessage &message)
     showLine(fitting != lines.end() ? *fitting : lines.last(), message.whole());
 }
 
-void StatusLine::showReceived(const QString &text)
+void StatusLine::showReceived(const QString &shown)
 {
-    const QString shown = withVisibleControls(text);
     // A device that floods the line sends thousands of characters: the tooltip shows the
     // first of them, enough to tell what came, and leaves the window in sight.
     showLine(shown, firstLines(shown, receivedTipLines));

@@ -16,9 +16,9 @@ public:
     void showText(const QString &text);
     // A failure: the fullest of its lines that fits, the whole message in the tooltip.
     void showMessage(const OperatorMessage &message);
-    // Text as received, every character of it, line breaks and other control characters
-    // as visible symbols; the tooltip shows its first lines the same way.
-    void showReceived(const QString &text);
+    // Received text as shown (receivedText()), every character of it; the tooltip shows its
+    // first lines.
+    void showReceived(const QString &shown);
 
 private:
     void showLine(const QString &line, const QString &whole);

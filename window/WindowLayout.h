@@ -99,28 +99,27 @@ inline constexpr Control Command6 {.name = "Command6",
                                    .place = {120, 4080, 1935, 495},
                                    .bold = true};
 
+// Player 2's frame holds player 1's lists and buttons in the same places, without background
+// and BGM.
+constexpr Control inFrame3(Control player1, const char *name, const char16_t *caption = nullptr)
+{
+    player1.name = name;
+    player1.parent = "Frame3";
+    if (caption) {
+        player1.caption = caption;
+    }
+    return player1;
+}
 inline constexpr Control Frame3 {
     "Frame3", windowName, Kind::Frame, u"プレイヤー２", {2640, 1560, 2175, 4695}};
-inline constexpr Control Label6 {
-    "Label6", "Frame3", Kind::Caption, u"ケルミの種類", {120, 240, 1215, 375}};
-inline constexpr Control Combo6 {
-    "Combo6", "Frame3", Kind::List, u"", {240, 480, 1815, 300}, ListRows::deviceKinds};
-inline constexpr Control Label5 {
-    "Label5", "Frame3", Kind::Caption, u"ケルミ名", {120, 960, 1215, 375}};
-inline constexpr Control Combo5 {
-    "Combo5", "Frame3", Kind::List, u"", {240, 1200, 1815, 300}, ListRows::characters};
-inline constexpr Control Label4 {
-    "Label4", "Frame3", Kind::Caption, u"ケルミの強さ", {120, 1560, 1575, 255}};
-inline constexpr Control Combo4 {
-    "Combo4", "Frame3", Kind::List, u"", {240, 1800, 1815, 300}, ListRows::strengths};
-inline constexpr Control Command5 {
-    "Command5", "Frame3", Kind::Button, saveCaptions[1], {120, 3480, 1935, 495}};
-inline constexpr Control Command7 {.name = "Command7",
-                                   .parent = "Frame3",
-                                   .kind = Kind::Button,
-                                   .caption = deleteCaption.utf16(),
-                                   .place = {120, 4080, 1935, 495},
-                                   .bold = true};
+inline constexpr Control Label6 = inFrame3(Label1, "Label6");
+inline constexpr Control Combo6 = inFrame3(Combo1, "Combo6");
+inline constexpr Control Label5 = inFrame3(Label2, "Label5");
+inline constexpr Control Combo5 = inFrame3(Combo2, "Combo5");
+inline constexpr Control Label4 = inFrame3(Label3, "Label4");
+inline constexpr Control Combo4 = inFrame3(Combo3, "Combo4");
+inline constexpr Control Command5 = inFrame3(Command4, "Command5", saveCaptions[1]);
+inline constexpr Control Command7 = inFrame3(Command6, "Command7");
 
 // Every control, each frame before the controls it holds and each caption before its list,
 // so that the caption stays beneath the list it overlaps.

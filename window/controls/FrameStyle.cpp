@@ -7,32 +7,25 @@
 void FrameStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *option,
                                QPainter *painter, const QWidget *widget) const
 {
-    if (element == PE_FrameGroupBox) {
-        // An etched line along the rectangle it is given, no room kept for a caption.
-        QCommonStyle::drawPrimitive(element, option, painter, widget);
-        return;
-    }
-    QProxyStyle::drawPrimitive(element, option, painter, widget);
+    // An etched line along the rectangle it is given, no room kept for a caption.
+    element == PE_FrameGroupBox ? QCommonStyle::drawPrimitive(element, option, painter, widget)
+                                : QProxyStyle::drawPrimitive(element, option, painter, widget);
 }
 
 void FrameStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex *option,
                                     QPainter *painter, const QWidget *widget) const
 {
-    if (control == CC_GroupBox) {
-        // Leaves out the border behind the caption.
-        QCommonStyle::drawComplexControl(control, option, painter, widget);
-        return;
-    }
-    QProxyStyle::drawComplexControl(control, option, painter, widget);
+    // Leaves out the border behind the caption.
+    control == CC_GroupBox ? QCommonStyle::drawComplexControl(control, option, painter, widget)
+                           : QProxyStyle::drawComplexControl(control, option, painter, widget);
 }
 
 QRect FrameStyle::subControlRect(ComplexControl control, const QStyleOptionComplex *option,
                                  SubControl subControl, const QWidget *widget) const
 {
-    if (control == CC_GroupBox) {
-        return QCommonStyle::subControlRect(control, option, subControl, widget);
-    }
-    return QProxyStyle::subControlRect(control, option, subControl, widget);
+    return control == CC_GroupBox
+        ? QCommonStyle::subControlRect(control, option, subControl, widget)
+        : QProxyStyle::subControlRect(control, option, subControl, widget);
 }
 
 int FrameStyle::styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,

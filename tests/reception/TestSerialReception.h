@@ -67,13 +67,13 @@ protected:
     virtual QString holderNamed(const QString &program) const = 0;
     // Rows of portThatCannotBeOpened in which only this platform's ports fail.
     virtual void addOpenFailureRows() { }
-    // A row "port <portNumber>, <what>" of portThatCannotBeOpened. Other and NotSerialPort:
-    // the system's reason for `kind`; Held: the program that the platform names as the holder
-    // (empty where it names none), which is the process that holds the device.
-    static void addOpenFailureRow(int portNumber, const char *what, const MakeUnopenable &make,
-                                  PortFailure::Kind kind,
-                                  SystemError::Kind reason = SystemError::Other,
-                                  const QString &holderProgram = {});
+    // A row "port <portNumber>, <what>" of portThatCannotBeOpened: the failure that `make`
+    // sets up. `reason`: the system's, for Other and NotSerialPort; `holderProgram`: for Held,
+    // the program that the platform names as the holder (empty where it names none), which is
+    // the process that holds the device.
+    static void addOpenFailureRow(int portNumber, const char *what, PortFailure::Kind kind,
+                                  SystemError::Kind reason, const QString &holderProgram,
+                                  const MakeUnopenable &make);
     // Lets go of a device that a row of addOpenFailureRows held as a program that wants it
     // alone does; false when the hold had been taken away meanwhile.
     virtual bool releaseExclusiveHold() { return true; }

@@ -343,8 +343,9 @@ QString UnopenablePort::holdInConsole(const QString &name)
 }
 
 void TestSerialReception::addOpenFailureRow(int portNumber, const char *what,
-                                            const MakeUnopenable &make, PortFailure::Kind kind,
-                                            SystemError::Kind reason, const QString &holderProgram)
+                                            PortFailure::Kind kind, SystemError::Kind reason,
+                                            const QString &holderProgram,
+                                            const MakeUnopenable &make)
 {
     QTest::addRow("port %d, %s", portNumber, what)
         << portNumber << make << kind << reason << holderProgram;
@@ -358,28 +359,24 @@ void TestSerialReception::portThatCannotBeOpened_data()
     QTest::addColumn<SystemError::Kind>("reason");
     QTest::addColumn<QString>("holderProgram");
 
+    using Port = UnopenablePort;
     const SystemError::Kind any = SystemError::Other;
+    const QString none; // holder
+    const QString name = QStringLiteral("ttyUSB9");
+    const QString here = holderNamed(QStringLiteral("tst_serialreception"));
+    const QString console = holderNamed(QStringLiteral("kelmi-test-child"));
     for (int n : {1, 2}) {
         // COM99 on Windows, whose ports are no files.
-        addOpenFailureRow(
-            n, "no such device",
-            [](UnopenablePort &port) {
-                const bool com = port.line.startsWith(QLatin1String("COM"));
-                return com ? QStringLiteral("COM99") : port.scratchName(QStringLiteral("ttyUSB9"));
-            },
-            PortFailure::Missing);
-        addOpenFailureRow(
-            n, "a file",
-            [](UnopenablePort &port) { return port.makeFile(QStringLiteral("ttyUSB9")); },
-            PortFailure::NotSerialPort, SystemError::NotSerialPort);
-        addOpenFailureRow(
-            n, "held in this process",
-            [](UnopenablePort &port) { return port.holdHere(port.line); }, PortFailure::Held, any,
-            holderNamed(QStringLiteral("tst_serialreception")));
-        addOpenFailureRow(
-            n, "held by another console",
-            [](UnopenablePort &port) { return port.holdInConsole(port.line); }, PortFailure::Held,
-            any, holderNamed(QStringLiteral("kelmi-test-child")));
+        addOpenFailureRow(n, "no such device", PortFailure::Missing, any, none, [=](Port &port) {
+            return port.line.startsWith(QLatin1String("COM")) ? QStringLiteral("COM99")
+                                                              : port.scratchName(name);
+        });
+        addOpenFailureRow(n, "a file", PortFailure::NotSerialPort, SystemError::NotSerialPort, none,
+                          [=](Port &port) { return port.makeFile(name); });
+        addOpenFailureRow(n, "held in this process", PortFailure::Held, any, here,
+                          [](Port &port) { return port.holdHere(port.line); });
+        addOpenFailureRow(n, "held by another console", PortFailure::Held, any, console,
+                          [](Port &port) { return port.holdInConsole(port.line); });
     }
     addOpenFailureRows();
 }

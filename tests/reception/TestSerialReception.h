@@ -1,13 +1,49 @@
 #pragma once
 
+#include "ConsoleProcess.h"
 #include "PlayerLines.h"
+#include "SerialLine.h"
 #include "SerialReception.h"
 
 #include <QObject>
+#include <QTemporaryDir>
 
+#include <functional>
 #include <optional>
 
-class SerialLine;
+// A player's port that a row of portThatCannotBeOpened keeps from opening: the row's setup
+// makes what the port is to name in a scratch folder, or holds the player's line, and returns
+// the name that the port is given.
+struct UnopenablePort
+{
+    UnopenablePort(int portNumber, PseudoTerminal &line);
+
+    const int portNumber;
+    const QString line; // the player's line, by its own name
+    qint64 holderPid; // the process that holds the line: this one unless a console does
+    QTemporaryDir scratch;
+    SerialLine heldHere;
+    ConsoleProcess heldByConsole;
+
+    // That name in the scratch folder, as the platform writes it.
+    QString scratchName(const QString &name) const;
+    // Makes a file, a folder, or a link to `target` (and the folders above it) of that name
+    // in the scratch folder; returns its scratchName.
+    QString makeFile(const QString &name);
+    QString makeFolder(const QString &name);
+    QString makeLink(const QString &name, const QString &target);
+    // A link outside /dev to `target`, as a rehearsal names its pseudo-terminal (socat's link).
+    QString linkTo(const QString &target)
+    {
+        return makeLink(QStringLiteral("kelmi-console"), target);
+    }
+    // Holds the line by that name, in another port object of this process or in a second
+    // console; returns the name.
+    QString holdHere(const QString &name);
+    QString holdInConsole(const QString &name);
+};
+using MakeUnopenable = std::function<QString(UnopenablePort &)>;
+Q_DECLARE_METATYPE(MakeUnopenable)
 
 // The reception's cases that every platform runs, on both players' lines as pseudo-terminals.
 // Each platform's test (TestSerialReceptionUnix.cpp, TestSerialReceptionWindows.cpp) adds
@@ -31,10 +67,15 @@ protected:
     virtual QString holderNamed(const QString &program) const = 0;
     // Rows of portThatCannotBeOpened in which only this platform's ports fail.
     virtual void addOpenFailureRows() { }
-    // Holds the device at `path` as another program that wants it alone does (the rows of
-    // addOpenFailureRows that ask for it); false when it cannot.
-    virtual bool holdExclusively(const QString &) { return false; }
-    // Lets the device go again; false when the hold had been taken away meanwhile.
+    // A row "port <portNumber>, <what>" of portThatCannotBeOpened: the failure that `make`
+    // sets up. `reason`: the system's, for Other and NotSerialPort; `holderProgram`: for Held,
+    // the program that the platform names as the holder (empty where it names none), which is
+    // the process that holds the device.
+    static void addOpenFailureRow(int portNumber, const char *what, PortFailure::Kind kind,
+                                  SystemError::Kind reason, const QString &holderProgram,
+                                  const MakeUnopenable &make);
+    // Lets go of a device that a row of addOpenFailureRows held as a program that wants it
+    // alone does; false when the hold had been taken away meanwhile.
     virtual bool releaseExclusiveHold() { return true; }
     // The system's code that a line which hung up during a wait reports, where this platform
     // answers one code for certain; none: hangUpDuringWait checks the kind of failure alone.
@@ -46,18 +87,13 @@ private Q_SLOTS:
 
     void portNames_data();
     void portNames();
-    void greeting_data();
-    void greeting();
 
     void receivesTransmission_data();
     void receivesTransmission();
-    void discardsBytesFromBeforeTheOpen_data();
-    void discardsBytesFromBeforeTheOpen();
-    void leavesLaterBytesOnTheLine();
     void sendsGreetingBeforeFirstPoll_data();
     void sendsGreetingBeforeFirstPoll();
     void abortEndsWait();
-    void abortedReceptionLeavesNestedOneAlone();
+    void newReceptionEndsWaitingOne_data();
     void newReceptionEndsWaitingOne();
     void destroyedDuringWait();
     void consoleOfItsOwnReceives();

@@ -7,6 +7,7 @@
 #include "SerialPortListUnix.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -53,7 +54,6 @@ protected:
     void forgetLocksOf(const QString &device) override;
     QString holderNamed(const QString &program) const override { return program; }
     void addOpenFailureRows() override;
-    bool holdExclusively(const QString &path) override;
     bool releaseExclusiveHold() override;
 
 private Q_SLOTS:
@@ -67,12 +67,6 @@ private Q_SLOTS:
 private:
     int m_exclusiveHolder = -1;
 };
-
-bool TestSerialReceptionUnix::holdExclusively(const QString &path)
-{
-    m_exclusiveHolder = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    return m_exclusiveHolder >= 0 && ::ioctl(m_exclusiveHolder, TIOCEXCL) == 0;
-}
 
 bool TestSerialReceptionUnix::releaseExclusiveHold()
 {
@@ -101,34 +95,61 @@ QString TestSerialReceptionUnix::machinePortName(int portNumber) const
 
 void TestSerialReceptionUnix::addOpenFailureRows()
 {
+    using Port = UnopenablePort;
+    const PortFailure::Kind noPort = PortFailure::NotSerialPort;
     const SystemError::Kind any = SystemError::Other;
-    for (int port : {1, 2}) {
-        QTest::addRow("port %d, a directory", port)
-            << port << QStringLiteral("directory") << PortFailure::NotSerialPort
-            << SystemError::IsFolder << QString();
+    const QString none; // holder
+    const QString here = QStringLiteral("tst_serialreception");
+    const QString console = QStringLiteral("kelmi-test-child");
+    const QString name = QStringLiteral("ttyUSB9");
+    for (int n : {1, 2}) {
+        addOpenFailureRow(n, "a directory", noPort, SystemError::IsFolder, none,
+                          [=](Port &port) { return port.makeFolder(name); });
     }
     // A device name with a file where a folder should be, such as a stray trailing slash.
-    QTest::newRow("port 1, a name below a file")
-        << 1 << QStringLiteral("under a file") << PortFailure::Missing << any << QString();
-    QTest::newRow("port 2, held in this process, named by a link")
-        << 2 << QStringLiteral("held here, through a link") << PortFailure::Held << any
-        << QStringLiteral("tst_serialreception");
-    QTest::newRow("port 2, a link loop")
-        << 2 << QStringLiteral("loop") << PortFailure::Other << SystemError::LinkLoop << QString();
+    addOpenFailureRow(1, "a name below a file", PortFailure::Missing, any, none,
+                      [=](Port &port) { return port.makeFile(name) + QStringLiteral("/ttyUSB0"); });
+    addOpenFailureRow(2, "in a folder that is not there", PortFailure::Missing, any, none,
+                      [=](Port &port) { return port.scratchName(QStringLiteral("gone/") + name); });
+    addOpenFailureRow(2, "a link loop", PortFailure::Other, SystemError::LinkLoop, none,
+                      [](Port &port) {
+                          const QString loop = QStringLiteral("ttyLOOP");
+                          return port.makeLink(loop, port.linkTo(port.scratchName(loop)));
+                      });
+    // As /dev/serial/by-id names an adapter: a link, here to a device that is no terminal.
+    const QString lastingName
+        = QStringLiteral("serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    addOpenFailureRow(
+        1, "no terminal, named as an adapter's lasting name", noPort, SystemError::NotSerialPort,
+        none, [=](Port &port) { return port.makeLink(lastingName, QStringLiteral("/dev/null")); });
+    // It answers a terminal's calls with EINVAL rather than ENOTTY.
+    addOpenFailureRow(2, "a device that refuses a terminal's settings", noPort,
+                      SystemError::NotSerialPort, none,
+                      [](Port &) { return QStringLiteral("/dev/random"); });
+    addOpenFailureRow(2, "held in this process, named by a link", PortFailure::Held, any, here,
+                      [](Port &port) { return port.holdHere(port.linkTo(port.line)); });
     // One device by two names is one port: the device's lock file names the holder.
-    QTest::newRow("port 1, held in this process by its own name, asked for through a link")
-        << 1 << QStringLiteral("held here by name, asked through a link") << PortFailure::Held
-        << any << QStringLiteral("tst_serialreception");
-    QTest::newRow("port 2, held by a console on a link, asked for by its own name")
-        << 2 << QStringLiteral("held by a console on a link") << PortFailure::Held << any
-        << QStringLiteral("kelmi-test-child");
-    QTest::newRow("port 1, held by a console by its own name, asked for through a link")
-        << 1 << QStringLiteral("held by a console, asked through a link") << PortFailure::Held
-        << any << QStringLiteral("kelmi-test-child");
+    addOpenFailureRow(1, "held in this process by its own name, asked for through a link",
+                      PortFailure::Held, any, here,
+                      [](Port &port) { return port.linkTo(port.holdHere(port.line)); });
+    addOpenFailureRow(2, "held by a console on a link, asked for by its own name",
+                      PortFailure::Held, any, console, [](Port &port) {
+                          port.holdInConsole(port.linkTo(port.line));
+                          return port.line;
+                      });
+    addOpenFailureRow(1, "held by a console by its own name, asked for through a link",
+                      PortFailure::Held, any, console,
+                      [](Port &port) { return port.linkTo(port.holdInConsole(port.line)); });
     // Another program made the line exclusive (TIOCEXCL) and wrote no lock file. Root's open
     // would succeed all the same; the console leaves the line, and the flag, alone.
-    QTest::newRow("port 2, held exclusive by another program")
-        << 2 << QStringLiteral("held exclusive") << PortFailure::Held << any << QString();
+    addOpenFailureRow(
+        2, "held exclusive by another program", PortFailure::Held, any, none, [this](Port &port) {
+            const QByteArray line = QFile::encodeName(port.line);
+            m_exclusiveHolder = ::open(line.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+            QTest::qVerify(m_exclusiveHolder >= 0 && ::ioctl(m_exclusiveHolder, TIOCEXCL) == 0,
+                           "TIOCEXCL", "", __FILE__, __LINE__);
+            return port.line;
+        });
 }
 
 void TestSerialReceptionUnix::presentPorts_data()

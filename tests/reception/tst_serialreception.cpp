@@ -7,6 +7,7 @@
 #include "WaitDriver.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -79,51 +80,50 @@ void TestSerialReception::portNames()
     QCOMPARE(port.configured, expected != machinePortName(portNumber));
 }
 
-void TestSerialReception::greeting_data()
-{
-    QTest::addColumn<int>("portNumber");
-    QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("port 1 sends nothing") << 1 << QByteArray();
-    QTest::newRow("port 2 sends AT CR") << 2 << QByteArray("\x41\x54\x0d", 3);
-}
-
-void TestSerialReception::greeting()
-{
-    QFETCH(int, portNumber);
-    QFETCH(QByteArray, expected);
-    QCOMPARE(slotFacts(PlayerSlot(portNumber)).greeting.toByteArray(), expected);
-}
-
 void TestSerialReception::receivesTransmission_data()
 {
     QTest::addColumn<int>("portNumber");
+    QTest::addColumn<QByteArray>("before"); // on the line before the port opens
     QTest::addColumn<QByteArrayList>("pieces"); // sent 15 ms apart while the reception waits
+    QTest::addColumn<QByteArray>("after"); // sent 30 ms after the last piece
     QTest::addColumn<QByteArray>("expected");
 
+    const auto row
+        = [](const char *name, int port, const QByteArrayList &pieces, const QByteArray &expected,
+             const QByteArray &before = {}, const QByteArray &after = {}) {
+              QTest::newRow(name) << port << before << pieces << after << expected;
+          };
     const QByteArray seventeen("1C5000000000000AB");
-    QTest::newRow("exactly 17 bytes") << 1 << QByteArrayList {seventeen} << seventeen;
-    QTest::newRow("exactly 17 bytes, port 2") << 2 << QByteArrayList {seventeen} << seventeen;
-    QTest::newRow("20 bytes waiting at the first poll that sees 17")
-        << 1 << QByteArrayList {"3070000000200000XYZW"} << QByteArray("3070000000200000XYZW");
-    QTest::newRow("pieces 5, 5, 7")
-        << 1 << QByteArrayList {"1C500", "00000", "0000XYZ"} << QByteArray("1C500000000000XYZ");
-    QTest::newRow("16 bytes, then 1")
-        << 2 << QByteArrayList {"2004100000000000", "Q"} << QByteArray("2004100000000000Q");
-    QTest::newRow("16 bytes, then a burst of 300")
-        << 1 << QByteArrayList {QByteArray(16, 'a'), QByteArray(300, 'b')}
-        << QByteArray(16, 'a') + QByteArray(300, 'b');
-    QTest::newRow("every byte value")
-        << 1 << QByteArrayList {QByteArray("\x00\x11\x13\r\n\x7f\x80\xa1\xdf\xff", 10), "0123456"}
-        << QByteArray("\x00\x11\x13\r\n\x7f\x80\xa1\xdf\xff"
-                      "0123456",
-                      17);
+    row("exactly 17 bytes", 1, {seventeen}, seventeen);
+    row("exactly 17 bytes, port 2", 2, {seventeen}, seventeen);
+    row("20 bytes waiting at the first poll that sees 17", 1, {"3070000000200000XYZW"},
+        "3070000000200000XYZW");
+    row("pieces 5, 5, 7", 1, {"1C500", "00000", "0000XYZ"}, "1C500000000000XYZ");
+    row("16 bytes, then 1", 2, {"2004100000000000", "Q"}, "2004100000000000Q");
+    row("16 bytes, then a burst of 300", 1, {QByteArray(16, 'a'), QByteArray(300, 'b')},
+        QByteArray(16, 'a') + QByteArray(300, 'b'));
+    const QByteArray flood = seventeen + QByteArray(4095 - seventeen.size(), 'x');
+    row("a flood of 4095 bytes at once", 1, {flood}, flood);
+    const QByteArray everyValue("\x00\x11\x13\r\n\x7f\x80\xa1\xdf\xff", 10);
+    row("every byte value", 1, {everyValue, "0123456"}, everyValue + "0123456");
+    // Dropped at the open: what the line held before is no part of the transmission.
+    const QByteArray fresh("1C500000000000XYZ");
+    row("a few bytes before the open", 1, {fresh}, fresh, "OLD");
+    row("a whole transmission before the open", 1, {fresh}, fresh, "4000000000000000000OLD");
+    // Arriving with the port closed: nobody reads them.
+    row("bytes after the read", 1, {fresh}, fresh, {}, "LATE");
 }
 
 void TestSerialReception::receivesTransmission()
 {
     QFETCH(int, portNumber);
+    QFETCH(QByteArray, before);
     QFETCH(QByteArrayList, pieces);
+    QFETCH(QByteArray, after);
     QFETCH(QByteArray, expected);
+
+    QVERIFY(line(portNumber).deliver(before));
+    QCOMPARE(line(portNumber).pendingOnLine(), before.size());
 
     SerialReception reception;
     WaitDriver wait([&] { reception.abort(); });
@@ -134,6 +134,7 @@ void TestSerialReception::receivesTransmission()
             QVERIFY(line(portNumber).deliver(pieces.at(i)));
         });
     }
+    wait.after(int(pieces.size() - 1) * 15 + 30, [&] { QVERIFY(line(portNumber).deliver(after)); });
 
     const SerialReception::Outcome outcome = reception.receive(PlayerSlot(portNumber));
 
@@ -143,63 +144,24 @@ void TestSerialReception::receivesTransmission()
     QCOMPARE(waitingAtPiece, QList<bool>(pieces.size(), true));
     QVERIFY(!reception.isWaiting());
     QVERIFY(!portOf(reception)->isOpen());
-}
-
-void TestSerialReception::discardsBytesFromBeforeTheOpen_data()
-{
-    QTest::addColumn<QByteArray>("stale");
-    QTest::newRow("a few bytes") << QByteArray("OLD");
-    QTest::newRow("a whole transmission") << QByteArray("4000000000000000000OLD");
-}
-
-void TestSerialReception::discardsBytesFromBeforeTheOpen()
-{
-    QFETCH(QByteArray, stale);
-    const QByteArray fresh("1C500000000000XYZ");
-
-    QVERIFY(line(1).deliver(stale));
-    QCOMPARE(line(1).pendingOnLine(), stale.size());
-
-    SerialReception reception;
-    WaitDriver wait([&] { reception.abort(); });
-    wait.after(0, [&] { QVERIFY(line(1).deliver(fresh)); });
-    const SerialReception::Outcome outcome = reception.receive(PlayerSlot::One);
-
-    QCOMPARE(outcome.kind, Kind::Received);
-    QCOMPARE(outcome.bytes, fresh);
-}
-
-void TestSerialReception::leavesLaterBytesOnTheLine()
-{
-    const QByteArray transmission("1C500000000000XYZ");
-    const QByteArray afterwards("LATE");
-
-    SerialReception reception;
-    WaitDriver wait([&] { reception.abort(); });
-    wait.after(0, [&] { QVERIFY(line(1).deliver(transmission)); });
-    wait.after(30, [&] { QVERIFY(line(1).deliver(afterwards)); });
-    const SerialReception::Outcome outcome = reception.receive(PlayerSlot::One);
-
-    QCOMPARE(outcome.kind, Kind::Received);
-    QCOMPARE(outcome.bytes, transmission);
-    QVERIFY(!portOf(reception)->isOpen());
-    // The late bytes arrive with the port closed: nobody reads them.
-    QTRY_COMPARE_WITH_TIMEOUT(line(1).pendingOnLine(), afterwards.size(), 2000);
+    // What comes after the read stays on the line, and nothing else does.
+    QTRY_COMPARE_WITH_TIMEOUT(line(portNumber).pendingOnLine(), after.size(), 2000);
     QCOMPARE(portOf(reception)->bytesAvailable(), 0);
 }
 
 void TestSerialReception::sendsGreetingBeforeFirstPoll_data()
 {
     QTest::addColumn<int>("portNumber");
-    QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("port 1 sends nothing") << 1 << QByteArray();
-    QTest::newRow("port 2 sends AT CR") << 2 << QByteArray("AT\r");
+    QTest::newRow("port 1") << 1;
+    QTest::newRow("port 2") << 2;
 }
 
+// Each port greets its device as its slot says (port 2 does, port 1 sends nothing), once, as
+// soon as the port has opened.
 void TestSerialReception::sendsGreetingBeforeFirstPoll()
 {
     QFETCH(int, portNumber);
-    QFETCH(QByteArray, expected);
+    const QByteArray expected = slotFacts(PlayerSlot(portNumber)).greeting.toByteArray();
 
     SerialReception reception;
     WaitDriver wait([&] { reception.abort(); });
@@ -207,7 +169,8 @@ void TestSerialReception::sendsGreetingBeforeFirstPoll()
     // Runs in the wait's first yield. Waiting here blocks the reception, so whatever
     // arrives was sent before its first poll.
     wait.after(0, [&] {
-        sentBeforeTransmission = line(portNumber).waitForBytes(3, expected.isEmpty() ? 50 : 2000);
+        sentBeforeTransmission
+            = line(portNumber).waitForBytes(expected.size(), expected.isEmpty() ? 50 : 2000);
         QVERIFY(line(portNumber).deliver("1C500000000000XYZ"));
     });
     const SerialReception::Outcome outcome = reception.receive(PlayerSlot(portNumber));
@@ -248,61 +211,51 @@ void TestSerialReception::abortEndsWait()
     QVERIFY(!portOf(reception)->isOpen());
 }
 
-void TestSerialReception::abortedReceptionLeavesNestedOneAlone()
+void TestSerialReception::newReceptionEndsWaitingOne_data()
 {
+    QTest::addColumn<bool>("abortFirst");
+    QTest::newRow("started in the waiting one's yield") << false;
+    QTest::newRow("started in the yield of the abort that ended the waiting one") << true;
+}
+
+// A port-button click in the yield of a waiting reception (or of the abort that ended it)
+// starts a new reception in there, and the ended one leaves the port to it.
+void TestSerialReception::newReceptionEndsWaitingOne()
+{
+    QFETCH(bool, abortFirst);
+
     SerialReception reception;
     SerialLine *port = portOf(reception);
     WaitDriver wait([&] { reception.abort(); });
     const QByteArray transmission("2004100000000000Q");
     const QByteArray strayBytes("STRAY");
-    SerialReception::Outcome nested;
-    bool nestedRan = false;
+    std::optional<SerialReception::Outcome> nested;
 
     wait.after(0, [&] { QVERIFY(line(1).deliver(QByteArray(16, '7'))); });
     wait.after(30, [&] {
-        reception.abort();
-        // A port-button click in the abort's yield starts a new reception in here.
+        if (abortFirst) {
+            reception.abort();
+        }
         wait.after(0, [&] { QVERIFY(line(2).deliver(transmission)); });
         nested = reception.receive(PlayerSlot::Two);
-        nestedRan = true;
-        // Someone opens the port again before the aborted reception gets control back,
-        // and bytes wait in it: the aborted reception must neither read nor close it.
+        QVERIFY(!port->isOpen());
+        // Someone opens the port again before the ended reception gets control back, and
+        // bytes wait in it: the ended reception must neither read nor close it.
         QVERIFY(port->open(line(1).slavePath()));
         QVERIFY(line(1).deliver(strayBytes));
         QTRY_COMPARE_WITH_TIMEOUT(port->bytesAvailable(), strayBytes.size(), 2000);
     });
     const SerialReception::Outcome outer = reception.receive(PlayerSlot::One);
 
-    QVERIFY(nestedRan);
-    QCOMPARE(nested.kind, Kind::Received);
-    QCOMPARE(nested.bytes, transmission);
-    QCOMPARE(line(2).waitForBytes(3, 2000), QByteArray("AT\r"));
-
+    QVERIFY(nested);
+    QCOMPARE(nested->kind, Kind::Received);
+    QCOMPARE(nested->bytes, transmission);
     QCOMPARE(outer.kind, Kind::Aborted);
     QCOMPARE(outer.bytes, QByteArray());
     QVERIFY(port->isOpen());
     QCOMPARE(port->readAll(), strayBytes);
     QVERIFY(!reception.isWaiting());
     port->close();
-}
-
-void TestSerialReception::newReceptionEndsWaitingOne()
-{
-    SerialReception reception;
-    WaitDriver wait([&] { reception.abort(); });
-    const QByteArray transmission("1C500000000000XYZ");
-    SerialReception::Outcome nested;
-
-    wait.after(0, [&] {
-        wait.after(0, [&] { QVERIFY(line(2).deliver(transmission)); });
-        nested = reception.receive(PlayerSlot::Two);
-    });
-    const SerialReception::Outcome outer = reception.receive(PlayerSlot::One);
-
-    QCOMPARE(nested.kind, Kind::Received);
-    QCOMPARE(nested.bytes, transmission);
-    QCOMPARE(outer.kind, Kind::Aborted);
-    QVERIFY(!portOf(reception)->isOpen());
 }
 
 void TestSerialReception::destroyedDuringWait()
@@ -332,37 +285,97 @@ void TestSerialReception::consoleOfItsOwnReceives()
     QCOMPARE(console.nextLine(), "received " + transmission.toHex());
 }
 
+UnopenablePort::UnopenablePort(int portNumber, PseudoTerminal &line)
+    : portNumber(portNumber)
+    , line(line.slavePath())
+    , holderPid(QCoreApplication::applicationPid())
+{ }
+
+QString UnopenablePort::scratchName(const QString &name) const
+{
+    return QDir::toNativeSeparators(scratch.filePath(name));
+}
+
+namespace {
+
+// What a row's setup made, at `path`; when it could not, the case fails (portThatCannotBeOpened
+// stops after the setup).
+QString made(bool done, const QString &path)
+{
+    QTest::qVerify(done, "made", qPrintable(path), __FILE__, __LINE__);
+    return path;
+}
+
+} // namespace
+
+QString UnopenablePort::makeFile(const QString &name)
+{
+    return made(QFile(scratchName(name)).open(QIODevice::WriteOnly), scratchName(name));
+}
+
+QString UnopenablePort::makeFolder(const QString &name)
+{
+    return made(QDir().mkpath(scratchName(name)), scratchName(name));
+}
+
+QString UnopenablePort::makeLink(const QString &name, const QString &target)
+{
+    const QString link = scratchName(name);
+    return made(QDir().mkpath(QFileInfo(link).path()) && QFile::link(target, link), link);
+}
+
+QString UnopenablePort::holdHere(const QString &name)
+{
+    QTest::qVerify(heldHere.open(name), "heldHere.open(name)", qPrintable(heldHere.error().text),
+                   __FILE__, __LINE__);
+    return name;
+}
+
+QString UnopenablePort::holdInConsole(const QString &name)
+{
+    qputenv(slotFacts(PlayerSlot(portNumber)).portVariable, name.toLocal8Bit());
+    const QByteArray started
+        = heldByConsole.start({QStringLiteral("receive"), QString::number(portNumber)});
+    holderPid = heldByConsole.pid();
+    QTest::qVerify(started == "started", "started", started.constData(), __FILE__, __LINE__);
+    return name;
+}
+
+void TestSerialReception::addOpenFailureRow(int portNumber, const char *what,
+                                            PortFailure::Kind kind, SystemError::Kind reason,
+                                            const QString &holderProgram,
+                                            const MakeUnopenable &make)
+{
+    QTest::addRow("port %d, %s", portNumber, what)
+        << portNumber << make << kind << reason << holderProgram;
+}
+
 void TestSerialReception::portThatCannotBeOpened_data()
 {
     QTest::addColumn<int>("portNumber");
-    // "missing" (COM99 on Windows), "directory", "file" or "under a file" (a name below a
-    // file) in a fresh temporary directory; "held here": the player's line, open in another
-    // port object of this process, "held here, through a link" named by a link outside /dev
-    // for both, "held here by name, asked through a link" held by its own name and asked for
-    // by the link; "held by a console": open in a second console process ("... on a link":
-    // the console holds it by the link, "..., asked through a link": the test asks by it);
-    // "held exclusive": open elsewhere with TIOCEXCL and no lock file; "loop": two links
-    // that name each other
-    QTest::addColumn<QString>("place");
+    QTest::addColumn<MakeUnopenable>("make");
     QTest::addColumn<PortFailure::Kind>("kind");
-    // Other and NotSerialPort: the system's reason; Held: the program that the platform names
-    // as the holder (empty where it names none), which is the process that holds the device.
     QTest::addColumn<SystemError::Kind>("reason");
     QTest::addColumn<QString>("holderProgram");
 
+    using Port = UnopenablePort;
     const SystemError::Kind any = SystemError::Other;
-    for (int port : {1, 2}) {
-        QTest::addRow("port %d, no such device", port)
-            << port << QStringLiteral("missing") << PortFailure::Missing << any << QString();
-        QTest::addRow("port %d, a file", port)
-            << port << QStringLiteral("file") << PortFailure::NotSerialPort
-            << SystemError::NotSerialPort << QString();
-        QTest::addRow("port %d, held in this process", port)
-            << port << QStringLiteral("held here") << PortFailure::Held << any
-            << holderNamed(QStringLiteral("tst_serialreception"));
-        QTest::addRow("port %d, held by another console", port)
-            << port << QStringLiteral("held by a console") << PortFailure::Held << any
-            << holderNamed(QStringLiteral("kelmi-test-child"));
+    const QString none; // holder
+    const QString name = QStringLiteral("ttyUSB9");
+    const QString here = holderNamed(QStringLiteral("tst_serialreception"));
+    const QString console = holderNamed(QStringLiteral("kelmi-test-child"));
+    for (int n : {1, 2}) {
+        // COM99 on Windows, whose ports are no files.
+        addOpenFailureRow(n, "no such device", PortFailure::Missing, any, none, [=](Port &port) {
+            return port.line.startsWith(QLatin1String("COM")) ? QStringLiteral("COM99")
+                                                              : port.scratchName(name);
+        });
+        addOpenFailureRow(n, "a file", PortFailure::NotSerialPort, SystemError::NotSerialPort, none,
+                          [=](Port &port) { return port.makeFile(name); });
+        addOpenFailureRow(n, "held in this process", PortFailure::Held, any, here,
+                          [](Port &port) { return port.holdHere(port.line); });
+        addOpenFailureRow(n, "held by another console", PortFailure::Held, any, console,
+                          [](Port &port) { return port.holdInConsole(port.line); });
     }
     addOpenFailureRows();
 }
@@ -370,69 +383,20 @@ void TestSerialReception::portThatCannotBeOpened_data()
 void TestSerialReception::portThatCannotBeOpened()
 {
     QFETCH(int, portNumber);
-    QFETCH(QString, place);
+    QFETCH(MakeUnopenable, make);
     QFETCH(PortFailure::Kind, kind);
     QFETCH(SystemError::Kind, reason);
     QFETCH(QString, holderProgram);
 
-    QTemporaryDir temporary;
-    QVERIFY(temporary.isValid());
-    SerialLine holderHere;
-    ConsoleProcess holderConsole;
-    QString path = line(portNumber).slavePath();
-    qint64 holder = QCoreApplication::applicationPid();
-    const QByteArray variable = portNumber == 2 ? "KELMI_PORT2" : "KELMI_PORT1";
-    // As a rehearsal names its pseudo-terminal: socat's link, outside /dev.
-    const QString link = temporary.filePath(QStringLiteral("kelmi-console"));
-    if (place.contains(QLatin1String("link"))) {
-        QVERIFY(QFile::link(path, link));
+    UnopenablePort port(portNumber, line(portNumber));
+    QVERIFY(port.scratch.isValid());
+    const QString device = make(port);
+    if (QTest::currentTestFailed()) {
+        return;
     }
-    if (place == QLatin1String("held here by name, asked through a link")) {
-        QVERIFY2(holderHere.open(path), qPrintable(holderHere.error().text));
-        path = link;
-    } else if (place.startsWith(QLatin1String("held by a console"))
-               && place.contains(QLatin1String("link"))) {
-        const bool holderOnLink = place.endsWith(QLatin1String("on a link"));
-        qputenv(variable.constData(), QFile::encodeName(holderOnLink ? link : path));
-        const QByteArray started
-            = holderConsole.start({QStringLiteral("receive"), QString::number(portNumber)});
-        QCOMPARE(started, QByteArray("started"));
-        holder = holderConsole.pid();
-        if (!holderOnLink) {
-            path = link;
-        }
-    } else if (place == QLatin1String("loop")) {
-        path = temporary.filePath(QStringLiteral("ttyLOOP"));
-        QVERIFY(QFile::link(path, link));
-        QVERIFY(QFile::link(link, path));
-    } else if (place == QLatin1String("held exclusive")) {
-        QVERIFY(holdExclusively(path));
-    } else if (place.startsWith(QLatin1String("held here"))) {
-        if (place.endsWith(QLatin1String("link"))) {
-            path = link;
-        }
-        QVERIFY2(holderHere.open(path), qPrintable(holderHere.error().text));
-    } else if (place == QLatin1String("held by a console")) {
-        const QByteArray started
-            = holderConsole.start({QStringLiteral("receive"), QString::number(portNumber)});
-        QCOMPARE(started, QByteArray("started"));
-        holder = holderConsole.pid();
-    } else if (place == QLatin1String("missing") && path.startsWith(QLatin1String("COM"))) {
-        path = QStringLiteral("COM99");
-    } else {
-        path = QDir::toNativeSeparators(temporary.filePath(QStringLiteral("ttyUSB9")));
-        if (place == QLatin1String("directory")) {
-            QVERIFY(QDir().mkdir(path));
-        } else if (place != QLatin1String("missing")) {
-            QVERIFY(QFile(path).open(QIODevice::WriteOnly));
-        }
-        if (place == QLatin1String("under a file")) {
-            path += QStringLiteral("/ttyUSB0");
-        }
-    }
-    qputenv(variable.constData(), path.toLocal8Bit());
-    if (place.startsWith(QLatin1String("held"))) {
-        if (const QString why = whyHeldPortsOpen(path); !why.isEmpty()) {
+    qputenv(slotFacts(PlayerSlot(portNumber)).portVariable, device.toLocal8Bit());
+    if (kind == PortFailure::Held) {
+        if (const QString why = whyHeldPortsOpen(device); !why.isEmpty()) {
             QSKIP(qPrintable(why));
         }
     }
@@ -447,7 +411,7 @@ void TestSerialReception::portThatCannotBeOpened()
     PortFailure expected;
     expected.kind = kind;
     expected.slot = PlayerSlot(portNumber);
-    expected.device = path;
+    expected.device = device;
     expected.configured = true;
     expected.error = outcome.failure.error; // the system's own report
     if (kind == PortFailure::Other || kind == PortFailure::NotSerialPort) {
@@ -458,7 +422,7 @@ void TestSerialReception::portThatCannotBeOpened()
     }
     if (!holderProgram.isEmpty()) {
         expected.holderProgram = holderProgram;
-        expected.holderPid = holder;
+        expected.holderPid = port.holderPid;
     }
     QCOMPARE(outcome.failure, expected);
     QCOMPARE(outcome.bytes, QByteArray());

@@ -66,6 +66,15 @@ QList<int> ConsoleWindow::listIndexes() const
     return indexes;
 }
 
+QStringList ConsoleWindow::listTexts() const
+{
+    QStringList texts;
+    for (int n = 1; n <= 8; ++n) {
+        texts += list(n)->currentText();
+    }
+    return texts;
+}
+
 void ConsoleWindow::selectInEveryList(int row) const
 {
     for (int n = 1; n <= 8; ++n) {

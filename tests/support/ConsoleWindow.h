@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -51,6 +52,8 @@ public:
     QLabel *label(int n) const;
     // The rows selected in Combo1..Combo8 (-1: none).
     QList<int> listIndexes() const;
+    // The texts their fields show, typed or picked.
+    QStringList listTexts() const;
     // The enabled flags of Command1..Command7 as a string of 0s and 1s, e.g. "1101100".
     QString buttonStates() const;
     // Selects that row in Combo1..Combo8 (-1: none).

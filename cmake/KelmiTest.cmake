@@ -14,7 +14,7 @@ function(kelmi_add_test name)
     if(WIN32 AND CMAKE_CROSSCOMPILING)
         # Cross-built tests run under Wine.
         set_target_properties(${name} PROPERTIES
-            CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tests/support/wine-test)
+            CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tests/windows/wine-test)
     endif()
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 120)

@@ -6,7 +6,7 @@
 #include <optional>
 
 // The devices at the far ends of the driver test guest's serial lines, as the host plays them
-// (tests/support/DriverHostMain.cpp), asked over the guest's control line: one request, one
+// (DriverHostMain.cpp), asked over the guest's control line: one request, one
 // answer. Each call returns once the host has done it, or gives up after some seconds.
 class HostDevices
 {

@@ -9,9 +9,9 @@ namespace {
 
 const int receivedTipLines = 4;
 
-// Unicode's control pictures (␀ ␍ ␊ … ␡) in place of control characters, which would
-// break the line, end it or show as nothing.
-QString withVisibleControls(QString text)
+} // namespace
+
+QString StatusLine::withVisibleControls(QString text)
 {
     for (QChar &c : text) {
         if (c.unicode() < 0x20) {
@@ -22,8 +22,6 @@ QString withVisibleControls(QString text)
     }
     return text;
 }
-
-} // namespace
 
 StatusLine::StatusLine(QWidget *parent)
     : QLabel(parent)

@@ -20,6 +20,10 @@ public:
     // as visible symbols; the tooltip shows its first lines the same way.
     void showReceived(const QString &text);
 
+    // Unicode's control pictures (␀ ␍ ␊ … ␡) in place of control characters, which would
+    // break the line, end it or show as nothing.
+    static QString withVisibleControls(QString text);
+
 private:
     void showLine(const QString &line, const QString &whole);
 };

@@ -1,6 +1,9 @@
 #include "ConsoleModel.h"
 
+#include "Decoding.h"
 #include "PlayerFiles.h"
+#include "ReceivedText.h"
+#include "StatusLine.h"
 
 #include <cstdio>
 
@@ -41,16 +44,16 @@ void ConsoleModel::completeReception(int slot, const QByteArray &bytes)
     m_state.buttons[Port1] = true;
     m_state.buttons[Port2] = true;
     m_state.buttons[Abort] = false;
-    m_state.label = ExpectedDecoding::shownText(bytes);
-    const std::array<int, 3> combos = slotLists(slot);
-    ExpectedDecoding::Rows rows;
-    for (int i = 0; i < 3; ++i) {
-        rows[i] = m_state.lists[combos[i] - 1];
-    }
-    rows = ExpectedDecoding::decoded(bytes, rows);
-    for (int i = 0; i < 3; ++i) {
-        m_state.lists[combos[i] - 1] = rows[i];
-    }
+    // The bytes as the status line shows them and the rows they decode to, as the libraries
+    // give them (checked in tst_receivedtext, tst_form1reception and tst_decoding).
+    m_state.label = StatusLine::withVisibleControls(receivedText(bytes));
+    const auto [kindList, characterList, strengthList] = slotLists(slot);
+    int &strength = m_state.lists[strengthList - 1];
+    const ListSettings settings = decodeTransmission(bytes, strength);
+    m_state.lists[kindList - 1] = settings.deviceKind;
+    m_state.lists[characterList - 1]
+        = settings.character.value_or(m_state.lists[characterList - 1]);
+    strength = settings.strength.value_or(strength);
 }
 
 void ConsoleModel::abort()

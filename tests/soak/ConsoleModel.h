@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ExpectedDecoding.h"
-
 #include <QByteArray>
 #include <QString>
 
@@ -9,8 +7,10 @@
 #include <optional>
 
 // What the console's window and working directory must show after each operator action,
-// kept by the test alone: the eight list rows, the seven buttons' enabled flags, the status
-// label and both player data files.
+// kept by the test: the eight list rows, the seven buttons' enabled flags, the status label
+// and both player data files. What a reception decodes to and how its bytes show are the
+// libraries' (Decoding.h, ReceivedText.h, tested in tst_decoding and tst_receivedtext); which
+// lists and label they reach, and when, is the model's.
 class ConsoleModel
 {
 public:

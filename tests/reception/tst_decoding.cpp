@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <array>
+#include <tuple>
 
 Q_DECLARE_METATYPE(ListSettings)
 
@@ -48,34 +49,19 @@ using Rows = std::array<int, 3>;
 constexpr int typed = -2;
 
 // Device kind row 0: the character by the group (position 7) and the letter (position 2).
-const struct
-{
-    char group;
-    char letter;
-    int character;
-} letterTable[] = {
+const std::tuple<char, char, int> letterTable[] = {
     {'0', 'C', 1},  {'0', 'E', 17}, {'1', 'A', 14}, {'1', 'D', 15},
     {'2', 'C', 11}, {'2', 'E', 18}, {'3', 'C', 19}, {'3', 'D', 12},
 };
 // Device kind row 1: by the first, second and third key (positions 5, 4, 3).
-const struct
-{
-    char first;
-    char second;
-    char third;
-    int character;
-} keyTable[] = {
+const std::tuple<char, char, char, int> keyTable[] = {
     {'0', '0', 'C', 6},  {'0', '0', 'F', 12}, {'0', '1', '2', 16}, {'0', '1', '4', 8},
     {'1', '0', 'C', 5},  {'1', '0', 'D', 13}, {'2', '0', 'D', 2},  {'2', '1', '0', 20},
     {'3', '0', 'C', 3},  {'3', '0', 'D', 10}, {'3', '1', '2', 21}, {'4', '0', 'C', 0},
     {'4', '0', 'D', 11}, {'4', '1', '0', 19}, {'4', '1', '4', 9},
 };
 // Device kind row 2: by the character digit (position 10) after a '2' at position 11.
-const struct
-{
-    char digit;
-    int character;
-} digitTable[] = {
+const std::tuple<char, int> digitTable[] = {
     {'0', 0}, {'1', 3}, {'2', 2}, {'3', 6}, {'4', 5}, {'5', 4}, {'6', 7},
 };
 
@@ -104,23 +90,23 @@ Rows decoded(const QByteArray &bytes, Rows before)
     kind = within(codeAt(bytes, 1) - '1', 4);
     if (kind == 0) {
         strength = within(codeAt(bytes, 3) - '0', 61);
-        for (const auto &entry : letterTable) {
-            if (codeAt(bytes, 7) == entry.group && codeAt(bytes, 2) == entry.letter) {
-                character = entry.character;
+        for (const auto &[group, letter, row] : letterTable) {
+            if (codeAt(bytes, 7) == group && codeAt(bytes, 2) == letter) {
+                character = row;
             }
         }
     } else if (kind == 1) {
-        for (const auto &entry : keyTable) {
-            if (codeAt(bytes, 5) == entry.first && codeAt(bytes, 4) == entry.second
-                && codeAt(bytes, 3) == entry.third) {
-                character = entry.character;
+        for (const auto &[first, second, third, row] : keyTable) {
+            if (codeAt(bytes, 5) == first && codeAt(bytes, 4) == second
+                && codeAt(bytes, 3) == third) {
+                character = row;
             }
         }
     } else if (kind == 2) {
         strength = within(codeAt(bytes, 3) - '0', 61);
-        for (const auto &entry : digitTable) {
-            if (codeAt(bytes, 11) == '2' && codeAt(bytes, 10) == entry.digit) {
-                character = entry.character;
+        for (const auto &[digit, row] : digitTable) {
+            if (codeAt(bytes, 11) == '2' && codeAt(bytes, 10) == digit) {
+                character = row;
             }
         }
     }
@@ -154,18 +140,11 @@ QTestData &row(const char *table, const QString &name)
     return QTest::addRow("%s: %s", table, qPrintable(name));
 }
 
-// What the lists show once the console has decoded `received` into lists that showed
-// `before`.
+// What lists that showed `before` show once the console has set them as decoded.
 Expected::Rows shownAfter(const ListSettings &settings, Expected::Rows before)
 {
     return {settings.deviceKind, settings.character.value_or(before[1]),
             settings.strength.value_or(before[2])};
-}
-
-Expected::Rows decodedByTheConsole(const QByteArray &received, Expected::Rows before)
-{
-    const int shownStrength = before[2] == Expected::typed ? none : before[2];
-    return shownAfter(decodeTransmission(received, shownStrength), before);
 }
 
 QString describe(Expected::Rows rows)
@@ -181,7 +160,8 @@ QString describe(Expected::Rows rows)
 // differences for the report.
 void compare(const QByteArray &text, Expected::Rows before, QStringList *differences)
 {
-    const Expected::Rows console = decodedByTheConsole(text, before);
+    const int shownStrength = before[2] == Expected::typed ? none : before[2];
+    const Expected::Rows console = shownAfter(decodeTransmission(text, shownStrength), before);
     const Expected::Rows expected = Expected::decoded(text, before);
     if (console != expected && differences->size() < 10) {
         differences->append(QStringLiteral("text %1 into %2: console %3, expected %4")
@@ -378,13 +358,13 @@ void TestDecoding::everyKeyDecodesAsExpected_data()
     // The tables together name every character row: each character can be received.
     QList<int> named;
     for (const auto &entry : Expected::letterTable) {
-        named += entry.character;
+        named += std::get<int>(entry);
     }
     for (const auto &entry : Expected::keyTable) {
-        named += entry.character;
+        named += std::get<int>(entry);
     }
     for (const auto &entry : Expected::digitTable) {
-        named += entry.character;
+        named += std::get<int>(entry);
     }
     for (int character = 0; character < DeviceTables::characterRows; ++character) {
         QVERIFY2(named.contains(character), qPrintable(QString::number(character)));

@@ -5,8 +5,6 @@
 #include "ReceivedText.h"
 #include "StatusLine.h"
 
-#include <cstdio>
-
 namespace {
 
 // Indexes into the buttons: Command1..Command7.
@@ -85,7 +83,7 @@ std::optional<QString> ConsoleModel::save(int slot)
     if (record.contains(-1)) {
         return QStringLiteral("データがすべて入力されていません。");
     }
-    m_state.files[slot - 1] = fileBytes(record);
+    m_state.files[slot - 1] = playerFileBytes(record);
     m_state.buttons[saveButton] = false;
     m_state.buttons[slot == 1 ? Delete1 : Delete2] = true;
     return std::nullopt;
@@ -105,21 +103,6 @@ void ConsoleModel::remove(int slot)
 void ConsoleModel::pick(int combo, int row)
 {
     m_state.lists[combo - 1] = row;
-}
-
-QByteArray ConsoleModel::fileBytes(const QList<int> &record)
-{
-    QByteArray bytes;
-    for (int value : record) {
-        char line[16];
-        const int length = std::snprintf(line, sizeof line, " %d \r\n", value);
-        bytes.append(line, length);
-    }
-    // The end line: "ダミーデータ" in Shift_JIS, then CR LF.
-    static const unsigned char endLine[]
-        = {0x83, 0x5F, 0x83, 0x7E, 0x81, 0x5B, 0x83, 0x66, 0x81, 0x5B, 0x83, 0x5E, 0x0D, 0x0A};
-    bytes.append(reinterpret_cast<const char *>(endLine), sizeof endLine);
-    return bytes;
 }
 
 QString ConsoleModel::describe(const State &state)

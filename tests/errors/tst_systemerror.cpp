@@ -80,11 +80,11 @@ void TestSystemError::codes()
     QCOMPARE(error.kind, kind);
     QCOMPARE(error.code, code);
     QCOMPARE(error.text, qt_error_string(code));
-    QVERIFY(!error.text.isEmpty());
 
     const QString reason = failureReason(error);
     if (kind == Kind::Other) {
         QCOMPARE(reason, error.text);
+        QVERIFY(!reason.isEmpty());
     } else {
         QVERIFY2(isJapanese(reason) && reason != error.text, qPrintable(reason));
     }

@@ -1,33 +1,128 @@
-#include "KnownFailureRows.h"
+#include "KnownFailures.h"
+#include "OperatorMessages.h"
 #include "SystemError.h"
 
 #include <QTest>
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+using Kind = SystemError::Kind;
+
+// The kinds' names, for the rows.
+const char *const kindNames[] = {
+    "Other",         "NotFound",      "NoDevice",     "AccessDenied",
+    "NotPermitted",  "Busy",          "IoError",      "DiskFull",
+    "QuotaExceeded", "FileTooLarge",  "ReadOnlyDisk", "IsFolder",
+    "NotFolder",     "NameTooLong",   "LinkLoop",     "SettingsRefused",
+    "LineLost",      "NotSerialPort", "FolderGone",   "ReadOnlyFile",
+};
+static_assert(std::size(kindNames) == Kind::ReadOnlyFile + 1);
+
+// Whether a text holds Japanese: kana or kanji.
+bool isJapanese(const QString &text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) {
+        return (c.unicode() >= 0x3040 && c.unicode() <= 0x30FF)
+            || (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF);
+    });
+}
+
+qsizetype rowsOf(int code)
+{
+    return std::ranges::count(knownFailures(), code, &KnownFailure::code);
+}
+
+} // namespace
 
 class TestSystemError : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void operatorReasons_data();
-    void operatorReasons();
+    void codes_data();
+    void codes();
+    void kinds_data();
+    void kinds();
 };
 
-void TestSystemError::operatorReasons_data()
+// Every code of this platform's table, and the first code that it does not hold.
+void TestSystemError::codes_data()
 {
     QTest::addColumn<int>("code");
-    QTest::addColumn<SystemError::Kind>("kind");
-    addKnownFailureRows();
+    QTest::addColumn<Kind>("kind");
+    for (const KnownFailure &failure : knownFailures()) {
+        QTest::addRow("code %d, %s", failure.code, kindNames[failure.kind])
+            << failure.code << failure.kind;
+    }
+    int unknown = 1;
+    while (rowsOf(unknown) > 0) {
+        ++unknown;
+    }
+    QTest::addRow("code %d, not in the table", unknown) << unknown << Kind::Other;
 }
 
-// Which of the failures that the operator is told in words of their own each code is.
-void TestSystemError::operatorReasons()
+// The failure the system reports with a code, in its own words, and the reason the operator
+// reads: the console's own words for a failure it knows, in Japanese, otherwise the system's.
+void TestSystemError::codes()
 {
     QFETCH(int, code);
-    QFETCH(SystemError::Kind, kind);
+    QFETCH(Kind, kind);
+
+    // One row a code: a second would never be reached.
+    QCOMPARE(rowsOf(code), kind == Kind::Other ? 0 : 1);
+    // The failures that the console finds itself have no code of the system's.
+    QVERIFY(kind < Kind::FolderGone);
 
     const SystemError error = SystemError::fromCode(code);
     QCOMPARE(error.kind, kind);
+    QCOMPARE(error.code, code);
     QCOMPARE(error.text, qt_error_string(code));
+
+    const QString reason = failureReason(error);
+    if (kind == Kind::Other) {
+        QCOMPARE(reason, error.text);
+        QVERIFY(!reason.isEmpty());
+    } else {
+        QVERIFY2(isJapanese(reason) && reason != error.text, qPrintable(reason));
+    }
+}
+
+void TestSystemError::kinds_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<bool>("hasCode"); // some code of this platform's stands for it
+    for (int kind = Kind::Other; kind <= Kind::ReadOnlyFile; ++kind) {
+        // Other is any code the table does not hold; the console finds the last two itself.
+        bool hasCode = kind != Kind::Other && kind < Kind::FolderGone;
+#ifdef Q_OS_WIN
+        // Windows reports none of these with a code of its own.
+        hasCode = hasCode && kind != Kind::NoDevice && kind != Kind::NotPermitted
+            && kind != Kind::QuotaExceeded && kind != Kind::FileTooLarge;
+#endif
+        QTest::newRow(kindNames[kind]) << Kind(kind) << hasCode;
+    }
+}
+
+// Each kind is reached from the system's codes where the platform has one for it, and has
+// the operator's words of its own.
+void TestSystemError::kinds()
+{
+    QFETCH(Kind, kind);
+    QFETCH(bool, hasCode);
+
+    QCOMPARE(std::ranges::count(knownFailures(), kind, &KnownFailure::kind) > 0, hasCode);
+    if (kind == Kind::Other) {
+        return; // its reason is the system's words (codes)
+    }
+    const QString reason = failureReason(SystemError::of(kind));
+    QVERIFY2(isJapanese(reason), qPrintable(reason));
+    for (int other = Kind::Other + 1; other <= Kind::ReadOnlyFile; ++other) {
+        QVERIFY2(other == kind || failureReason(SystemError::of(Kind(other))) != reason,
+                 qPrintable(reason));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSystemError)

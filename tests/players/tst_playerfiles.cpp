@@ -30,20 +30,16 @@ private Q_SLOTS:
 
     void bytes_data();
     void bytes();
-    void writeReplacesLongerFile();
     void replaceKeepsPermissions_data();
     void replaceKeepsPermissions();
     void fileHeldForAWhile_data();
     void fileHeldForAWhile();
-    void writeFailsOnDirectory();
+    void saveAndDelete_data();
+    void saveAndDelete();
     void saveAndDeleteOverWhatBearsTheName_data();
     void saveAndDeleteOverWhatBearsTheName();
     void saveKilledAtAnyMoment_data();
     void saveKilledAtAnyMoment();
-    void removeDeletesFile();
-    void removeOfMissingFileSucceeds();
-    void removeFailsOnDirectory();
-    void removeInRemovedFolderFails();
     void presence_data();
     void presence();
 
@@ -87,18 +83,6 @@ void tst_PlayerFiles::bytes()
     // Nothing but the target is left behind: no temporary file.
     QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden),
              QStringList {playerFileName(playerSlot)});
-}
-
-void tst_PlayerFiles::writeReplacesLongerFile()
-{
-    QFile old(QStringLiteral("player1.dat"));
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write(QByteArray(500, 'x'));
-    old.close();
-
-    QCOMPARE(writePlayerFile(PlayerSlot::One, {0, 0, 0, 0, 0}), std::nullopt);
-    QCOMPARE(readFile(QStringLiteral("player1.dat")).size(), 39);
-    QCOMPARE(readFile(QStringLiteral("player1.dat")), playerFileBytes({0, 0, 0, 0, 0}));
 }
 
 void tst_PlayerFiles::replaceKeepsPermissions_data()
@@ -200,16 +184,89 @@ void tst_PlayerFiles::fileHeldForAWhile()
 #endif
 }
 
-void tst_PlayerFiles::writeFailsOnDirectory()
-{
-    QVERIFY(QDir().mkdir(QStringLiteral("player1.dat")));
+namespace {
 
-    const std::optional<SystemError> error = writePlayerFile(PlayerSlot::One, {1, 2, 3, 1, 0});
-    QVERIFY(error);
-    QCOMPARE(error->kind, SystemError::IsFolder);
-    QVERIFY(QFileInfo(QStringLiteral("player1.dat")).isDir());
-    // The failed save leaves no temporary file behind.
-    QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Hidden), QStringList());
+// What a save or a delete meets in place of the slot's file, or around it.
+enum class Fault { None, NoFile, Folder, WorkingFolderRemoved };
+constexpr int succeeds = -1;
+
+} // namespace
+
+void tst_PlayerFiles::saveAndDelete_data()
+{
+    QTest::addColumn<bool>("save"); // else a delete
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<int>("failure"); // SystemError::Kind, or succeeds
+    QTest::addColumn<QStringList>("files"); // in the folder afterwards
+    const QString one = QStringLiteral("player1.dat");
+    const QString two = QStringLiteral("player2.dat");
+    const int isFolder = SystemError::IsFolder;
+
+    QTest::newRow("save 1 over a longer file")
+        << true << 1 << Fault::None << succeeds << QStringList {one, two};
+    QTest::newRow("save 1, a folder in its place")
+        << true << 1 << Fault::Folder << isFolder << QStringList {two};
+    QTest::newRow("delete 2") << false << 2 << Fault::None << succeeds << QStringList {one};
+    QTest::newRow("delete 1, no file")
+        << false << 1 << Fault::NoFile << succeeds << QStringList {two};
+    QTest::newRow("delete 2, a folder in its place")
+        << false << 2 << Fault::Folder << isFolder << QStringList {one};
+    // The file went with its folder; reported as removed, the slot would look fine while its
+    // next save cannot be written anywhere.
+    QTest::newRow("delete 1, the working folder removed")
+        << false << 1 << Fault::WorkingFolderRemoved << int(SystemError::FolderGone)
+        << QStringList();
+}
+
+void tst_PlayerFiles::saveAndDelete()
+{
+    QFETCH(bool, save);
+    QFETCH(int, slot);
+    QFETCH(Fault, fault);
+    QFETCH(int, failure);
+    QFETCH(QStringList, files);
+
+    const auto playerSlot = static_cast<PlayerSlot>(slot);
+    const QString name = playerFileName(playerSlot);
+    if (fault == Fault::WorkingFolderRemoved) {
+        QVERIFY(ScratchDirectory::enterNewFolder("match"));
+    }
+    // Both slots' files, longer than any record, then the fault.
+    const QByteArray earlier(500, 'x');
+    for (const PlayerSlot each : {PlayerSlot::One, PlayerSlot::Two}) {
+        QFile file(playerFileName(each));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(earlier) == earlier.size());
+    }
+    if (fault == Fault::NoFile || fault == Fault::Folder) {
+        QVERIFY(QFile::remove(name));
+    }
+    if (fault == Fault::Folder) {
+        QVERIFY(QDir().mkdir(name));
+    }
+    if (fault == Fault::WorkingFolderRemoved && !QDir(QDir::currentPath()).removeRecursively()) {
+        QSKIP("the system keeps a program's working folder from being removed");
+    }
+
+    const PlayerRecord record = slot == 1 ? PlayerRecord {1, 2, 3, 1, 0} : PlayerRecord {1, 2, 3};
+    const std::optional<SystemError> error
+        = save ? writePlayerFile(playerSlot, record) : removePlayerFile(playerSlot);
+    if (failure == succeeds) {
+        QCOMPARE(error, std::nullopt);
+    } else {
+        QVERIFY(error);
+        QCOMPARE(error->kind, SystemError::Kind(failure));
+        // The system's code and words, or none for a failure that the console finds itself.
+        QCOMPARE(*error,
+                 error->code ? SystemError::fromCode(error->code) : SystemError::of(error->kind));
+    }
+    // A folder in the file's place stays; a failed save leaves no temporary file behind, and
+    // the other slot's file is as it was.
+    QCOMPARE(QFileInfo(name).isDir(), fault == Fault::Folder);
+    QCOMPARE(QDir(QStringLiteral(".")).entryList(QDir::Files | QDir::Hidden), files);
+    for (const QString &file : files) {
+        QCOMPARE(readFile(file), file == name ? playerFileBytes(record) : earlier);
+    }
 }
 
 void tst_PlayerFiles::saveAndDeleteOverWhatBearsTheName_data()
@@ -363,41 +420,6 @@ void tst_PlayerFiles::saveKilledAtAnyMoment()
     QVERIFY(newRecords > 0);
     qInfo("%d of %d kills came after a whole new record; left in the directory: %s", newRecords,
           rounds, qPrintable(QDir::current().entryList(QDir::Files | QDir::Hidden).join(u' ')));
-}
-
-void tst_PlayerFiles::removeDeletesFile()
-{
-    QVERIFY(touch(QStringLiteral("player2.dat")));
-    QVERIFY(touch(QStringLiteral("player1.dat")));
-    QCOMPARE(removePlayerFile(PlayerSlot::Two), std::nullopt);
-    QVERIFY(!QFile::exists(QStringLiteral("player2.dat")));
-    QVERIFY(QFile::exists(QStringLiteral("player1.dat")));
-}
-
-void tst_PlayerFiles::removeOfMissingFileSucceeds()
-{
-    QCOMPARE(removePlayerFile(PlayerSlot::One), std::nullopt);
-}
-
-void tst_PlayerFiles::removeFailsOnDirectory()
-{
-    QVERIFY(QDir().mkdir(QStringLiteral("player2.dat")));
-    const std::optional<SystemError> error = removePlayerFile(PlayerSlot::Two);
-    QVERIFY(error);
-    QCOMPARE(error->kind, SystemError::IsFolder);
-    QVERIFY(QFileInfo(QStringLiteral("player2.dat")).isDir());
-}
-
-void tst_PlayerFiles::removeInRemovedFolderFails()
-{
-    QVERIFY(ScratchDirectory::enterNewFolder("match"));
-    QVERIFY(touch(QStringLiteral("player1.dat")));
-    if (!QDir(QDir::currentPath()).removeRecursively()) {
-        QSKIP("the system keeps a program's working folder from being removed");
-    }
-    // The file went with its folder; reported as removed, the slot would look fine while
-    // its next save cannot be written anywhere.
-    QCOMPARE(removePlayerFile(PlayerSlot::One), SystemError::of(SystemError::FolderGone));
 }
 
 void tst_PlayerFiles::presence_data()

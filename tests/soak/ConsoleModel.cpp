@@ -1,8 +1,8 @@
 #include "ConsoleModel.h"
 
+#include "Decoding.h"
 #include "PlayerFiles.h"
-
-#include <cstdio>
+#include "ReceivedText.h"
 
 namespace {
 
@@ -41,16 +41,16 @@ void ConsoleModel::completeReception(int slot, const QByteArray &bytes)
     m_state.buttons[Port1] = true;
     m_state.buttons[Port2] = true;
     m_state.buttons[Abort] = false;
-    m_state.label = ExpectedDecoding::shownText(bytes);
-    const std::array<int, 3> combos = slotLists(slot);
-    ExpectedDecoding::Rows rows;
-    for (int i = 0; i < 3; ++i) {
-        rows[i] = m_state.lists[combos[i] - 1];
-    }
-    rows = ExpectedDecoding::decoded(bytes, rows);
-    for (int i = 0; i < 3; ++i) {
-        m_state.lists[combos[i] - 1] = rows[i];
-    }
+    // The bytes as the status line shows them and the rows they decode to, as the libraries
+    // give them (checked in tst_receivedtext, tst_form1reception and tst_decoding).
+    m_state.label = receivedText(bytes);
+    const auto [kindList, characterList, strengthList] = slotLists(slot);
+    int &strength = m_state.lists[strengthList - 1];
+    const ListSettings settings = decodeTransmission(bytes, strength);
+    m_state.lists[kindList - 1] = settings.deviceKind;
+    m_state.lists[characterList - 1]
+        = settings.character.value_or(m_state.lists[characterList - 1]);
+    strength = settings.strength.value_or(strength);
 }
 
 void ConsoleModel::abort()
@@ -82,7 +82,7 @@ std::optional<QString> ConsoleModel::save(int slot)
     if (record.contains(-1)) {
         return QStringLiteral("データがすべて入力されていません。");
     }
-    m_state.files[slot - 1] = fileBytes(record);
+    m_state.files[slot - 1] = playerFileBytes(record);
     m_state.buttons[saveButton] = false;
     m_state.buttons[slot == 1 ? Delete1 : Delete2] = true;
     return std::nullopt;
@@ -102,21 +102,6 @@ void ConsoleModel::remove(int slot)
 void ConsoleModel::pick(int combo, int row)
 {
     m_state.lists[combo - 1] = row;
-}
-
-QByteArray ConsoleModel::fileBytes(const QList<int> &record)
-{
-    QByteArray bytes;
-    for (int value : record) {
-        char line[16];
-        const int length = std::snprintf(line, sizeof line, " %d \r\n", value);
-        bytes.append(line, length);
-    }
-    // The end line: "ダミーデータ" in Shift_JIS, then CR LF.
-    static const unsigned char endLine[]
-        = {0x83, 0x5F, 0x83, 0x7E, 0x81, 0x5B, 0x83, 0x66, 0x81, 0x5B, 0x83, 0x5E, 0x0D, 0x0A};
-    bytes.append(reinterpret_cast<const char *>(endLine), sizeof endLine);
-    return bytes;
 }
 
 QString ConsoleModel::describe(const State &state)

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ExpectedDecoding.h"
-
 #include <QByteArray>
 #include <QString>
 
@@ -9,8 +7,10 @@
 #include <optional>
 
 // What the console's window and working directory must show after each operator action,
-// kept by the test alone: the eight list rows, the seven buttons' enabled flags, the status
-// label and both player data files.
+// kept by the test: the eight list rows, the seven buttons' enabled flags, the status label
+// and both player data files. What a reception decodes to, how its bytes show and a record's
+// file bytes are the libraries' (Decoding.h, ReceivedText.h, PlayerFiles.h, each tested on
+// its own); which lists, label and files they reach, and when, is the model's.
 class ConsoleModel
 {
 public:
@@ -43,8 +43,6 @@ public:
     // The operator picks a row (or -1: clears the field, or types into it) in a list.
     void pick(int combo, int row);
 
-    // The bytes of a player data file carrying this record.
-    static QByteArray fileBytes(const QList<int> &record);
     // A readable description of a state, for failure messages.
     static QString describe(const State &state);
 

@@ -1,7 +1,6 @@
 #include "TransmissionMaker.h"
 
 #include "DeviceTables.h"
-#include "ExpectedDecoding.h"
 
 #include <QRandomGenerator>
 
@@ -10,7 +9,7 @@
 
 namespace {
 
-using DeviceTables::minimumTransmissionLength;
+using namespace DeviceTables;
 // Characters that the tables use, so that random near misses often come close.
 const char tableCharacters[] = "0123456789ACDEFcdez/:@[`l";
 
@@ -56,8 +55,7 @@ QByteArray TransmissionMaker::transmission()
     switch (m_random->bounded(7)) {
     case 0: { // kind row 0: letter, strength digit, group
         set(1, '1');
-        const auto &entry = ExpectedDecoding::letterTable().at(
-            m_random->bounded(int(ExpectedDecoding::letterTable().size())));
+        const auto &entry = kind0Characters.at(m_random->bounded(int(kind0Characters.size())));
         set(2, valid ? entry.letter : oneOf(tableCharacters));
         set(3, strengthDigit());
         set(7, valid ? entry.group : oneOf(tableCharacters));
@@ -65,8 +63,7 @@ QByteArray TransmissionMaker::transmission()
     }
     case 1: { // kind row 1: three keys, no strength
         set(1, '2');
-        const auto &entry = ExpectedDecoding::keyTable().at(
-            m_random->bounded(int(ExpectedDecoding::keyTable().size())));
+        const auto &entry = kind1Characters.at(m_random->bounded(int(kind1Characters.size())));
         set(5, valid ? entry.first : oneOf(tableCharacters));
         set(4, valid ? entry.second : oneOf(tableCharacters));
         set(3, valid ? entry.third : oneOf(tableCharacters));
@@ -74,8 +71,7 @@ QByteArray TransmissionMaker::transmission()
     }
     case 2: { // kind row 2: strength digit, character digit, "2" when a character follows
         set(1, '3');
-        const auto &entry = ExpectedDecoding::digitTable().at(
-            m_random->bounded(int(ExpectedDecoding::digitTable().size())));
+        const auto &entry = kind2Characters.at(m_random->bounded(int(kind2Characters.size())));
         set(3, strengthDigit());
         set(10, valid ? entry.digit : oneOf(tableCharacters));
         set(11, valid ? '2' : oneOf(tableCharacters));

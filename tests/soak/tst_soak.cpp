@@ -4,6 +4,7 @@
 #include "FixedList.h"
 #include "Form1.h"
 #include "OperatorInput.h"
+#include "PlayerFiles.h"
 #include "ProcessStatusUnix.h"
 #include "SerialLine.h"
 #include "TransmissionMaker.h"
@@ -149,8 +150,8 @@ void tst_Soak::startConsole()
     std::array<std::optional<QByteArray>, 2> files;
     for (int slot = 1; slot <= 2; ++slot) {
         if (chance(50)) {
-            files[slot - 1] = ConsoleModel::fileBytes(slot == 1 ? QList<int> {3, 21, 60, 2, 1}
-                                                                : QList<int> {0, 7, 9});
+            files[slot - 1]
+                = playerFileBytes(slot == 1 ? QList<int> {3, 21, 60, 2, 1} : QList<int> {0, 7, 9});
             QFile file(fileName(slot));
             QVERIFY(file.open(QIODevice::WriteOnly));
             QCOMPARE(file.write(*files[slot - 1]), files[slot - 1]->size());

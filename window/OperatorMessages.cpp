@@ -3,6 +3,8 @@
 #include "PlayerFiles.h"
 #include "TextLines.h"
 
+#include <QHash>
+
 namespace {
 
 using Kind = SystemError::Kind;
@@ -63,6 +65,21 @@ bool isConsole(const QString &program)
     return program == QLatin1String("kelmi");
 }
 
+// Where a file's failure is worded otherwise than the system's reason.
+const QHash<Kind, QString> &fileReasons()
+{
+    static const QHash<Kind, QString> reasons {
+        {Kind::AccessDenied, QStringLiteral("このフォルダーに書き込む権限がありません。")},
+        {Kind::NotPermitted,
+         QStringLiteral("ファイルかフォルダーが、変更できないように設定されています。")},
+        {Kind::IsFolder, QStringLiteral("同じ名前のフォルダーがあります。")},
+        {Kind::NameTooLong, QStringLiteral("保存先の場所を表す名前が長すぎます。")},
+        {Kind::Busy,
+         QStringLiteral("ほかのプログラム（対戦プログラムなど）がファイルを使用中です。")},
+        {Kind::IoError, QStringLiteral("ディスクへの読み書きに失敗しました。")},
+    };
+    return reasons;
+}
 } // namespace
 
 QString OperatorMessage::whole() const
@@ -207,28 +224,19 @@ QString fileFailureMessage(FileOperation operation, PlayerSlot slot, const Syste
     const QString button = (save ? slotFacts(slot).saveCaption : deleteCaption).toString();
     const QString again = pressAgain(button);
     const QString where = save ? QStringLiteral("保存先") : QStringLiteral("削除するファイル");
-    QString reason = sentence(failureReason(error));
+    QString reason = fileReasons().value(error.kind, sentence(failureReason(error)));
     // Most failures are the administrator's to mend; the staff presses the button again then.
     QStringList next {callAdministrator(where), QStringLiteral("直ったら、") + again};
     switch (error.kind) {
     case Kind::DiskFull:
     case Kind::QuotaExceeded:
     case Kind::ReadOnlyDisk:
-        break;
     case Kind::AccessDenied:
-        reason = QStringLiteral("このフォルダーに書き込む権限がありません。");
-        break;
     case Kind::NotPermitted:
-        reason = QStringLiteral("ファイルかフォルダーが、変更できないように設定されています。");
-        break;
     case Kind::IsFolder:
-        reason = QStringLiteral("同じ名前のフォルダーがあります。");
-        break;
     case Kind::NameTooLong:
-        reason = QStringLiteral("保存先の場所を表す名前が長すぎます。");
         break;
     case Kind::Busy:
-        reason = QStringLiteral("ほかのプログラム（対戦プログラムなど）がファイルを使用中です。");
         next = {QStringLiteral("そのプログラムがファイルを使い終わるまで少し待ってから、") + again,
                 ifNotMended(where)};
         break;
@@ -242,10 +250,6 @@ QString fileFailureMessage(FileOperation operation, PlayerSlot slot, const Syste
         next = {QStringLiteral("画面の選んだ項目を書き留めてから、"
                                "対戦フォルダーでケルミを起動し直してください。"),
                 QStringLiteral("対戦フォルダーが見つからないときは、") + callAdministrator(where)};
-        break;
-    case Kind::IoError:
-        reason = QStringLiteral("ディスクへの読み書きに失敗しました。");
-        next = {again, ifNotMended(where)};
         break;
     default:
         next = {again, ifNotMended(where)};

@@ -71,51 +71,32 @@ QString rangeError(const TransmissionRequest &request)
     return {};
 }
 
-ComposedTransmission composeKind0(const TransmissionRequest &request, QByteArray bytes)
+// The table's entry for a character row that the caller knows the kind carries.
+template<class Table> const auto &entryOf(const Table &table, int row)
 {
-    put(bytes, strengthDigitPosition, strengthDigit(request.strength));
-    if (!request.character) {
+    return *std::ranges::find(table, row, &std::ranges::range_value_t<Table>::row);
+}
+
+// The character's codes; the caller has checked that the kind carries it.
+void putCharacter(QByteArray &bytes, int kind, std::optional<int> character)
+{
+    if (kind == 0 && !character) {
         put(bytes, kind0GroupPosition, noKind0Group);
-        return {bytes, {}};
-    }
-    const auto entry = std::ranges::find(kind0Characters, *request.character, &GroupLetterRow::row);
-    if (entry == kind0Characters.end()) {
-        return uncarriedCharacter(request);
-    }
-    put(bytes, kind0GroupPosition, entry->group);
-    put(bytes, kind0LetterPosition, entry->letter);
-    return {bytes, {}};
-}
-
-ComposedTransmission composeKind1(const TransmissionRequest &request, QByteArray bytes)
-{
-    if (!request.character) {
+    } else if (kind == 0) {
+        const GroupLetterRow &entry = entryOf(kind0Characters, *character);
+        put(bytes, kind0GroupPosition, entry.group);
+        put(bytes, kind0LetterPosition, entry.letter);
+    } else if (kind == 1 && !character) {
         put(bytes, kind1FirstKeyPosition, noKind1FirstKey);
-        return {bytes, {}};
-    }
-    const auto entry = std::ranges::find(kind1Characters, *request.character, &KeysRow::row);
-    if (entry == kind1Characters.end()) {
-        return uncarriedCharacter(request);
-    }
-    put(bytes, kind1FirstKeyPosition, entry->first);
-    put(bytes, kind1SecondKeyPosition, entry->second);
-    put(bytes, kind1ThirdKeyPosition, entry->third);
-    return {bytes, {}};
-}
-
-ComposedTransmission composeKind2(const TransmissionRequest &request, QByteArray bytes)
-{
-    put(bytes, strengthDigitPosition, strengthDigit(request.strength));
-    if (!request.character) {
-        return {bytes, {}}; // padding at position 11 announces no character
-    }
-    const auto entry = std::ranges::find(kind2Characters, *request.character, &DigitRow::row);
-    if (entry == kind2Characters.end()) {
-        return uncarriedCharacter(request);
-    }
-    put(bytes, kind2MarkerPosition, kind2CharacterMarker);
-    put(bytes, kind2DigitPosition, entry->digit);
-    return {bytes, {}};
+    } else if (kind == 1) {
+        const KeysRow &entry = entryOf(kind1Characters, *character);
+        put(bytes, kind1FirstKeyPosition, entry.first);
+        put(bytes, kind1SecondKeyPosition, entry.second);
+        put(bytes, kind1ThirdKeyPosition, entry.third);
+    } else if (kind == 2 && character) {
+        put(bytes, kind2MarkerPosition, kind2CharacterMarker);
+        put(bytes, kind2DigitPosition, entryOf(kind2Characters, *character).digit);
+    } // kind 2 without a character: padding at position 11 announces none; kind 3: none
 }
 
 } // namespace
@@ -142,18 +123,17 @@ ComposedTransmission composeTransmission(const TransmissionRequest &request)
                            .arg(highestTransmittedStrength));
     }
 
+    if (request.character && !carriedCharacterRows(kind).contains(*request.character)) {
+        return uncarriedCharacter(request);
+    }
+
     QByteArray bytes(minimumTransmissionLength, padding);
     put(bytes, deviceCodePosition, char(firstDeviceCode + kind));
-    switch (kind) {
-    case 0:
-        return composeKind0(request, bytes);
-    case 1:
-        return composeKind1(request, bytes);
-    case 2:
-        return composeKind2(request, bytes);
-    default:
-        return {bytes, {}}; // kind 3: the device code alone
+    if (kind == 0 || kind == 2) {
+        put(bytes, strengthDigitPosition, strengthDigit(request.strength));
     }
+    putCharacter(bytes, kind, request.character);
+    return {bytes, {}};
 }
 
 QList<int> carriedCharacterRows(int deviceKind)

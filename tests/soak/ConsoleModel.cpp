@@ -46,7 +46,7 @@ void ConsoleModel::completeReception(int slot, const QByteArray &bytes)
     m_state.label = receivedText(bytes);
     const auto [kindList, characterList, strengthList] = slotLists(slot);
     int &strength = m_state.lists[strengthList - 1];
-    const ListSettings settings = decodeTransmission(bytes, strength);
+    const ListIndexes settings = decodeTransmission(bytes, strength);
     m_state.lists[kindList - 1] = settings.deviceKind;
     m_state.lists[characterList - 1]
         = settings.character.value_or(m_state.lists[characterList - 1]);

@@ -469,11 +469,9 @@ void tst_Form1::saveNeedsEverySelection()
 
 void tst_Form1::saveWritesTheExample_data()
 {
-    QTest::addColumn<int>("slot");
-    QTest::addColumn<PlayerRecord>("record");
-    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("example"); // the name of a player file of Examples.h
     for (const ExampleFile &example : exampleFiles()) {
-        QTest::newRow(example.name) << int(example.slot) << example.record << example.bytes;
+        QTest::newRow(example.name) << QByteArray(example.name);
     }
 }
 
@@ -481,27 +479,26 @@ void tst_Form1::saveWritesTheExample_data()
 // record, and after a delete the next save writes it again.
 void tst_Form1::saveWritesTheExample()
 {
-    QFETCH(int, slot);
-    QFETCH(PlayerRecord, record);
-    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, example);
+    const ExampleFile &file = exampleFile(example.constData());
+    const bool one = file.slot == PlayerSlot::One;
 
     startWindow();
-    // The slot's lists in the record's order: device kind, character, strength (background,
-    // BGM).
-    const QList<int> lists = slot == 1 ? QList {1, 2, 3, 7, 8} : QList {6, 5, 4};
+    // The slot's lists in the record's order: device kind, character, strength (background, BGM).
+    const QList<int> lists = one ? QList {1, 2, 3, 7, 8} : QList {6, 5, 4};
     for (qsizetype i = 0; i < lists.size(); ++i) {
-        m_console->list(lists.at(i))->setListIndex(record.at(i));
+        m_console->list(lists.at(i))->setListIndex(file.record.at(i));
     }
-    QPushButton *save = m_console->button(slot == 1 ? 4 : 5);
-    const QString name = playerFileName(PlayerSlot(slot));
+    QPushButton *save = m_console->button(one ? 4 : 5);
+    const QString name = playerFileName(file.slot);
     QCOMPARE(clickAndAnswer(save), std::nullopt);
-    QCOMPARE(readFile(name), bytes);
+    QCOMPARE(readFile(name), file.bytes);
     QCOMPARE(QDir::current().entryList(QDir::Files), QStringList {name});
 
-    QCOMPARE(clickAndAnswer(m_console->button(slot == 1 ? 6 : 7)), std::nullopt);
+    QCOMPARE(clickAndAnswer(m_console->button(one ? 6 : 7)), std::nullopt);
     QVERIFY(!QFile::exists(name));
     QCOMPARE(clickAndAnswer(save), std::nullopt);
-    QCOMPARE(readFile(name), bytes);
+    QCOMPARE(readFile(name), file.bytes);
 }
 
 void tst_Form1::saveAndDeleteTouchOnlyTheirSlot()

@@ -724,49 +724,37 @@ void tst_Form1::keyboardStory_data()
     QTest::addColumn<int>("button"); // pressed first
     QTest::addColumn<int>("key"); // that presses it; 0: a mouse click, -1: a double-click
     QTest::addColumn<QList<int>>("laterKeys"); // pressed on whatever has the focus
-    QTest::addColumn<QStringList>("focus"); // after each press (ConsoleWindow::focus)
     // player1.dat and player2.dat at the end: s saved from the lists, e as at start, - none
     QTest::addColumn<QString>("files");
 
     const int space = Qt::Key_Space;
     const int enter = Qt::Key_Return;
     const int keypadEnter = Qt::Key_Enter;
-    const auto focus = [](const char *name, int times) {
-        return QStringList(times, QString::fromLatin1(name));
-    };
     const int letter = Qt::Key_A;
     const int tab = Qt::Key_Tab;
-    QTest::newRow("click save 1, Space, Enter")
-        << "2" << 4 << 0 << QList {space, enter} << focus("Form1", 3) << "se";
+    QTest::newRow("click save 1, Space, Enter") << "2" << 4 << 0 << QList {space, enter} << "se";
     QTest::newRow("Space on save 1, Space, Enter")
-        << "2" << 4 << space << QList {space, enter} << focus("Form1*", 3) << "se";
+        << "2" << 4 << space << QList {space, enter} << "se";
     QTest::newRow("keypad Enter on save 1, Enter")
-        << "" << 4 << keypadEnter << QList {enter} << focus("Form1*", 2) << "s-";
+        << "" << 4 << keypadEnter << QList {enter} << "s-";
     QTest::newRow("Enter on save 2, Enter, Space")
-        << "1" << 5 << enter << QList {enter, space} << focus("Form1*", 3) << "es";
-    QTest::newRow("double-click save 2, Space")
-        << "" << 5 << -1 << QList {space} << focus("Form1", 2) << "-s";
-    QTest::newRow("double-click delete 1, Enter")
-        << "12" << 6 << -1 << QList {enter} << focus("Form1", 2) << "-e";
-    QTest::newRow("click delete 1, Space")
-        << "12" << 6 << 0 << QList {space} << focus("Form1", 2) << "-e";
+        << "1" << 5 << enter << QList {enter, space} << "es";
+    QTest::newRow("double-click save 2, Space") << "" << 5 << -1 << QList {space} << "-s";
+    QTest::newRow("double-click delete 1, Enter") << "12" << 6 << -1 << QList {enter} << "-e";
+    QTest::newRow("click delete 1, Space") << "12" << 6 << 0 << QList {space} << "-e";
     QTest::newRow("Enter on delete 1, Space, Enter")
-        << "12" << 6 << enter << QList {space, enter} << focus("Form1*", 3) << "-e";
+        << "12" << 6 << enter << QList {space, enter} << "-e";
     QTest::newRow("keypad Enter on delete 2, Enter")
-        << "12" << 7 << keypadEnter << QList {enter} << focus("Form1*", 2) << "e-";
+        << "12" << 7 << keypadEnter << QList {enter} << "e-";
     // A letter would go into a list's field and drop its pick; Tab starts at 「ポート１」.
     QTest::newRow("click save 1, a letter, Enter, Space, Tab")
-        << "" << 4 << 0 << QList {letter, enter, space, tab}
-        << focus("Form1", 4) + QStringList {QStringLiteral("Command1*")} << "s-";
+        << "" << 4 << 0 << QList {letter, enter, space, tab} << "s-";
     QTest::newRow("Space on save 2, a letter, Tab")
-        << "" << 5 << space << QList {letter, tab}
-        << focus("Form1*", 2) + QStringList {QStringLiteral("Command1*")} << "-s";
+        << "" << 5 << space << QList {letter, tab} << "-s";
     QTest::newRow("click delete 2, a letter, Space, Enter, Tab")
-        << "12" << 7 << 0 << QList {letter, space, enter, tab}
-        << focus("Form1", 4) + QStringList {QStringLiteral("Command1*")} << "e-";
+        << "12" << 7 << 0 << QList {letter, space, enter, tab} << "e-";
     QTest::newRow("Enter on delete 1, a letter, Tab")
-        << "1" << 6 << enter << QList {letter, tab}
-        << focus("Form1*", 2) + QStringList {QStringLiteral("Command1*")} << "--";
+        << "1" << 6 << enter << QList {letter, tab} << "--";
 }
 
 // A save or delete leaves the focus on no control: not on a button whose press would change
@@ -777,7 +765,6 @@ void tst_Form1::keyboardStory()
     QFETCH(int, button);
     QFETCH(int, key);
     QFETCH(QList<int>, laterKeys);
-    QFETCH(QStringList, focus);
     QFETCH(QString, files);
 
     const auto record = [](int slot, int row) {
@@ -804,7 +791,13 @@ void tst_Form1::keyboardStory()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(later));
         focused += m_console->focus();
     }
-    QCOMPARE(focused, focus);
+    // The window itself keeps the focus after each press, drawn there when a key put it there,
+    // until a Tab moves it on.
+    QStringList expected(laterKeys.size() + 1, key > 0 ? QStringLiteral("Form1*") : "Form1");
+    if (laterKeys.last() == Qt::Key_Tab) {
+        expected.last() = QStringLiteral("Command1*");
+    }
+    QCOMPARE(focused, expected);
     // The lists keep their picks and show them.
     for (int n = 1; n <= 8; ++n) {
         QCOMPARE(m_console->list(n)->listIndex(), 1);

@@ -149,11 +149,21 @@ void TestSerialReception::receivesTransmission()
     QCOMPARE(portOf(reception)->bytesAvailable(), 0);
 }
 
-void TestSerialReception::sendsGreetingBeforeFirstPoll_data()
+namespace {
+
+// A row for each player's port: "port 1", "port 2".
+void addEachPortRows()
 {
     QTest::addColumn<int>("portNumber");
     QTest::newRow("port 1") << 1;
     QTest::newRow("port 2") << 2;
+}
+
+} // namespace
+
+void TestSerialReception::sendsGreetingBeforeFirstPoll_data()
+{
+    addEachPortRows();
 }
 
 // Each port greets its device as its slot says (port 2 does, port 1 sends nothing), once, as
@@ -434,9 +444,7 @@ void TestSerialReception::portThatCannotBeOpened()
 
 void TestSerialReception::hangUpDuringWait_data()
 {
-    QTest::addColumn<int>("portNumber");
-    QTest::newRow("port 1") << 1;
-    QTest::newRow("port 2") << 2;
+    addEachPortRows();
 }
 
 void TestSerialReception::hangUpDuringWait()

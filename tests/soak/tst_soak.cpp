@@ -24,6 +24,9 @@
 #include <functional>
 #include <memory>
 
+// Rows per list Combo1..Combo8.
+constexpr int listRows[8] = {4, 22, 61, 61, 22, 4, 3, 2};
+
 // A long run of random operator actions and device transmissions over real
 // pseudo-terminals. After every action the window and the player data files must match
 // what the test's own model of the console says, and at the end the process must hold
@@ -43,6 +46,7 @@ private:
     void reception(int slot, bool mayNest);
     void deliverPiece(PseudoTerminal *line, const QByteArray &piece);
     void pickInList();
+    void select(int combo, int row);
     void clickSave(int slot);
     void clickDelete(int slot);
     void fillSlot(int slot);
@@ -54,6 +58,7 @@ private:
     bool fail(const QString &what);
     bool chance(int percent) { return int(m_random.bounded(100)) < percent; }
     int between(int low, int high) { return low + int(m_random.bounded(high - low + 1)); }
+    int anyRow(int combo) { return between(0, listRows[combo - 1] - 1); }
 
     quint32 m_seed = 0;
     int m_target = 1000;
@@ -81,8 +86,6 @@ private:
 
 namespace {
 
-// Rows per list Combo1..Combo8.
-constexpr int listRows[8] = {4, 22, 61, 61, 22, 4, 3, 2};
 // How long one reception may wait before the test gives it up as hung.
 constexpr int hangMs = 10000;
 // Receptions after which the memory is taken as warmed up.
@@ -363,29 +366,28 @@ void tst_Soak::pickInList()
         break;
     }
     case 1:
-        note(QStringLiteral("clear Combo%1").arg(combo));
-        list->setListIndex(-1);
-        m_model->pick(combo, -1);
+        select(combo, -1);
         break;
-    default: {
-        const int row = between(0, listRows[combo - 1] - 1);
-        note(QStringLiteral("pick row %1 in Combo%2").arg(row).arg(combo));
-        list->setListIndex(row);
-        m_model->pick(combo, row);
+    default:
+        select(combo, anyRow(combo));
         break;
-    }
     }
     check(QStringLiteral("a list pick"));
 }
 
+// Picks a row in the list, or clears it (-1).
+void tst_Soak::select(int combo, int row)
+{
+    note(row < 0 ? QStringLiteral("clear Combo%1").arg(combo)
+                 : QStringLiteral("pick row %1 in Combo%2").arg(row).arg(combo));
+    m_console->list(combo)->setListIndex(row);
+    m_model->pick(combo, row);
+}
+
 void tst_Soak::fillSlot(int slot)
 {
-    const QList<int> combos = slot == 1 ? QList<int> {1, 2, 3, 7, 8} : QList<int> {6, 5, 4};
-    for (int combo : combos) {
-        const int row = between(0, listRows[combo - 1] - 1);
-        note(QStringLiteral("pick row %1 in Combo%2").arg(row).arg(combo));
-        m_console->list(combo)->setListIndex(row);
-        m_model->pick(combo, row);
+    for (int combo : ConsoleModel::recordLists(slot)) {
+        select(combo, anyRow(combo));
     }
 }
 

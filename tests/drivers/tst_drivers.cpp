@@ -135,12 +135,10 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void opensAt9600_8N1_data();
-    void opensAt9600_8N1();
     void receivesTransmission_data();
     void receivesTransmission();
-    void abortReleasesPort_data();
-    void abortReleasesPort();
+    void waitsAt9600_8N1AndAbortReleasesPort_data();
+    void waitsAt9600_8N1AndAbortReleasesPort();
     void pulledDuringWait_data();
     void pulledDuringWait();
     void portsAsTheMachineHasThem_data();
@@ -231,47 +229,6 @@ void TestDrivers::receivesAgain(SerialReception &reception, const QString &port,
     QCOMPARE(next.bytes, transmission);
 }
 
-void TestDrivers::opensAt9600_8N1_data()
-{
-    addDeviceColumns();
-    addDriverRows("9600 8N1");
-}
-
-void TestDrivers::opensAt9600_8N1()
-{
-    QFETCH(QString, port);
-    QFETCH(int, device);
-    const auto hostEnd = Device(device);
-
-    // The host's end shows what the driver makes of the guest's settings: speed and stop
-    // bits (a pseudo-terminal keeps 8 data bits and no parity whatever it is told).
-    QVERIFY(leaveLineAt19200_7E2(port));
-    const auto before = m_host->settings(hostEnd);
-    QVERIFY2(before, qPrintable(m_host->errorString()));
-    QCOMPARE(before->speed, 19200);
-    QCOMPARE(before->stopBits, 2);
-
-    SerialReception reception;
-    std::optional<HostDevices::LineSettings> atHost;
-    std::optional<termios> atDriver;
-    WaitDriver wait([&] { reception.abort(); });
-    wait.after(0, [&] {
-        atHost = m_host->settings(hostEnd);
-        atDriver = driverSettings(port);
-        reception.abort();
-    });
-    const SerialReception::Outcome outcome = receive(reception, PlayerSlot::One, port);
-
-    QCOMPARE(outcome.kind, Kind::Aborted);
-    QVERIFY(atDriver);
-    QCOMPARE(::cfgetospeed(&*atDriver), speed_t(B9600));
-    QCOMPARE(atDriver->c_cflag & CSIZE, tcflag_t(CS8));
-    QCOMPARE(atDriver->c_cflag & (PARENB | CSTOPB), tcflag_t(0));
-    QVERIFY2(atHost, qPrintable(m_host->errorString()));
-    QCOMPARE(atHost->speed, 9600);
-    QCOMPARE(atHost->stopBits, 1);
-}
-
 void TestDrivers::receivesTransmission_data()
 {
     addDeviceColumns();
@@ -323,28 +280,45 @@ void TestDrivers::receivesTransmission()
     QCOMPARE(outcome.bytes, transmission);
 }
 
-void TestDrivers::abortReleasesPort_data()
+void TestDrivers::waitsAt9600_8N1AndAbortReleasesPort_data()
 {
     addDeviceColumns();
-    addDriverRows("abort after 16 bytes");
+    addDriverRows("9600 8N1, abort after 16 bytes");
 }
 
-void TestDrivers::abortReleasesPort()
+void TestDrivers::waitsAt9600_8N1AndAbortReleasesPort()
 {
     QFETCH(QString, port);
     QFETCH(int, device);
+    const auto hostEnd = Device(device);
+
+    // The host's end shows what the driver makes of the guest's settings: speed and stop
+    // bits (a pseudo-terminal keeps 8 data bits and no parity whatever it is told).
+    QVERIFY(leaveLineAt19200_7E2(port));
+    const auto before = m_host->settings(hostEnd);
+    QVERIFY2(before, qPrintable(m_host->errorString()));
+    QCOMPARE(before->speed, 19200);
+    QCOMPARE(before->stopBits, 2);
 
     SerialReception reception;
-    bool sixteenArrived = false;
-    const SerialReception::Outcome first = receiveFirst(reception, port, Device(device), 16, [&] {
-        sixteenArrived = true;
+    std::optional<HostDevices::LineSettings> atHost;
+    std::optional<termios> atDriver; // once 16 bytes have arrived
+    const SerialReception::Outcome first = receiveFirst(reception, port, hostEnd, 16, [&] {
+        atHost = m_host->settings(hostEnd);
+        atDriver = driverSettings(port);
         reception.abort();
     });
-    QVERIFY(sixteenArrived);
     QCOMPARE(first.kind, Kind::Aborted);
+    QVERIFY(atDriver);
+    QCOMPARE(::cfgetospeed(&*atDriver), speed_t(B9600));
+    QCOMPARE(atDriver->c_cflag & CSIZE, tcflag_t(CS8));
+    QCOMPARE(atDriver->c_cflag & (PARENB | CSTOPB), tcflag_t(0));
+    QVERIFY2(atHost, qPrintable(m_host->errorString()));
+    QCOMPARE(atHost->speed, 9600);
+    QCOMPARE(atHost->stopBits, 1);
     QCOMPARE(lockFiles(), QStringList());
     // The port is free again, and what came before the abort is gone.
-    receivesAgain(reception, port, Device(device));
+    receivesAgain(reception, port, hostEnd);
 }
 
 void TestDrivers::pulledDuringWait_data()

@@ -325,15 +325,14 @@ void TestDecoding::everyKeyDecodesAsExpected_data()
 
     // The tables together name every character row: each character can be received.
     QList<int> named;
-    for (const auto &entry : Expected::letterTable) {
-        named += std::get<int>(entry);
-    }
-    for (const auto &entry : Expected::keyTable) {
-        named += std::get<int>(entry);
-    }
-    for (const auto &entry : Expected::digitTable) {
-        named += std::get<int>(entry);
-    }
+    const auto addRowsOf = [&named](const auto &table) {
+        for (const auto &entry : table) {
+            named += std::get<int>(entry);
+        }
+    };
+    addRowsOf(Expected::letterTable);
+    addRowsOf(Expected::keyTable);
+    addRowsOf(Expected::digitTable);
     for (int character = 0; character < DeviceTables::characterRows; ++character) {
         QVERIFY2(named.contains(character), qPrintable(QString::number(character)));
     }

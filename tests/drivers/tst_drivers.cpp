@@ -111,13 +111,6 @@ qint64 cpuTimeNs()
     return qint64(used.tv_sec) * 1'000'000'000 + used.tv_nsec;
 }
 
-// One row for each driver: "ftdi_sio: <what>" on the adapter, "8250: <what>" on the 16550.
-void addDriverRows(const char *what)
-{
-    QTest::addRow("ftdi_sio: %s", what) << adapterPath << int(Device::Adapter);
-    QTest::addRow("8250: %s", what) << uartPath << int(Device::Uart);
-}
-
 void addDeviceColumns()
 {
     QTest::addColumn<QString>("port"); // the name the port's variable gives
@@ -283,7 +276,9 @@ void TestDrivers::receivesTransmission()
 void TestDrivers::waitsAt9600_8N1AndAbortReleasesPort_data()
 {
     addDeviceColumns();
-    addDriverRows("9600 8N1, abort after 16 bytes");
+    QTest::newRow("ftdi_sio: 9600 8N1, abort after 16 bytes")
+        << adapterPath << int(Device::Adapter);
+    QTest::newRow("8250: 9600 8N1, abort after 16 bytes") << uartPath << int(Device::Uart);
 }
 
 void TestDrivers::waitsAt9600_8N1AndAbortReleasesPort()

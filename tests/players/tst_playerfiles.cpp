@@ -199,24 +199,23 @@ void tst_PlayerFiles::saveAndDelete_data()
     QTest::addColumn<Fault>("fault");
     QTest::addColumn<int>("failure"); // SystemError::Kind, or succeeds
     QTest::addColumn<QStringList>("files"); // in the folder afterwards
+    const auto row = [](const char *name, bool save, int slot, Fault fault, int failure,
+                        const QStringList &files) {
+        QTest::newRow(name) << save << slot << fault << failure << files;
+    };
     const QString one = QStringLiteral("player1.dat");
     const QString two = QStringLiteral("player2.dat");
     const int isFolder = SystemError::IsFolder;
 
-    QTest::newRow("save 1 over a longer file")
-        << true << 1 << Fault::None << succeeds << QStringList {one, two};
-    QTest::newRow("save 1, a folder in its place")
-        << true << 1 << Fault::Folder << isFolder << QStringList {two};
-    QTest::newRow("delete 2") << false << 2 << Fault::None << succeeds << QStringList {one};
-    QTest::newRow("delete 1, no file")
-        << false << 1 << Fault::NoFile << succeeds << QStringList {two};
-    QTest::newRow("delete 2, a folder in its place")
-        << false << 2 << Fault::Folder << isFolder << QStringList {one};
+    row("save 1 over a longer file", true, 1, Fault::None, succeeds, {one, two});
+    row("save 1, a folder in its place", true, 1, Fault::Folder, isFolder, {two});
+    row("delete 2", false, 2, Fault::None, succeeds, {one});
+    row("delete 1, no file", false, 1, Fault::NoFile, succeeds, {two});
+    row("delete 2, a folder in its place", false, 2, Fault::Folder, isFolder, {one});
     // The file went with its folder; reported as removed, the slot would look fine while its
     // next save cannot be written anywhere.
-    QTest::newRow("delete 1, the working folder removed")
-        << false << 1 << Fault::WorkingFolderRemoved << int(SystemError::FolderGone)
-        << QStringList();
+    row("delete 1, the working folder removed", false, 1, Fault::WorkingFolderRemoved,
+        SystemError::FolderGone, {});
 }
 
 void tst_PlayerFiles::saveAndDelete()

@@ -54,34 +54,21 @@ QByteArray ttyType(const QString &tty)
     return type.open(QIODevice::ReadOnly) ? type.readAll().trimmed() : QByteArray();
 }
 
-// The line's settings as its driver has them, seen through a descriptor of the test's own.
-std::optional<termios> driverSettings(const QString &path)
+// The line's settings as its driver has them, seen through a descriptor of the test's own;
+// `change`, when given, changes them and the line takes them. Nothing when a step fails.
+std::optional<termios> lineSettings(const QString &path, void (*change)(termios &) = nullptr)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     termios settings {};
-    const bool read = fd >= 0 && ::tcgetattr(fd, &settings) == 0;
-    if (fd >= 0) {
-        ::close(fd);
-    }
-    return read ? std::optional(settings) : std::nullopt;
-}
-
-// Sets the line as another program could have left it: 19200 baud, 7 data bits, even
-// parity, 2 stop bits.
-bool leaveLineAt19200_7E2(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    termios settings {};
-    bool set = fd >= 0 && ::tcgetattr(fd, &settings) == 0;
-    if (set) {
-        ::cfsetspeed(&settings, B19200);
-        settings.c_cflag = (settings.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB;
-        set = ::tcsetattr(fd, TCSANOW, &settings) == 0;
+    bool ok = fd >= 0 && ::tcgetattr(fd, &settings) == 0;
+    if (ok && change) {
+        change(settings);
+        ok = ::tcsetattr(fd, TCSANOW, &settings) == 0;
     }
     if (fd >= 0) {
         ::close(fd);
     }
-    return set;
+    return ok ? std::optional(settings) : std::nullopt;
 }
 
 // What this process has open on the tty (whose node may be gone: "/dev/ttyUSB0 (deleted)").
@@ -287,9 +274,14 @@ void TestDrivers::waitsAt9600_8N1AndAbortReleasesPort()
     QFETCH(int, device);
     const auto hostEnd = Device(device);
 
+    // The line as another program could have left it: 19200 baud, 7 data bits, even parity,
+    // 2 stop bits.
+    QVERIFY(lineSettings(port, [](termios &settings) {
+        ::cfsetspeed(&settings, B19200);
+        settings.c_cflag = (settings.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB;
+    }));
     // The host's end shows what the driver makes of the guest's settings: speed and stop
     // bits (a pseudo-terminal keeps 8 data bits and no parity whatever it is told).
-    QVERIFY(leaveLineAt19200_7E2(port));
     const auto before = m_host->settings(hostEnd);
     QVERIFY2(before, qPrintable(m_host->errorString()));
     QCOMPARE(before->speed, 19200);
@@ -300,7 +292,7 @@ void TestDrivers::waitsAt9600_8N1AndAbortReleasesPort()
     std::optional<termios> atDriver; // once 16 bytes have arrived
     const SerialReception::Outcome first = receiveFirst(reception, port, hostEnd, 16, [&] {
         atHost = m_host->settings(hostEnd);
-        atDriver = driverSettings(port);
+        atDriver = lineSettings(port);
         reception.abort();
     });
     QCOMPARE(first.kind, Kind::Aborted);

@@ -47,8 +47,7 @@ private:
     void deliverPiece(PseudoTerminal *line, const QByteArray &piece);
     void pickInList();
     void select(int combo, int row);
-    void clickSave(int slot);
-    void clickDelete(int slot);
+    void clickFileButton(int slot, bool save);
     void fillSlot(int slot);
 
     bool check(const QString &after);
@@ -222,10 +221,10 @@ void tst_Soak::operatorAction(bool inWait)
         if (chance(50)) {
             fillSlot(slot);
         }
-        clickSave(slot);
+        clickFileButton(slot, true);
         break;
     case 1:
-        clickDelete(slot);
+        clickFileButton(slot, false);
         break;
     case 2:
         for (int i = between(1, 3); i > 0; --i) {
@@ -391,35 +390,30 @@ void tst_Soak::fillSlot(int slot)
     }
 }
 
-void tst_Soak::clickSave(int slot)
+// A click on the slot's save or delete button, which shows the message the model says, if any.
+void tst_Soak::clickFileButton(int slot, bool save)
 {
-    note(QStringLiteral("click save %1").arg(slot));
-    const bool wasSaved = m_model->state().files[slot - 1].has_value();
-    const std::optional<QString> expected = m_model->save(slot);
-    m_validationMessages += expected ? 1 : 0;
-    m_filesWritten += !wasSaved && m_model->state().files[slot - 1] ? 1 : 0;
-    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->button(slot == 1 ? 4 : 5));
+    const QString what = (save ? QStringLiteral("save %1") : QStringLiteral("delete %1")).arg(slot);
+    note(QStringLiteral("click ") + what);
+    const int button = (save ? 4 : 6) + slot - 1;
+    const bool enabled = m_model->buttonEnabled(button);
+    std::optional<QString> expected;
+    if (save) {
+        expected = m_model->save(slot);
+        m_validationMessages += expected ? 1 : 0;
+        m_filesWritten += enabled && !expected ? 1 : 0;
+    } else {
+        m_model->remove(slot);
+        m_filesRemoved += enabled ? 1 : 0;
+    }
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->button(button));
     if (shown.has_value() != expected.has_value() || (shown && shown->text != *expected)) {
-        fail(QStringLiteral("save %1 showed \"%2\", expected \"%3\"")
-                 .arg(slot)
-                 .arg(shown ? shown->text : QStringLiteral("no message"),
+        fail(QStringLiteral("%1 showed \"%2\", expected \"%3\"")
+                 .arg(what, shown ? shown->text : QStringLiteral("no message"),
                       expected ? *expected : QStringLiteral("no message")));
         return;
     }
-    check(QStringLiteral("save %1").arg(slot));
-}
-
-void tst_Soak::clickDelete(int slot)
-{
-    note(QStringLiteral("click delete %1").arg(slot));
-    m_filesRemoved += m_model->buttonEnabled(slot == 1 ? 6 : 7) ? 1 : 0;
-    m_model->remove(slot);
-    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->button(slot == 1 ? 6 : 7));
-    if (shown) {
-        fail(QStringLiteral("delete %1 showed \"%2\"").arg(slot).arg(shown->text));
-        return;
-    }
-    check(QStringLiteral("delete %1").arg(slot));
+    check(what);
 }
 
 ConsoleModel::State tst_Soak::consoleState() const

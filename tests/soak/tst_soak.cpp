@@ -47,7 +47,7 @@ private:
     void deliverPiece(PseudoTerminal *line, const QByteArray &piece);
     void pickInList();
     void select(int combo, int row);
-    void clickFileButton(int slot, bool save);
+    void clickFileButton(int button);
     void fillSlot(int slot);
 
     bool check(const QString &after);
@@ -221,10 +221,10 @@ void tst_Soak::operatorAction(bool inWait)
         if (chance(50)) {
             fillSlot(slot);
         }
-        clickFileButton(slot, true);
+        clickFileButton(3 + slot); // save
         break;
     case 1:
-        clickFileButton(slot, false);
+        clickFileButton(5 + slot); // delete
         break;
     case 2:
         for (int i = between(1, 3); i > 0; --i) {
@@ -390,12 +390,14 @@ void tst_Soak::fillSlot(int slot)
     }
 }
 
-// A click on the slot's save or delete button, which shows the message the model says, if any.
-void tst_Soak::clickFileButton(int slot, bool save)
+// A click on a save or delete button (Command4..Command7), which shows the message that the
+// model says, if any.
+void tst_Soak::clickFileButton(int button)
 {
+    const bool save = button <= 5;
+    const int slot = button - (save ? 3 : 5);
     const QString what = (save ? QStringLiteral("save %1") : QStringLiteral("delete %1")).arg(slot);
     note(QStringLiteral("click ") + what);
-    const int button = (save ? 4 : 6) + slot - 1;
     const bool enabled = m_model->buttonEnabled(button);
     std::optional<QString> expected;
     if (save) {

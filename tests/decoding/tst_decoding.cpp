@@ -134,11 +134,17 @@ const QByteArray firstKind2Text = exampleTransmission("kind 2, digit 0, strength
 const QByteArray kind3Text = exampleTransmission("kind 3").bytes;
 const QByteArray kind2WithoutCharacter = exampleTransmission("kind 2, position 11 not 2").bytes;
 
-// A row of one of decodes' tables, named after its table.
-QTestData &row(const char *table, const QString &name)
+// One of decodes' tables, whose rows are named after it: each a text received while the slot's
+// strength list showed `shownStrength`, and what the decoding sets.
+struct Table
 {
-    return QTest::addRow("%s: %s", table, qPrintable(name));
-}
+    const char *name;
+    void operator()(const QString &row, const QByteArray &received, int shownStrength,
+                    const ListIndexes &expected) const
+    {
+        QTest::addRow("%s: %s", name, qPrintable(row)) << received << shownStrength << expected;
+    }
+};
 
 // What lists that showed `before` show once the console has set them as decoded.
 Expected::Rows shownAfter(const ListIndexes &settings, Expected::Rows before)
@@ -186,11 +192,7 @@ private Q_SLOTS:
     void randomTextsDecodeAsExpected();
 
 private:
-    static void addEdgeCaseRows();
-    static void addSelectionsMadeDuringTheWaitRows();
     static void addIndexesTheListsCannotTakeRows();
-    static void addShortTextRows();
-    static void addLongTextRows();
 };
 
 void TestDecoding::decodes_data()
@@ -198,11 +200,57 @@ void TestDecoding::decodes_data()
     QTest::addColumn<QByteArray>("received");
     QTest::addColumn<int>("shownStrength");
     QTest::addColumn<ListIndexes>("expected");
-    addEdgeCaseRows();
-    addSelectionsMadeDuringTheWaitRows();
+
+    const Table edgeCases {"edgeCases"};
+    for (const ExampleTransmission &example : exampleTransmissions()) {
+        // Each is one whole transmission of 17 characters.
+        QVERIFY2(example.bytes.size() == 17, example.name);
+        edgeCases(QString::fromUtf8(example.name), example.bytes, noStrengthShown, example.decoded);
+    }
+
+    const Table selection {"selectionsMadeDuringTheWait"};
+    selection("picked strength 20, kind 1 text", firstKind1Text, 20, {1, 6, 13});
+    selection("picked strength 10, kind 3 text", kind3Text, 10, {3, untouched, 3});
+    selection("picked strength 9, kind 3 text", kind3Text, 9, {3, untouched, untouched});
+    selection("picked strength 60, device code 0", exampleTransmission("device code 0").bytes, 60,
+              {none, untouched, 53});
+    selection("picked strength replaced by the digit", firstKind0Text, 40, {0, 1, 5});
+    // Text typed into a field leaves its list without a selection; the lists a text does
+    // not set keep that text.
+    selection("typed strength, kind 1 text", firstKind1Text, noStrengthShown, {1, 6, untouched});
+    selection("typed character and strength, kind 3 text", kind3Text, noStrengthShown,
+              {3, untouched, untouched});
+    selection("typed character, kind 2 with 1 at position 11", kind2WithoutCharacter,
+              noStrengthShown, {2, untouched, 7});
+    selection("typed strength, strength digit slash", withAt(firstKind0Text, 3, '/'),
+              noStrengthShown, {0, 1, none});
+
     addIndexesTheListsCannotTakeRows();
-    addShortTextRows();
-    addLongTextRows();
+
+    const Table shortText {"shortTexts"};
+    shortText("empty", {}, noStrengthShown, {none, untouched, untouched});
+    shortText("empty, picked strength 20", {}, 20, {none, untouched, 13});
+    shortText("kind 0 without strength digit", "1C", 20, {0, untouched, none});
+    shortText("kind 0 without group", "1C5000", noStrengthShown, {0, untouched, 5});
+    shortText("kind 0 up to the group", firstKind0Text.left(7), noStrengthShown, {0, 1, 5});
+    shortText("kind 1 without keys", "2", noStrengthShown, {1, untouched, untouched});
+    shortText("kind 1 without first key", "20C0", noStrengthShown, {1, untouched, untouched});
+    shortText("kind 1 up to the first key", firstKind1Text.left(5), noStrengthShown,
+              {1, 6, untouched});
+    shortText("kind 2 without marker", firstKind2Text.left(10), noStrengthShown, {2, untouched, 7});
+    shortText("kind 2 up to the marker (eleven characters)", firstKind2Text.left(11),
+              noStrengthShown, {2, 0, 7});
+    shortText("kind 2 without strength digit", "30", noStrengthShown, {2, untouched, none});
+    shortText("kind 3 alone", "4", noStrengthShown, {3, untouched, untouched});
+
+    // Nothing from position 12 on is read, whatever it holds.
+    const Table longText {"longTexts"};
+    longText("kind 0 and three characters more", firstKind0Text + "4X!", noStrengthShown,
+             {0, 1, 5});
+    longText("kind 0, 0xff from position 12 to 40",
+             firstKind0Text.left(11) + QByteArray(29, '\xFF'), noStrengthShown, {0, 1, 5});
+    longText("kind 2, a kind 0 text from position 12", firstKind2Text.left(11) + "3A0C1D",
+             noStrengthShown, {2, 0, 7});
 }
 
 void TestDecoding::decodes()
@@ -218,64 +266,27 @@ void TestDecoding::decodes()
     QCOMPARE(describe(Expected::decoded(received, before)), describe(shownAfter(expected, before)));
 }
 
-void TestDecoding::addEdgeCaseRows()
-{
-    for (const ExampleTransmission &example : exampleTransmissions()) {
-        // Each is one whole transmission of 17 characters.
-        QVERIFY2(example.bytes.size() == 17, example.name);
-        row("edgeCases", QString::fromUtf8(example.name))
-            << example.bytes << noStrengthShown << example.decoded;
-    }
-}
-
-void TestDecoding::addSelectionsMadeDuringTheWaitRows()
-{
-    const char *const table = "selectionsMadeDuringTheWait";
-
-    row(table, QStringLiteral("picked strength 20, kind 1 text"))
-        << firstKind1Text << 20 << ListIndexes {1, 6, 13};
-    row(table, QStringLiteral("picked strength 10, kind 3 text"))
-        << kind3Text << 10 << ListIndexes {3, untouched, 3};
-    row(table, QStringLiteral("picked strength 9, kind 3 text"))
-        << kind3Text << 9 << ListIndexes {3, untouched, untouched};
-    row(table, QStringLiteral("picked strength 60, device code 0"))
-        << exampleTransmission("device code 0").bytes << 60 << ListIndexes {none, untouched, 53};
-    row(table, QStringLiteral("picked strength replaced by the digit"))
-        << firstKind0Text << 40 << ListIndexes {0, 1, 5};
-    // Text typed into a field leaves its list without a selection; the lists a text does
-    // not set keep that text.
-    row(table, QStringLiteral("typed strength, kind 1 text"))
-        << firstKind1Text << noStrengthShown << ListIndexes {1, 6, untouched};
-    row(table, QStringLiteral("typed character and strength, kind 3 text"))
-        << kind3Text << noStrengthShown << ListIndexes {3, untouched, untouched};
-    row(table, QStringLiteral("typed character, kind 2 with 1 at position 11"))
-        << kind2WithoutCharacter << noStrengthShown << ListIndexes {2, untouched, 7};
-    row(table, QStringLiteral("typed strength, strength digit slash"))
-        << withAt(firstKind0Text, 3, '/') << noStrengthShown << ListIndexes {0, 1, none};
-}
-
 void TestDecoding::addIndexesTheListsCannotTakeRows()
 {
-    const char *const table = "indexesTheListsCannotTake";
+    const Table table {"indexesTheListsCannotTake"};
+    const auto code = [](char c) {
+        return int(static_cast<unsigned char>(c));
+    };
 
     const int picked = 20;
     // A device code the list cannot take leaves no device kind and decodes nothing more,
     // but the strength adjustment still runs on the picked strength.
-    for (const char code : {'5', '9', ':', '/', 'A', '\0', '\x7F', '\x80', '\xB1', '\xFF'}) {
-        row(table, QString::asprintf("device code 0x%02x", int(static_cast<unsigned char>(code))))
-            << withAt(firstKind0Text, 1, code) << picked << ListIndexes {none, untouched, 13};
+    for (const char c : {'5', '9', ':', '/', 'A', '\0', '\x7F', '\x80', '\xB1', '\xFF'}) {
+        table(QString::asprintf("device code 0x%02x", code(c)), withAt(firstKind0Text, 1, c),
+              picked, {none, untouched, 13});
     }
     // A strength digit the list cannot take leaves no strength; the character still decodes.
-    for (const char digit :
+    for (const char c :
          {'m', 's', 't', 'z', '~', '\x7F', '.', ' ', '\0', '\x80', '\xB0', '\xE1', '\xFF'}) {
-        row(table,
-            QString::asprintf("kind 0 strength digit 0x%02x",
-                              int(static_cast<unsigned char>(digit))))
-            << withAt(firstKind0Text, 3, digit) << picked << ListIndexes {0, 1, none};
-        row(table,
-            QString::asprintf("kind 2 strength digit 0x%02x",
-                              int(static_cast<unsigned char>(digit))))
-            << withAt(firstKind2Text, 3, digit) << picked << ListIndexes {2, 0, none};
+        table(QString::asprintf("kind 0 strength digit 0x%02x", code(c)),
+              withAt(firstKind0Text, 3, c), picked, {0, 1, none});
+        table(QString::asprintf("kind 2 strength digit 0x%02x", code(c)),
+              withAt(firstKind2Text, 3, c), picked, {2, 0, none});
     }
     // A byte outside ASCII never matches, not even one whose low seven bits would.
     const struct
@@ -295,53 +306,10 @@ void TestDecoding::addIndexesTheListsCannotTakeRows()
     };
     for (const auto &highBit : highBitRows) {
         const char plain = highBit.text.at(highBit.position - 1);
-        row(table, QStringLiteral("%1 with the high bit").arg(QLatin1String(highBit.what)))
-            << withAt(highBit.text, highBit.position, char(plain | 0x80)) << noStrengthShown
-            << highBit.expected;
+        table(QString::fromUtf8(highBit.what) + QStringLiteral(" with the high bit"),
+              withAt(highBit.text, highBit.position, char(plain | 0x80)), noStrengthShown,
+              highBit.expected);
     }
-}
-
-void TestDecoding::addShortTextRows()
-{
-    const char *const table = "shortTexts";
-
-    row(table, QStringLiteral("empty"))
-        << QByteArray() << noStrengthShown << ListIndexes {none, untouched, untouched};
-    row(table, QStringLiteral("empty, picked strength 20"))
-        << QByteArray() << 20 << ListIndexes {none, untouched, 13};
-    row(table, QStringLiteral("kind 0 without strength digit"))
-        << QByteArray("1C") << 20 << ListIndexes {0, untouched, none};
-    row(table, QStringLiteral("kind 0 without group"))
-        << QByteArray("1C5000") << noStrengthShown << ListIndexes {0, untouched, 5};
-    row(table, QStringLiteral("kind 0 up to the group"))
-        << firstKind0Text.left(7) << noStrengthShown << ListIndexes {0, 1, 5};
-    row(table, QStringLiteral("kind 1 without keys"))
-        << QByteArray("2") << noStrengthShown << ListIndexes {1, untouched, untouched};
-    row(table, QStringLiteral("kind 1 without first key"))
-        << QByteArray("20C0") << noStrengthShown << ListIndexes {1, untouched, untouched};
-    row(table, QStringLiteral("kind 1 up to the first key"))
-        << firstKind1Text.left(5) << noStrengthShown << ListIndexes {1, 6, untouched};
-    row(table, QStringLiteral("kind 2 without marker"))
-        << firstKind2Text.left(10) << noStrengthShown << ListIndexes {2, untouched, 7};
-    row(table, QStringLiteral("kind 2 up to the marker (eleven characters)"))
-        << firstKind2Text.left(11) << noStrengthShown << ListIndexes {2, 0, 7};
-    row(table, QStringLiteral("kind 2 without strength digit"))
-        << QByteArray("30") << noStrengthShown << ListIndexes {2, untouched, none};
-    row(table, QStringLiteral("kind 3 alone"))
-        << QByteArray("4") << noStrengthShown << ListIndexes {3, untouched, untouched};
-}
-
-// Nothing from position 12 on is read, whatever it holds.
-void TestDecoding::addLongTextRows()
-{
-    const char *const table = "longTexts";
-
-    row(table, QStringLiteral("kind 0 and three characters more"))
-        << firstKind0Text + "4X!" << noStrengthShown << ListIndexes {0, 1, 5};
-    row(table, QStringLiteral("kind 0, 0xff from position 12 to 40")) << firstKind0Text.left(11)
-            + QByteArray(29, '\xFF') << noStrengthShown << ListIndexes {0, 1, 5};
-    row(table, QStringLiteral("kind 2, a kind 0 text from position 12"))
-        << firstKind2Text.left(11) + "3A0C1D" << noStrengthShown << ListIndexes {2, 0, 7};
 }
 
 void TestDecoding::everyKeyDecodesAsExpected_data()
@@ -357,15 +325,14 @@ void TestDecoding::everyKeyDecodesAsExpected_data()
 
     // The tables together name every character row: each character can be received.
     QList<int> named;
-    for (const auto &entry : Expected::letterTable) {
-        named += std::get<int>(entry);
-    }
-    for (const auto &entry : Expected::keyTable) {
-        named += std::get<int>(entry);
-    }
-    for (const auto &entry : Expected::digitTable) {
-        named += std::get<int>(entry);
-    }
+    const auto addRowsOf = [&named](const auto &table) {
+        for (const auto &entry : table) {
+            named += std::get<int>(entry);
+        }
+    };
+    addRowsOf(Expected::letterTable);
+    addRowsOf(Expected::keyTable);
+    addRowsOf(Expected::digitTable);
     for (int character = 0; character < DeviceTables::characterRows; ++character) {
         QVERIFY2(named.contains(character), qPrintable(QString::number(character)));
     }

@@ -54,34 +54,21 @@ QByteArray ttyType(const QString &tty)
     return type.open(QIODevice::ReadOnly) ? type.readAll().trimmed() : QByteArray();
 }
 
-// The line's settings as its driver has them, seen through a descriptor of the test's own.
-std::optional<termios> driverSettings(const QString &path)
+// The line's settings as its driver has them, seen through a descriptor of the test's own;
+// `change`, when given, changes them and the line takes them. Nothing when a step fails.
+std::optional<termios> lineSettings(const QString &path, void (*change)(termios &) = nullptr)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     termios settings {};
-    const bool read = fd >= 0 && ::tcgetattr(fd, &settings) == 0;
-    if (fd >= 0) {
-        ::close(fd);
-    }
-    return read ? std::optional(settings) : std::nullopt;
-}
-
-// Sets the line as another program could have left it: 19200 baud, 7 data bits, even
-// parity, 2 stop bits.
-bool leaveLineAt19200_7E2(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    termios settings {};
-    bool set = fd >= 0 && ::tcgetattr(fd, &settings) == 0;
-    if (set) {
-        ::cfsetspeed(&settings, B19200);
-        settings.c_cflag = (settings.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB;
-        set = ::tcsetattr(fd, TCSANOW, &settings) == 0;
+    bool ok = fd >= 0 && ::tcgetattr(fd, &settings) == 0;
+    if (ok && change) {
+        change(settings);
+        ok = ::tcsetattr(fd, TCSANOW, &settings) == 0;
     }
     if (fd >= 0) {
         ::close(fd);
     }
-    return set;
+    return ok ? std::optional(settings) : std::nullopt;
 }
 
 // What this process has open on the tty (whose node may be gone: "/dev/ttyUSB0 (deleted)").
@@ -111,13 +98,6 @@ qint64 cpuTimeNs()
     return qint64(used.tv_sec) * 1'000'000'000 + used.tv_nsec;
 }
 
-// One row for each driver: "ftdi_sio: <what>" on the adapter, "8250: <what>" on the 16550.
-void addDriverRows(const char *what)
-{
-    QTest::addRow("ftdi_sio: %s", what) << adapterPath << int(Device::Adapter);
-    QTest::addRow("8250: %s", what) << uartPath << int(Device::Uart);
-}
-
 void addDeviceColumns()
 {
     QTest::addColumn<QString>("port"); // the name the port's variable gives
@@ -135,12 +115,10 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void opensAt9600_8N1_data();
-    void opensAt9600_8N1();
     void receivesTransmission_data();
     void receivesTransmission();
-    void abortReleasesPort_data();
-    void abortReleasesPort();
+    void waitsAt9600_8N1AndAbortReleasesPort_data();
+    void waitsAt9600_8N1AndAbortReleasesPort();
     void pulledDuringWait_data();
     void pulledDuringWait();
     void portsAsTheMachineHasThem_data();
@@ -231,47 +209,6 @@ void TestDrivers::receivesAgain(SerialReception &reception, const QString &port,
     QCOMPARE(next.bytes, transmission);
 }
 
-void TestDrivers::opensAt9600_8N1_data()
-{
-    addDeviceColumns();
-    addDriverRows("9600 8N1");
-}
-
-void TestDrivers::opensAt9600_8N1()
-{
-    QFETCH(QString, port);
-    QFETCH(int, device);
-    const auto hostEnd = Device(device);
-
-    // The host's end shows what the driver makes of the guest's settings: speed and stop
-    // bits (a pseudo-terminal keeps 8 data bits and no parity whatever it is told).
-    QVERIFY(leaveLineAt19200_7E2(port));
-    const auto before = m_host->settings(hostEnd);
-    QVERIFY2(before, qPrintable(m_host->errorString()));
-    QCOMPARE(before->speed, 19200);
-    QCOMPARE(before->stopBits, 2);
-
-    SerialReception reception;
-    std::optional<HostDevices::LineSettings> atHost;
-    std::optional<termios> atDriver;
-    WaitDriver wait([&] { reception.abort(); });
-    wait.after(0, [&] {
-        atHost = m_host->settings(hostEnd);
-        atDriver = driverSettings(port);
-        reception.abort();
-    });
-    const SerialReception::Outcome outcome = receive(reception, PlayerSlot::One, port);
-
-    QCOMPARE(outcome.kind, Kind::Aborted);
-    QVERIFY(atDriver);
-    QCOMPARE(::cfgetospeed(&*atDriver), speed_t(B9600));
-    QCOMPARE(atDriver->c_cflag & CSIZE, tcflag_t(CS8));
-    QCOMPARE(atDriver->c_cflag & (PARENB | CSTOPB), tcflag_t(0));
-    QVERIFY2(atHost, qPrintable(m_host->errorString()));
-    QCOMPARE(atHost->speed, 9600);
-    QCOMPARE(atHost->stopBits, 1);
-}
-
 void TestDrivers::receivesTransmission_data()
 {
     addDeviceColumns();
@@ -323,28 +260,52 @@ void TestDrivers::receivesTransmission()
     QCOMPARE(outcome.bytes, transmission);
 }
 
-void TestDrivers::abortReleasesPort_data()
+void TestDrivers::waitsAt9600_8N1AndAbortReleasesPort_data()
 {
     addDeviceColumns();
-    addDriverRows("abort after 16 bytes");
+    QTest::newRow("ftdi_sio: 9600 8N1, abort after 16 bytes")
+        << adapterPath << int(Device::Adapter);
+    QTest::newRow("8250: 9600 8N1, abort after 16 bytes") << uartPath << int(Device::Uart);
 }
 
-void TestDrivers::abortReleasesPort()
+void TestDrivers::waitsAt9600_8N1AndAbortReleasesPort()
 {
     QFETCH(QString, port);
     QFETCH(int, device);
+    const auto hostEnd = Device(device);
+
+    // The line as another program could have left it: 19200 baud, 7 data bits, even parity,
+    // 2 stop bits.
+    QVERIFY(lineSettings(port, [](termios &settings) {
+        ::cfsetspeed(&settings, B19200);
+        settings.c_cflag = (settings.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB;
+    }));
+    // The host's end shows what the driver makes of the guest's settings: speed and stop
+    // bits (a pseudo-terminal keeps 8 data bits and no parity whatever it is told).
+    const auto before = m_host->settings(hostEnd);
+    QVERIFY2(before, qPrintable(m_host->errorString()));
+    QCOMPARE(before->speed, 19200);
+    QCOMPARE(before->stopBits, 2);
 
     SerialReception reception;
-    bool sixteenArrived = false;
-    const SerialReception::Outcome first = receiveFirst(reception, port, Device(device), 16, [&] {
-        sixteenArrived = true;
+    std::optional<HostDevices::LineSettings> atHost;
+    std::optional<termios> atDriver; // once 16 bytes have arrived
+    const SerialReception::Outcome first = receiveFirst(reception, port, hostEnd, 16, [&] {
+        atHost = m_host->settings(hostEnd);
+        atDriver = lineSettings(port);
         reception.abort();
     });
-    QVERIFY(sixteenArrived);
     QCOMPARE(first.kind, Kind::Aborted);
+    QVERIFY(atDriver);
+    QCOMPARE(::cfgetospeed(&*atDriver), speed_t(B9600));
+    QCOMPARE(atDriver->c_cflag & CSIZE, tcflag_t(CS8));
+    QCOMPARE(atDriver->c_cflag & (PARENB | CSTOPB), tcflag_t(0));
+    QVERIFY2(atHost, qPrintable(m_host->errorString()));
+    QCOMPARE(atHost->speed, 9600);
+    QCOMPARE(atHost->stopBits, 1);
     QCOMPARE(lockFiles(), QStringList());
     // The port is free again, and what came before the abort is gone.
-    receivesAgain(reception, port, Device(device));
+    receivesAgain(reception, port, hostEnd);
 }
 
 void TestDrivers::pulledDuringWait_data()

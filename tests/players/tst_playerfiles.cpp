@@ -199,24 +199,23 @@ void tst_PlayerFiles::saveAndDelete_data()
     QTest::addColumn<Fault>("fault");
     QTest::addColumn<int>("failure"); // SystemError::Kind, or succeeds
     QTest::addColumn<QStringList>("files"); // in the folder afterwards
+    const auto row = [](const char *name, bool save, int slot, Fault fault, int failure,
+                        const QStringList &files) {
+        QTest::newRow(name) << save << slot << fault << failure << files;
+    };
     const QString one = QStringLiteral("player1.dat");
     const QString two = QStringLiteral("player2.dat");
     const int isFolder = SystemError::IsFolder;
 
-    QTest::newRow("save 1 over a longer file")
-        << true << 1 << Fault::None << succeeds << QStringList {one, two};
-    QTest::newRow("save 1, a folder in its place")
-        << true << 1 << Fault::Folder << isFolder << QStringList {two};
-    QTest::newRow("delete 2") << false << 2 << Fault::None << succeeds << QStringList {one};
-    QTest::newRow("delete 1, no file")
-        << false << 1 << Fault::NoFile << succeeds << QStringList {two};
-    QTest::newRow("delete 2, a folder in its place")
-        << false << 2 << Fault::Folder << isFolder << QStringList {one};
+    row("save 1 over a longer file", true, 1, Fault::None, succeeds, {one, two});
+    row("save 1, a folder in its place", true, 1, Fault::Folder, isFolder, {two});
+    row("delete 2", false, 2, Fault::None, succeeds, {one});
+    row("delete 1, no file", false, 1, Fault::NoFile, succeeds, {two});
+    row("delete 2, a folder in its place", false, 2, Fault::Folder, isFolder, {one});
     // The file went with its folder; reported as removed, the slot would look fine while its
     // next save cannot be written anywhere.
-    QTest::newRow("delete 1, the working folder removed")
-        << false << 1 << Fault::WorkingFolderRemoved << int(SystemError::FolderGone)
-        << QStringList();
+    row("delete 1, the working folder removed", false, 1, Fault::WorkingFolderRemoved,
+        SystemError::FolderGone, {});
 }
 
 void tst_PlayerFiles::saveAndDelete()
@@ -424,73 +423,44 @@ void tst_PlayerFiles::saveKilledAtAnyMoment()
 
 void tst_PlayerFiles::presence_data()
 {
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QStringList>("directories");
-    QTest::addColumn<QStringList>("hidden"); // files marked hidden (Windows)
-    QTest::addColumn<QStringList>("system"); // files marked as system files (Windows)
+    QTest::addColumn<QStringList>("made"); // in the folder, as makeEntries() names them
     QTest::addColumn<QList<NameBearer>>("bearers"); // of player1.dat, in place of a file (Linux)
     QTest::addColumn<bool>("player1");
     QTest::addColumn<bool>("player2");
-    const QStringList none;
-    const QList<NameBearer> noBearer;
+    const auto row = [](const char *name, const QStringList &made, bool player1, bool player2,
+                        const QList<NameBearer> &bearers = {}) {
+        QTest::newRow(name) << made << bearers << player1 << player2;
+    };
+    const QString one = QStringLiteral("player1.dat");
+    const QString two = QStringLiteral("player2.dat");
 
-    QTest::newRow("none") << none << none << none << none << noBearer << false << false;
-    QTest::newRow("only player2.dat") << QStringList {QStringLiteral("player2.dat")} << none << none
-                                      << none << noBearer << false << true;
-    QTest::newRow("both") << QStringList {QStringLiteral("player1.dat"),
-                                          QStringLiteral("player2.dat")}
-                          << none << none << none << noBearer << true << true;
-    QTest::newRow("directory named player1.dat")
-        << none << QStringList {QStringLiteral("player1.dat")} << none << none << noBearer << false
-        << false;
-    QTest::newRow("PLAYER1.DAT in capitals") << QStringList {QStringLiteral("PLAYER1.DAT")} << none
-                                             << none << none << noBearer << false << false;
-    QTest::newRow("similar names")
-        << QStringList {QStringLiteral("player1.dat.bak"), QStringLiteral("xplayer2.dat")} << none
-        << none << none << noBearer << false << false;
+    row("none", {}, false, false);
+    row("only player2.dat", {two}, false, true);
+    row("both", {one, two}, true, true);
+    row("directory named player1.dat", {one + u'/'}, false, false);
+    row("PLAYER1.DAT in capitals", {QStringLiteral("PLAYER1.DAT")}, false, false);
+    row("similar names", {QStringLiteral("player1.dat.bak"), QStringLiteral("xplayer2.dat")}, false,
+        false);
 #ifdef Q_OS_UNIX
     // A link, even to an ordinary file, is no file in the folder; nor is a FIFO.
-    const QStringList only2 {QStringLiteral("player2.dat")};
-    QTest::newRow("player1.dat a link to a file elsewhere")
-        << only2 << none << none << none << QList {NameBearer::LinkToFile} << false << true;
-    QTest::newRow("player1.dat a dangling link")
-        << only2 << none << none << none << QList {NameBearer::DanglingLink} << false << true;
-    QTest::newRow("player1.dat a FIFO")
-        << only2 << none << none << none << QList {NameBearer::Fifo} << false << true;
+    row("player1.dat a link to a file elsewhere", {two}, false, true, {NameBearer::LinkToFile});
+    row("player1.dat a dangling link", {two}, false, true, {NameBearer::DanglingLink});
+    row("player1.dat a FIFO", {two}, false, true, {NameBearer::Fifo});
 #endif
 #ifdef Q_OS_WIN
-    const QStringList both {QStringLiteral("player1.dat"), QStringLiteral("player2.dat")};
-    QTest::newRow("hidden player1.dat")
-        << both << none << QStringList {QStringLiteral("player1.dat")} << none << noBearer << false
-        << true;
-    QTest::newRow("system player2.dat")
-        << both << none << none << QStringList {QStringLiteral("player2.dat")} << noBearer << true
-        << false;
+    row("hidden player1.dat", {one + QStringLiteral(":hidden"), two}, false, true);
+    row("system player2.dat", {one, two + QStringLiteral(":system")}, true, false);
 #endif
 }
 
 void tst_PlayerFiles::presence()
 {
-    QFETCH(QStringList, files);
-    QFETCH(QStringList, directories);
-    QFETCH(QStringList, hidden);
-    QFETCH(QStringList, system);
+    QFETCH(QStringList, made);
     QFETCH(QList<NameBearer>, bearers);
     QFETCH(bool, player1);
     QFETCH(bool, player2);
 
-    for (const QString &name : files) {
-        QVERIFY(touch(name));
-    }
-    for (const QString &name : directories) {
-        QVERIFY(QDir().mkdir(name));
-    }
-    for (const QString &name : hidden) {
-        QVERIFY(markFile(name, FileMark::Hidden));
-    }
-    for (const QString &name : system) {
-        QVERIFY(markFile(name, FileMark::System));
-    }
+    QVERIFY(makeEntries(made));
     QTemporaryDir elsewhere;
     for (NameBearer bearer : bearers) {
         QString target;

@@ -34,10 +34,20 @@ QString lockFileOf(const QString &device, bool asMinicom = false)
                      : QString(device).remove(0, 5).replace(u'/', u'_'));
 }
 
-bool writeLockFile(const QString &lock, const QByteArray &text)
+// Writes a lock file, "{pid}" in `text` standing for this process's ID.
+bool writeLockFile(const QString &lock, QByteArray text)
 {
+    text.replace("{pid}", QByteArray::number(QCoreApplication::applicationPid()));
     QFile written(lock);
     return written.open(QIODevice::WriteOnly) && written.write(text) == text.size();
+}
+
+// Skips the test function, called from its _data, where no console can run as another user.
+void skipUnlessConsolesRunAsNobody()
+{
+    if (!ConsoleProcess::canRunAsNobody()) {
+        QSKIP("running a console as another user needs root");
+    }
 }
 
 } // namespace
@@ -211,6 +221,8 @@ void TestSerialReceptionUnix::presentPorts()
 
 void TestSerialReceptionUnix::portOpenedByAnotherUser_data()
 {
+    // Root may open any device, exclusive or not; the operator's account may not.
+    skipUnlessConsolesRunAsNobody();
     QTest::addColumn<int>("portNumber");
     QTest::addColumn<int>("mode"); // of the device file
     QTest::addColumn<QByteArray>("group"); // of the device file: a name, or a number without one
@@ -218,43 +230,50 @@ void TestSerialReceptionUnix::portOpenedByAnotherUser_data()
     // holds it as root through the console's own serial line; "umask 077": the lock file below
     // is one that others may not read; "minicom": it is named as minicom names it; empty: nobody
     QTest::addColumn<QString>("holder");
-    // A lock file that a program of root wrote, {pid} standing for this test's PID; empty: none
+    // A lock file that a program of root wrote (see writeLockFile); empty: none
     QTest::addColumn<QByteArray>("lockText");
-    QTest::addColumn<PortFailure::Kind>("kind");
-    QTest::addColumn<bool>("groupMayUse"); // NotPermitted
-    QTest::addColumn<QString>("holderProgram"); // Held
-    QTest::addColumn<QString>("holderPid"); // Held; {pid}: this test's; empty: none
+    // What the console of user nobody reports besides the port: NotPermitted with the user,
+    // the group and its use, or Held with the holder, holderPid -1 for this test's process.
+    QTest::addColumn<PortFailure>("expected");
 
     const QByteArray none;
-    const auto notPermitted = [](const char *name, int port, int mode, const char *group,
-                                 bool groupMayUse) {
-        QTest::newRow(name) << port << mode << QByteArray(group) << QString() << QByteArray()
-                            << PortFailure::NotPermitted << groupMayUse << QString() << QString();
-    };
+    const auto notPermitted
+        = [](const char *name, int port, int mode, const char *group, bool groupMayUse) {
+              PortFailure expected;
+              expected.kind = PortFailure::NotPermitted;
+              expected.user = QStringLiteral("nobody");
+              expected.group = QString::fromLatin1(group);
+              expected.groupMayUse = groupMayUse;
+              QTest::newRow(name) << port << mode << QByteArray(group) << QString() << QByteArray()
+                                  << expected;
+          };
     const auto held = [](const char *name, int port, const QString &holder, const QByteArray &lock,
-                         PortFailure::Kind kind, const QString &program, const QString &pid) {
-        QTest::newRow(name) << port << 0666 << QByteArray("tty") << holder << lock << kind << false
-                            << program << pid;
+                         const QString &program = QString(), qint64 pid = 0) {
+        PortFailure expected;
+        expected.kind = PortFailure::Held;
+        expected.holderProgram = program;
+        expected.holderPid = pid;
+        QTest::newRow(name) << port << 0666 << QByteArray("tty") << holder << lock << expected;
     };
+    const qint64 thisTest = -1;
     notPermitted("port 1, only its owner may open it", 1, 0600, "tty", false);
     notPermitted("port 2, group dialout may open it", 2, 0660, "dialout", true);
     held("port 1, held exclusively by a program without a lock file", 1,
-         QStringLiteral("exclusive"), none, PortFailure::Held, QString(), QString());
+         QStringLiteral("exclusive"), none);
     notPermitted("port 1, group dialout may only read it", 1, 0640, "dialout", false);
     // Made on another system, or the group was removed since.
     notPermitted("port 2, a group without a name may open it", 2, 0660, "4242424", true);
     // The console may not signal root's process (EPERM), yet it runs.
     held("port 2, held by a console of another user", 2, QStringLiteral("console"), none,
-         PortFailure::Held, QStringLiteral("tst_serialreception"), QStringLiteral("{pid}"));
+         QStringLiteral("tst_serialreception"), thisTest);
     held("port 1, a lock file of another user's program that others may not read", 1,
-         QStringLiteral("umask 077"), "{pid}\nminicom\n", PortFailure::Held, QString(), QString());
+         QStringLiteral("umask 077"), "{pid}\nminicom\n");
     // minicom pads the PID and names no program: the process's own name tells it.
     held("port 1, held by another user's program that gives its PID alone", 1,
-         QStringLiteral("minicom"), "      {pid}\n", PortFailure::Held,
-         QStringLiteral("tst_serialreception"), QStringLiteral("{pid}"));
+         QStringLiteral("minicom"), "      {pid}\n", QStringLiteral("tst_serialreception"),
+         thisTest);
     held("port 2, held by a program whose lock file is named as Qt names it", 2, QString(),
-         "{pid}\nkelmi-device\n", PortFailure::Held, QStringLiteral("kelmi-device"),
-         QStringLiteral("{pid}"));
+         "{pid}\nkelmi-device\n", QStringLiteral("kelmi-device"), thisTest);
 }
 
 void TestSerialReceptionUnix::portOpenedByAnotherUser()
@@ -264,15 +283,8 @@ void TestSerialReceptionUnix::portOpenedByAnotherUser()
     QFETCH(QByteArray, group);
     QFETCH(QString, holder);
     QFETCH(QByteArray, lockText);
-    QFETCH(PortFailure::Kind, kind);
-    QFETCH(bool, groupMayUse);
-    QFETCH(QString, holderProgram);
-    QFETCH(QString, holderPid);
+    QFETCH(PortFailure, expected);
 
-    // Root may open any device, exclusive or not; the operator's account may not.
-    if (!ConsoleProcess::canRunAsNobody()) {
-        QSKIP("running a console as another user needs root");
-    }
     const QString path = line(portNumber).slavePath();
     const QByteArray device = QFile::encodeName(path);
     QCOMPARE(::chmod(device.constData(), mode_t(mode)), 0);
@@ -292,9 +304,8 @@ void TestSerialReceptionUnix::portOpenedByAnotherUser()
     } else if (holder == QLatin1String("console")) {
         QVERIFY2(rootsLine.open(path), qPrintable(rootsLine.error().text));
     }
-    const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
     const QString lock = lockFileOf(path, holder == QLatin1String("minicom"));
-    QVERIFY(lockText.isEmpty() || writeLockFile(lock, lockText.replace("{pid}", pid)));
+    QVERIFY(lockText.isEmpty() || writeLockFile(lock, lockText));
     if (holder == QLatin1String("umask 077")) {
         QVERIFY(QFile::setPermissions(lock, QFile::ReadOwner | QFile::WriteOwner));
     }
@@ -313,24 +324,20 @@ void TestSerialReceptionUnix::portOpenedByAnotherUser()
 
     const std::optional<PortFailure> failure = ConsoleProcess::failure(outcome);
     QVERIFY2(failure, outcome.constData());
-    PortFailure expected;
-    expected.kind = kind;
     expected.slot = PlayerSlot(portNumber);
     expected.device = path;
     expected.configured = true;
     expected.error = failure->error; // the system's own report, whatever it says
-    expected.holderProgram = holderProgram;
-    expected.holderPid = holderPid.replace(QLatin1String("{pid}"), QLatin1String(pid)).toLongLong();
-    if (kind == PortFailure::NotPermitted) {
-        expected.user = QStringLiteral("nobody");
-        expected.group = QString::fromLatin1(group);
-        expected.groupMayUse = groupMayUse;
+    if (expected.holderPid < 0) {
+        expected.holderPid = QCoreApplication::applicationPid();
     }
     QCOMPARE(*failure, expected);
 }
 
 void TestSerialReceptionUnix::endedHolderLeavesPortUsable_data()
 {
+    // The operator's account, not root: root would open a device left exclusive as well.
+    skipUnlessConsolesRunAsNobody();
     QTest::addColumn<int>("portNumber");
     // How a console of root ends during its wait: a signal, 0 for its display going away, or
     // -1 for no console at all.
@@ -368,17 +375,12 @@ void TestSerialReceptionUnix::endedHolderLeavesPortUsable()
     QFETCH(QByteArray, lockText);
     QFETCH(bool, beforeStart);
 
-    // The operator's account, not root: root would open a device left exclusive as well.
-    if (!ConsoleProcess::canRunAsNobody()) {
-        QSKIP("running a console as another user needs root");
-    }
     const QString path = line(portNumber).slavePath();
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0666), 0);
     const QStringList receive {QStringLiteral("receive"), QString::number(portNumber)};
     const QString lock = lockFileOf(path);
     if (!lockText.isEmpty()) {
-        const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
-        QVERIFY(writeLockFile(lock, lockText.replace("{pid}", pid)));
+        QVERIFY(writeLockFile(lock, lockText));
         QFile file(lock);
         QVERIFY(!beforeStart
                 || (file.open(QIODevice::ReadWrite)

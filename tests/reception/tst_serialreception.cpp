@@ -36,43 +36,39 @@ void TestSerialReception::cleanup()
 void TestSerialReception::portNames_data()
 {
     QTest::addColumn<int>("portNumber");
-    QTest::addColumn<QByteArray>("port1Variable"); // null: unset
-    QTest::addColumn<QByteArray>("port2Variable");
+    QTest::addColumn<QByteArray>("ownVariable"); // the port's KELMI_PORTn; null: unset
+    QTest::addColumn<QByteArray>("otherVariable"); // the other port's
     QTest::addColumn<QString>("expected");
 
-    const QString first = machinePortName(1);
-    const QString second = machinePortName(2);
     const QByteArray unset;
-    QTest::newRow("port 1, no variable") << 1 << unset << unset << first;
-    QTest::newRow("port 2, no variable") << 2 << unset << unset << second;
-    QTest::newRow("port 1 from KELMI_PORT1")
-        << 1 << QByteArray("/dev/ttyUSB0") << unset << QStringLiteral("/dev/ttyUSB0");
-    QTest::newRow("port 2 from KELMI_PORT2")
-        << 2 << unset << QByteArray("/dev/ttyUSB1") << QStringLiteral("/dev/ttyUSB1");
-    QTest::newRow("port 1 ignores KELMI_PORT2")
-        << 1 << unset << QByteArray("/dev/ttyUSB1") << first;
-    QTest::newRow("port 2 ignores KELMI_PORT1")
-        << 2 << QByteArray("/dev/ttyUSB0") << unset << second;
-    QTest::newRow("port 1, empty variable") << 1 << QByteArray("") << unset << first;
-    QTest::newRow("port 2, empty variable") << 2 << unset << QByteArray("") << second;
-    QTest::newRow("both set") << 2 << QByteArray("/dev/pts/7") << QByteArray("/dev/pts/8")
+    for (int n : {1, 2}) {
+        const QString own = machinePortName(n);
+        QTest::addRow("port %d, no variable", n) << n << unset << unset << own;
+        QTest::addRow("port %d from its variable", n)
+            << n << QByteArray("/dev/ttyUSB0") << unset << QStringLiteral("/dev/ttyUSB0");
+        QTest::addRow("port %d ignores the other port's variable", n)
+            << n << unset << QByteArray("/dev/ttyUSB1") << own;
+        QTest::addRow("port %d, empty variable", n) << n << QByteArray("") << unset << own;
+    }
+    QTest::newRow("both set") << 2 << QByteArray("/dev/pts/8") << QByteArray("/dev/pts/7")
                               << QStringLiteral("/dev/pts/8");
 }
 
 void TestSerialReception::portNames()
 {
     QFETCH(int, portNumber);
-    QFETCH(QByteArray, port1Variable);
-    QFETCH(QByteArray, port2Variable);
+    QFETCH(QByteArray, ownVariable);
+    QFETCH(QByteArray, otherVariable);
     QFETCH(QString, expected);
 
-    qunsetenv("KELMI_PORT1");
-    qunsetenv("KELMI_PORT2");
-    if (!port1Variable.isNull()) {
-        qputenv("KELMI_PORT1", port1Variable);
+    const char *const variables[] = {"KELMI_PORT1", "KELMI_PORT2"};
+    qunsetenv(variables[0]);
+    qunsetenv(variables[1]);
+    if (!ownVariable.isNull()) {
+        qputenv(variables[portNumber - 1], ownVariable);
     }
-    if (!port2Variable.isNull()) {
-        qputenv("KELMI_PORT2", port2Variable);
+    if (!otherVariable.isNull()) {
+        qputenv(variables[2 - portNumber], otherVariable);
     }
     const PlayerPort port = playerPort(PlayerSlot(portNumber));
     QCOMPARE(port.device, expected);
@@ -149,11 +145,21 @@ void TestSerialReception::receivesTransmission()
     QCOMPARE(portOf(reception)->bytesAvailable(), 0);
 }
 
-void TestSerialReception::sendsGreetingBeforeFirstPoll_data()
+namespace {
+
+// A row for each player's port: "port 1", "port 2".
+void addEachPortRows()
 {
     QTest::addColumn<int>("portNumber");
     QTest::newRow("port 1") << 1;
     QTest::newRow("port 2") << 2;
+}
+
+} // namespace
+
+void TestSerialReception::sendsGreetingBeforeFirstPoll_data()
+{
+    addEachPortRows();
 }
 
 // Each port greets its device as its slot says (port 2 does, port 1 sends nothing), once, as
@@ -434,9 +440,7 @@ void TestSerialReception::portThatCannotBeOpened()
 
 void TestSerialReception::hangUpDuringWait_data()
 {
-    QTest::addColumn<int>("portNumber");
-    QTest::newRow("port 1") << 1;
-    QTest::newRow("port 2") << 2;
+    addEachPortRows();
 }
 
 void TestSerialReception::hangUpDuringWait()

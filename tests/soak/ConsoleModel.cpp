@@ -18,38 +18,41 @@ ConsoleModel::ConsoleModel(const std::optional<QByteArray> &file1,
     m_state.buttons = {true, true, false, !file1, !file2, bool(file1), bool(file2)};
 }
 
-std::array<int, 3> ConsoleModel::slotLists(int slot)
+QList<int> ConsoleModel::recordLists(int slot)
 {
-    // Device kind, character and strength lists, as list numbers.
-    return slot == 1 ? std::array<int, 3> {1, 2, 3} : std::array<int, 3> {6, 5, 4};
+    return slot == 1 ? QList {1, 2, 3, 7, 8} : QList {6, 5, 4};
+}
+
+void ConsoleModel::showWaiting(bool waiting)
+{
+    m_state.buttons[Port1] = !waiting;
+    m_state.buttons[Port2] = !waiting;
+    m_state.buttons[Abort] = waiting;
 }
 
 void ConsoleModel::startReception(int slot)
 {
-    for (int combo : slotLists(slot)) {
+    for (int combo : recordLists(slot).first(3)) {
         m_state.lists[combo - 1] = -1;
     }
-    m_state.buttons[Port1] = false;
-    m_state.buttons[Port2] = false;
-    m_state.buttons[Abort] = true;
+    showWaiting(true);
     m_state.label
         = slot == 1 ? QStringLiteral("プレイヤー１受信中") : QStringLiteral("プレイヤー２受信中");
 }
 
 void ConsoleModel::completeReception(int slot, const QByteArray &bytes)
 {
-    m_state.buttons[Port1] = true;
-    m_state.buttons[Port2] = true;
-    m_state.buttons[Abort] = false;
+    showWaiting(false);
     // The bytes as the status line shows them and the rows they decode to, as the libraries
     // give them (checked in tst_receivedtext, tst_form1reception and tst_decoding).
     m_state.label = receivedText(bytes);
-    const auto [kindList, characterList, strengthList] = slotLists(slot);
-    int &strength = m_state.lists[strengthList - 1];
+    const QList<int> lists = recordLists(slot);
+    int &kind = m_state.lists[lists[0] - 1];
+    int &character = m_state.lists[lists[1] - 1];
+    int &strength = m_state.lists[lists[2] - 1];
     const ListIndexes settings = decodeTransmission(bytes, strength);
-    m_state.lists[kindList - 1] = settings.deviceKind;
-    m_state.lists[characterList - 1]
-        = settings.character.value_or(m_state.lists[characterList - 1]);
+    kind = settings.deviceKind;
+    character = settings.character.value_or(character);
     strength = settings.strength.value_or(strength);
 }
 
@@ -58,9 +61,7 @@ void ConsoleModel::abort()
     if (!m_state.buttons[Abort]) {
         return;
     }
-    m_state.buttons[Port1] = true;
-    m_state.buttons[Port2] = true;
-    m_state.buttons[Abort] = false;
+    showWaiting(false);
     m_state.label = QStringLiteral("受信中断");
 }
 
@@ -70,14 +71,9 @@ std::optional<QString> ConsoleModel::save(int slot)
     if (!m_state.buttons[saveButton]) {
         return std::nullopt; // a disabled button takes no click
     }
-    // Record order: device kind, character, strength, then background and BGM for slot 1.
     QList<int> record;
-    for (int combo : slotLists(slot)) {
+    for (int combo : recordLists(slot)) {
         record.append(m_state.lists[combo - 1]);
-    }
-    if (slot == 1) {
-        record.append(m_state.lists[7 - 1]);
-        record.append(m_state.lists[8 - 1]);
     }
     if (record.contains(-1)) {
         return QStringLiteral("データがすべて入力されていません。");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <array>
@@ -45,9 +46,13 @@ public:
 
     // A readable description of a state, for failure messages.
     static QString describe(const State &state);
+    // The lists that the slot's record is saved from, in its order: device kind, character and
+    // strength (which a reception sets), then background and BGM for slot 1.
+    static QList<int> recordLists(int slot);
 
 private:
-    static std::array<int, 3> slotLists(int slot);
+    // A reception waits (the abort button on) or not (the port buttons on).
+    void showWaiting(bool waiting);
 
     State m_state;
 };

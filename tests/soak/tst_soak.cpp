@@ -24,6 +24,9 @@
 #include <functional>
 #include <memory>
 
+// Rows per list Combo1..Combo8.
+constexpr int listRows[8] = {4, 22, 61, 61, 22, 4, 3, 2};
+
 // A long run of random operator actions and device transmissions over real
 // pseudo-terminals. After every action the window and the player data files must match
 // what the test's own model of the console says, and at the end the process must hold
@@ -43,8 +46,8 @@ private:
     void reception(int slot, bool mayNest);
     void deliverPiece(PseudoTerminal *line, const QByteArray &piece);
     void pickInList();
-    void clickSave(int slot);
-    void clickDelete(int slot);
+    void select(int combo, int row);
+    void clickFileButton(int button);
     void fillSlot(int slot);
 
     bool check(const QString &after);
@@ -54,6 +57,7 @@ private:
     bool fail(const QString &what);
     bool chance(int percent) { return int(m_random.bounded(100)) < percent; }
     int between(int low, int high) { return low + int(m_random.bounded(high - low + 1)); }
+    int anyRow(int combo) { return between(0, listRows[combo - 1] - 1); }
 
     quint32 m_seed = 0;
     int m_target = 1000;
@@ -81,8 +85,6 @@ private:
 
 namespace {
 
-// Rows per list Combo1..Combo8.
-constexpr int listRows[8] = {4, 22, 61, 61, 22, 4, 3, 2};
 // How long one reception may wait before the test gives it up as hung.
 constexpr int hangMs = 10000;
 // Receptions after which the memory is taken as warmed up.
@@ -219,10 +221,10 @@ void tst_Soak::operatorAction(bool inWait)
         if (chance(50)) {
             fillSlot(slot);
         }
-        clickSave(slot);
+        clickFileButton(3 + slot); // save
         break;
     case 1:
-        clickDelete(slot);
+        clickFileButton(5 + slot); // delete
         break;
     case 2:
         for (int i = between(1, 3); i > 0; --i) {
@@ -363,61 +365,57 @@ void tst_Soak::pickInList()
         break;
     }
     case 1:
-        note(QStringLiteral("clear Combo%1").arg(combo));
-        list->setListIndex(-1);
-        m_model->pick(combo, -1);
+        select(combo, -1);
         break;
-    default: {
-        const int row = between(0, listRows[combo - 1] - 1);
-        note(QStringLiteral("pick row %1 in Combo%2").arg(row).arg(combo));
-        list->setListIndex(row);
-        m_model->pick(combo, row);
+    default:
+        select(combo, anyRow(combo));
         break;
-    }
     }
     check(QStringLiteral("a list pick"));
 }
 
+// Picks a row in the list, or clears it (-1).
+void tst_Soak::select(int combo, int row)
+{
+    note(row < 0 ? QStringLiteral("clear Combo%1").arg(combo)
+                 : QStringLiteral("pick row %1 in Combo%2").arg(row).arg(combo));
+    m_console->list(combo)->setListIndex(row);
+    m_model->pick(combo, row);
+}
+
 void tst_Soak::fillSlot(int slot)
 {
-    const QList<int> combos = slot == 1 ? QList<int> {1, 2, 3, 7, 8} : QList<int> {6, 5, 4};
-    for (int combo : combos) {
-        const int row = between(0, listRows[combo - 1] - 1);
-        note(QStringLiteral("pick row %1 in Combo%2").arg(row).arg(combo));
-        m_console->list(combo)->setListIndex(row);
-        m_model->pick(combo, row);
+    for (int combo : ConsoleModel::recordLists(slot)) {
+        select(combo, anyRow(combo));
     }
 }
 
-void tst_Soak::clickSave(int slot)
+// A click on a save or delete button (Command4..Command7), which shows the message that the
+// model says, if any.
+void tst_Soak::clickFileButton(int button)
 {
-    note(QStringLiteral("click save %1").arg(slot));
-    const bool wasSaved = m_model->state().files[slot - 1].has_value();
-    const std::optional<QString> expected = m_model->save(slot);
-    m_validationMessages += expected ? 1 : 0;
-    m_filesWritten += !wasSaved && m_model->state().files[slot - 1] ? 1 : 0;
-    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->button(slot == 1 ? 4 : 5));
+    const bool save = button <= 5;
+    const int slot = button - (save ? 3 : 5);
+    const QString what = (save ? QStringLiteral("save %1") : QStringLiteral("delete %1")).arg(slot);
+    note(QStringLiteral("click ") + what);
+    const bool enabled = m_model->buttonEnabled(button);
+    std::optional<QString> expected;
+    if (save) {
+        expected = m_model->save(slot);
+        m_validationMessages += expected ? 1 : 0;
+        m_filesWritten += enabled && !expected ? 1 : 0;
+    } else {
+        m_model->remove(slot);
+        m_filesRemoved += enabled ? 1 : 0;
+    }
+    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->button(button));
     if (shown.has_value() != expected.has_value() || (shown && shown->text != *expected)) {
-        fail(QStringLiteral("save %1 showed \"%2\", expected \"%3\"")
-                 .arg(slot)
-                 .arg(shown ? shown->text : QStringLiteral("no message"),
+        fail(QStringLiteral("%1 showed \"%2\", expected \"%3\"")
+                 .arg(what, shown ? shown->text : QStringLiteral("no message"),
                       expected ? *expected : QStringLiteral("no message")));
         return;
     }
-    check(QStringLiteral("save %1").arg(slot));
-}
-
-void tst_Soak::clickDelete(int slot)
-{
-    note(QStringLiteral("click delete %1").arg(slot));
-    m_filesRemoved += m_model->buttonEnabled(slot == 1 ? 6 : 7) ? 1 : 0;
-    m_model->remove(slot);
-    const std::optional<ShownMessage> shown = clickAndAnswer(m_console->button(slot == 1 ? 6 : 7));
-    if (shown) {
-        fail(QStringLiteral("delete %1 showed \"%2\"").arg(slot).arg(shown->text));
-        return;
-    }
-    check(QStringLiteral("delete %1").arg(slot));
+    check(what);
 }
 
 ConsoleModel::State tst_Soak::consoleState() const

@@ -89,21 +89,40 @@ bool touch(const QString &name)
     return file.open(QIODevice::WriteOnly);
 }
 
-bool markFile(const QString &name, FileMark mark)
+namespace {
+
+// Marks a file as attrib +h ("hidden") or +s ("system") does; false where the platform has no
+// such marks.
+bool markFile(const QString &name, const QString &mark)
 {
 #ifdef Q_OS_WIN
     const auto path = reinterpret_cast<const wchar_t *>(name.utf16());
     const DWORD attributes = ::GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES
-        && ::SetFileAttributesW(
-               path,
-               attributes
-                   | (mark == FileMark::Hidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_SYSTEM));
+    const DWORD flag = mark == QLatin1String("hidden") ? FILE_ATTRIBUTE_HIDDEN
+        : mark == QLatin1String("system")              ? FILE_ATTRIBUTE_SYSTEM
+                                                       : 0;
+    return flag && attributes != INVALID_FILE_ATTRIBUTES
+        && ::SetFileAttributesW(path, attributes | flag);
 #else
     Q_UNUSED(name);
     Q_UNUSED(mark);
     return false;
 #endif
+}
+
+} // namespace
+
+bool makeEntries(const QStringList &entries)
+{
+    for (const QString &entry : entries) {
+        const QString name = entry.section(u':', 0, 0);
+        const QString mark = entry.section(u':', 1);
+        const bool made = name.endsWith(u'/') ? QDir().mkdir(name.chopped(1)) : touch(name);
+        if (!made || (!mark.isEmpty() && !markFile(name, mark))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool makeNameBearer(NameBearer bearer, const QString &name, const QString &elsewhere,

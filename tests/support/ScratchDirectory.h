@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A fresh, empty working directory for one test case, where the console reads and writes
@@ -32,11 +33,10 @@ QByteArray readFile(const QString &name);
 // Creates an empty file; false when it cannot.
 bool touch(const QString &name);
 
-// The marks Windows puts on files that a listing of ordinary files leaves out.
-enum class FileMark { Hidden, System };
-
-// Marks a file as attrib +h or +s does; false where the platform has no such marks.
-bool markFile(const QString &name, FileMark mark);
+// Makes in the working folder what each entry names: "name" an empty file, "name/" a folder,
+// "name:hidden" or "name:system" an empty file with the mark that attrib +h or +s puts on it
+// and a listing of ordinary files leaves out (Windows only). False when any cannot be made.
+bool makeEntries(const QStringList &entries);
 
 // What else than an ordinary file can bear a player data file's name in the working folder
 // (Linux): a symbolic link to an ordinary file outside the folder, to a character device, to

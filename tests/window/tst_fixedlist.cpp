@@ -22,7 +22,6 @@ private Q_SLOTS:
     void pickingFromDropDownSelects();
     void setIndexShowsRow_data();
     void setIndexShowsRow();
-    void settingMinusOneEmptiesTypedField();
     void wheelTurnsOnlyFocusedList_data();
     void wheelTurnsOnlyFocusedList();
 
@@ -143,35 +142,33 @@ void tst_FixedList::pickingFromDropDownSelects()
 
 void tst_FixedList::setIndexShowsRow_data()
 {
+    QTest::addColumn<QString>("typed"); // into the field before; empty: row 1 picked
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("expectedIndex");
     QTest::addColumn<QString>("expectedText");
 
-    QTest::newRow("first") << 0 << 0 << rows.at(0);
-    QTest::newRow("last") << 2 << 2 << rows.at(2);
-    QTest::newRow("none") << -1 << -1 << QString();
-    QTest::newRow("past the rows") << 3 << -1 << QString();
-    QTest::newRow("below -1") << -5 << -1 << QString();
+    QTest::newRow("first") << QString() << 0 << 0 << rows.at(0);
+    QTest::newRow("last") << QString() << 2 << 2 << rows.at(2);
+    QTest::newRow("none") << QString() << -1 << -1 << QString();
+    QTest::newRow("none, over typed text") << QStringLiteral("typed") << -1 << -1 << QString();
+    QTest::newRow("past the rows") << QString() << 3 << -1 << QString();
+    QTest::newRow("below -1") << QString() << -5 << -1 << QString();
 }
 
 void tst_FixedList::setIndexShowsRow()
 {
+    QFETCH(QString, typed);
     QFETCH(int, index);
     QFETCH(int, expectedIndex);
     QFETCH(QString, expectedText);
 
-    m_list->setListIndex(1);
+    if (typed.isEmpty()) {
+        m_list->setListIndex(1);
+    }
+    type(m_list, typed);
     m_list->setListIndex(index);
     QCOMPARE(m_list->listIndex(), expectedIndex);
     QCOMPARE(m_list->currentText(), expectedText);
-}
-
-void tst_FixedList::settingMinusOneEmptiesTypedField()
-{
-    type(m_list, QStringLiteral("typed"));
-    QCOMPARE(m_list->listIndex(), -1);
-    m_list->setListIndex(-1);
-    QCOMPARE(m_list->currentText(), QString());
 }
 
 void tst_FixedList::wheelTurnsOnlyFocusedList_data()

@@ -66,13 +66,12 @@ void tst_OperatorMessages::portFailures_data()
 {
     QTest::addColumn<PortFailure>("failure");
     QTest::addColumn<QStringList>("lines"); // for the status line, the fullest first
-    QTest::addColumn<QString>("tip"); // the tooltip, line by line as shown
+    // The tooltip after its headline and the port's name, line by line as shown.
+    QTest::addColumn<QString>("details");
 
     const PlayerSlot one = PlayerSlot::One;
     const PlayerSlot two = PlayerSlot::Two;
     const QString usb = QStringLiteral("/dev/ttyUSB0");
-    const QString byVariable1
-        = QStringLiteral("ポート名: /dev/ttyUSB0（環境変数 KELMI_PORT1 の設定）\n");
     const QString checkCable1
         = QStringLiteral("ケーブルがコンピューターと携帯機につながっているか確かめて、\n"
                          "もう一度「ポート１」を押してください。\n");
@@ -85,7 +84,7 @@ void tst_OperatorMessages::portFailures_data()
         QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0")};
     QTest::newRow("missing, named by the variable, ports there are")
         << failure << QStringList {QStringLiteral("ポート１が見つかりません。")}
-        << QStringLiteral("ポート１が見つかりません。\n") + byVariable1 + checkCable1 + tellPort
+        << checkCable1 + tellPort
             + QStringLiteral("\nこのコンピューターで見つかったシリアルポート:\n"
                              "　/dev/ttyUSB1\n"
                              "　/dev/serial/by-id/\n"
@@ -93,80 +92,65 @@ void tst_OperatorMessages::portFailures_data()
     QTest::newRow("missing, the machine's own port, no ports at all")
         << port(PortFailure::Missing, two, QStringLiteral("COM2"), false)
         << QStringList {QStringLiteral("ポート２が見つかりません。")}
-        << QStringLiteral("ポート２が見つかりません。\n"
-                          "ポート名: COM2（初期設定）\n"
-                          "ケーブルがコンピューターと携帯機につながっているか確かめて、\n"
+        << QStringLiteral("ケーブルがコンピューターと携帯機につながっているか確かめて、\n"
                           "もう一度「ポート２」を押してください。\n")
             + tellPort + QStringLiteral("\nこのコンピューターにはシリアルポートが見つかりません。");
 
     failure = port(PortFailure::Held, one, usb, true);
     failure.holderProgram = QStringLiteral("minicom");
     failure.holderPid = 1234;
-    const QString heldHeadline = QStringLiteral("ポート１はほかのプログラムが使用中です。\n");
+    const QString held = QStringLiteral("ポート１はほかのプログラムが使用中です。");
     const QString cannotEnd = QStringLiteral("終了できないときは、管理者に連絡して、\n"
                                              "ポート名とこの理由を伝えてください。");
     QTest::newRow("held by a program it names")
         << failure
-        << QStringList {QStringLiteral("ポート１はほかのプログラム（minicom）が使用中です。"),
-                        QStringLiteral("ポート１はほかのプログラムが使用中です。")}
-        << heldHeadline + byVariable1
-            + QStringLiteral(
-                "使用中のプログラム: minicom（PID 1234）\n"
-                "そのプログラムを終了してから、もう一度「ポート１」を押してください。\n")
+        << QStringList {QStringLiteral("ポート１はほかのプログラム（minicom）が使用中です。"), held}
+        << QStringLiteral("使用中のプログラム: minicom（PID 1234）\n"
+                          "そのプログラムを終了してから、もう一度「ポート１」を押してください。\n")
             + cannotEnd;
     failure.holderProgram = QStringLiteral("kelmi");
     QTest::newRow("held by another console")
         << failure << QStringList {QStringLiteral("ポート１はもう一つのケルミが使用中です。")}
-        << QStringLiteral("ポート１はもう一つのケルミが使用中です。\n") + byVariable1
-            + QStringLiteral(
-                "使用中のプログラム: kelmi（PID 1234）\n"
-                "もう一つのケルミを閉じてから、もう一度「ポート１」を押してください。\n"
-                "見つからないときは、管理者に連絡して、\n"
-                "ポート名とこの理由を伝えてください。");
+        << QStringLiteral("使用中のプログラム: kelmi（PID 1234）\n"
+                          "もう一つのケルミを閉じてから、もう一度「ポート１」を押してください。\n"
+                          "見つからないときは、管理者に連絡して、\n"
+                          "ポート名とこの理由を伝えてください。");
     const QString closeIt = QStringLiteral("もう一つのケルミや通信ソフトなど、\n"
                                            "ポートを使っているプログラムを終了してから、\n"
                                            "もう一度「ポート１」を押してください。\n");
     failure.holderProgram.clear();
     QTest::newRow("held by a program that gives its PID alone")
-        << failure << QStringList {QStringLiteral("ポート１はほかのプログラムが使用中です。")}
-        << heldHeadline + byVariable1 + QStringLiteral("使用中のプログラム: 不明（PID 1234）\n")
-            + closeIt + cannotEnd;
+        << failure << QStringList {held}
+        << QStringLiteral("使用中のプログラム: 不明（PID 1234）\n") + closeIt + cannotEnd;
     QTest::newRow("held by a program that does not say")
-        << port(PortFailure::Held, one, usb, true)
-        << QStringList {QStringLiteral("ポート１はほかのプログラムが使用中です。")}
-        << heldHeadline + byVariable1 + closeIt + cannotEnd;
+        << port(PortFailure::Held, one, usb, true) << QStringList {held} << closeIt + cannotEnd;
 
     failure = port(PortFailure::NotPermitted, one, usb, true);
     failure.user = QStringLiteral("operator");
     failure.group = QStringLiteral("dialout");
     failure.groupMayUse = true;
-    const QString notPermitted = QStringLiteral("ポート１を開く権限がありません。\n") + byVariable1
-        + QStringLiteral("管理者に連絡して、ポート名とこの理由を伝えてください。\n");
-    QTest::newRow("not permitted, the group may use it")
-        << failure << QStringList {QStringLiteral("ポート１を開く権限がありません。")}
-        << notPermitted
-            + QStringLiteral("このユーザー（operator）をグループ dialout に追加すると、\n"
+    const QStringList notPermitted {QStringLiteral("ポート１を開く権限がありません。")};
+    const QString tellAdministrator
+        = QStringLiteral("管理者に連絡して、ポート名とこの理由を伝えてください。");
+    QTest::newRow("not permitted, the group may use it") << failure << notPermitted
+                                                         << tellAdministrator
+            + QStringLiteral("\nこのユーザー（operator）をグループ dialout に追加すると、\n"
                              "ログインし直したあとで開けるようになります。\n"
                              "ログインし直す前に、画面の選んだ項目を書き留めてください。");
     failure.groupMayUse = false;
-    QTest::newRow("not permitted, nor is the group")
-        << failure << QStringList {QStringLiteral("ポート１を開く権限がありません。")}
-        << notPermitted
-            + QStringLiteral("このポートはグループ dialout にも読み書きが許されていないので、\n"
+    QTest::newRow("not permitted, nor is the group") << failure << notPermitted
+                                                     << tellAdministrator
+            + QStringLiteral("\nこのポートはグループ dialout にも読み書きが許されていないので、\n"
                              "ポートの権限の設定が必要です。");
 
     QTest::newRow("no serial port")
         << port(PortFailure::NotSerialPort, one, QStringLiteral("/dev/null"), true)
         << QStringList {QStringLiteral("ポート１はシリアルポートではありません。")}
-        << QStringLiteral("ポート１はシリアルポートではありません。\n"
-                          "ポート名: /dev/null（環境変数 KELMI_PORT1 の設定）\n"
-                          "管理者に連絡して、ポート名とこの理由を伝えてください。");
+        << tellAdministrator;
     QTest::newRow("line lost during the wait")
         << port(PortFailure::LineLost, two, QStringLiteral("/dev/ttyUSB1"), true)
         << QStringList {QStringLiteral("ポート２の接続が切れました。")}
-        << QStringLiteral("ポート２の接続が切れました。\n"
-                          "ポート名: /dev/ttyUSB1（環境変数 KELMI_PORT2 の設定）\n"
-                          "ケーブルが抜けたのかもしれません。\n"
+        << QStringLiteral("ケーブルが抜けたのかもしれません。\n"
                           "ケーブルをつなぎ直してから、もう一度「ポート２」を押してください。\n")
             + tellPort;
     failure = port(PortFailure::Other, one, usb, true);
@@ -175,31 +159,33 @@ void tst_OperatorMessages::portFailures_data()
         << failure
         << QStringList {QStringLiteral("ポート１を開けません: 通信の設定を受け付けません。"),
                         QStringLiteral("ポート１: 通信の設定を受け付けません。")}
-        << QStringLiteral("ポート１を開けません: 通信の設定を受け付けません。\n") + byVariable1
-            + checkCable1 + tellPort;
+        << checkCable1 + tellPort;
     failure.error = SystemError {SystemError::Other, 0, QStringLiteral("Out of memory")};
     QTest::newRow("another failure, in the system's words")
         << failure
         << QStringList {QStringLiteral("ポート１を開けません: Out of memory。"),
                         QStringLiteral("ポート１: Out of memory。")}
-        << QStringLiteral("ポート１を開けません: Out of memory。\n") + byVariable1 + checkCable1
-            + tellPort;
+        << checkCable1 + tellPort;
 }
 
 void tst_OperatorMessages::portFailures()
 {
     QFETCH(PortFailure, failure);
     QFETCH(QStringList, lines);
-    QFETCH(QString, tip);
+    QFETCH(QString, details);
 
     const OperatorMessage message = portFailureMessage(failure);
     QCOMPARE(message.lines, lines);
-    QCOMPARE(message.whole(), tip);
     // The sentence of what and why, without what the details say again: the last line, unless
-    // the line is shortened by leaving words out.
+    // the line is shortened by leaving words out. The port's name and who named it follow.
     const bool shortened = failure.kind == PortFailure::Other && lines.size() > 1;
     QCOMPARE(message.headline, shortened ? lines.first() : lines.last());
-    QVERIFY(tip.startsWith(message.headline + u'\n'));
+    const QString namedBy = failure.configured
+        ? QStringLiteral("環境変数 KELMI_PORT%1 の設定").arg(int(failure.slot))
+        : QStringLiteral("初期設定");
+    QCOMPARE(message.whole(),
+             message.headline
+                 + QStringLiteral("\nポート名: %1（%2）\n").arg(failure.device, namedBy) + details);
 }
 
 void tst_OperatorMessages::fileFailures_data()

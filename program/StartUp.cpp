@@ -1,7 +1,5 @@
 #include "StartUp.h"
 
-#include "DeferredIconEngine.h"
-
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
@@ -62,18 +60,16 @@ bool installQtTranslations(QObject *owner)
 // fifth of the console's start-up under X11.
 QIcon windowIcon()
 {
-    return QIcon(new DeferredIconEngine([] {
-        QIcon pictures;
-        for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-            // Named as PNG: a reader left to guess the format loads every image format
-            // plugin first, to ask each whether it reads PNG.
-            QImageReader reader(
-                QStringLiteral(":/icons/%1x%1/io.github.kelmi.Console.png").arg(size), "png");
-            reader.setAutoDetectImageFormat(false);
-            pictures.addPixmap(QPixmap::fromImage(reader.read()));
-        }
-        return pictures;
-    }));
+    QIcon pictures;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        // Named as PNG: a reader left to guess the format loads every image format plugin
+        // first, to ask each whether it reads PNG.
+        QImageReader reader(QStringLiteral(":/icons/%1x%1/io.github.kelmi.Console.png").arg(size),
+                            "png");
+        reader.setAutoDetectImageFormat(false);
+        pictures.addPixmap(QPixmap::fromImage(reader.read()));
+    }
+    return pictures;
 }
 
 void afterFirstPaint(QWidget *window, std::function<void()> then)

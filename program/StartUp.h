@@ -16,7 +16,8 @@ class QWidget;
 bool installQtTranslations(QObject *owner);
 
 // The console's icon for its window, task bar and window menu: the pictures built into the
-// program, decoded when something first asks for them (see DeferredIconEngine).
+// program. Decoding them is work after the first paint (see main.cpp), where X11, Wayland's
+// title bar and Windows ask for them at once.
 QIcon windowIcon();
 
 // Runs `then` once, after `window` has painted for the first time and its picture has gone to

@@ -123,14 +123,20 @@ void TestSerialReception::receivesTransmission()
 
     SerialReception reception;
     WaitDriver wait([&] { reception.abort(); });
+    // Each step once the one before has run, so that the pieces keep their order.
     QList<bool> waitingAtPiece;
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
-        wait.after(int(i) * 15, [&, i] {
+    QList<WaitDriver::Step> steps;
+    for (const QByteArray &piece : pieces) {
+        steps += [&] {
             waitingAtPiece.append(reception.isWaiting());
-            QVERIFY(line(portNumber).deliver(pieces.at(i)));
-        });
+            QVERIFY(line(portNumber).deliver(piece));
+        };
     }
-    wait.after(int(pieces.size() - 1) * 15 + 30, [&] { QVERIFY(line(portNumber).deliver(after)); });
+    steps << [] {
+    } << [&] {
+        QVERIFY(line(portNumber).deliver(after));
+    };
+    wait.inTurn(steps, 15);
 
     const SerialReception::Outcome outcome = reception.receive(PlayerSlot(portNumber));
 

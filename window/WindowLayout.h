@@ -70,26 +70,27 @@ inline constexpr Control Label7 {"Label7", "Frame1", Kind::StatusLine, u"", {360
 
 inline constexpr Control Frame2 {
     "Frame2", windowName, Kind::Frame, u"プレイヤー１", {360, 1560, 2175, 4695}};
-inline constexpr Control Label1 {
-    "Label1", "Frame2", Kind::Caption, u"ケルミの種類", {120, 240, 1215, 375}};
-inline constexpr Control Combo1 {
-    "Combo1", "Frame2", Kind::List, u"", {240, 480, 1815, 300}, ListRows::deviceKinds};
-inline constexpr Control Label2 {
-    "Label2", "Frame2", Kind::Caption, u"ケルミ名", {120, 960, 1215, 375}};
-inline constexpr Control Combo2 {
-    "Combo2", "Frame2", Kind::List, u"", {240, 1200, 1815, 300}, ListRows::characters};
-inline constexpr Control Label3 {
-    "Label3", "Frame2", Kind::Caption, u"ケルミの強さ", {120, 1560, 1575, 255}};
-inline constexpr Control Combo3 {
-    "Combo3", "Frame2", Kind::List, u"", {240, 1800, 1815, 300}, ListRows::strengths};
-inline constexpr Control Label8 {
-    "Label8", "Frame2", Kind::Caption, u"背景", {120, 2160, 1095, 255}};
-inline constexpr Control Combo7 {
-    "Combo7", "Frame2", Kind::List, u"", {240, 2400, 1815, 300}, ListRows::backgrounds};
-inline constexpr Control Label9 {
-    "Label9", "Frame2", Kind::Caption, u"ＢＧＭ", {120, 2760, 1215, 255}};
-inline constexpr Control Combo8 {"Combo8",     "Frame2", Kind::List, u"", {240, 3000, 1815, 300},
-                                 ListRows::bgm};
+
+// Player 1's lists, each under the caption that names it; every list has the same left edge
+// and size.
+constexpr Control caption(const char *name, const char16_t *text, Twips place)
+{
+    return {name, "Frame2", Kind::Caption, text, place};
+}
+constexpr Control list(const char *name, int top, QStringList (*rows)())
+{
+    return {name, "Frame2", Kind::List, u"", {240, top, 1815, 300}, rows};
+}
+inline constexpr Control Label1 = caption("Label1", u"ケルミの種類", {120, 240, 1215, 375});
+inline constexpr Control Combo1 = list("Combo1", 480, ListRows::deviceKinds);
+inline constexpr Control Label2 = caption("Label2", u"ケルミ名", {120, 960, 1215, 375});
+inline constexpr Control Combo2 = list("Combo2", 1200, ListRows::characters);
+inline constexpr Control Label3 = caption("Label3", u"ケルミの強さ", {120, 1560, 1575, 255});
+inline constexpr Control Combo3 = list("Combo3", 1800, ListRows::strengths);
+inline constexpr Control Label8 = caption("Label8", u"背景", {120, 2160, 1095, 255});
+inline constexpr Control Combo7 = list("Combo7", 2400, ListRows::backgrounds);
+inline constexpr Control Label9 = caption("Label9", u"ＢＧＭ", {120, 2760, 1215, 255});
+inline constexpr Control Combo8 = list("Combo8", 3000, ListRows::bgm);
 inline constexpr Control Command4 {
     "Command4", "Frame2", Kind::Button, saveCaptions[0], {120, 3480, 1935, 495}};
 inline constexpr Control Command6 {.name = "Command6",

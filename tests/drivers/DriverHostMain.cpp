@@ -15,9 +15,7 @@
 // Usage: kelmi-driver-host KERNEL INITRAMFS RUN TEST
 
 #include "GuestMachine.h"
-#include "PseudoTerminal.h"
 
-#include <QByteArrayList>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -32,27 +30,6 @@ namespace {
 
 // A guest that has not finished by then is broken: the stage fails rather than hangs.
 constexpr int guestLimitMs = 240'000;
-
-struct HostLines
-{
-    PseudoTerminal adapter;
-    PseudoTerminal uart;
-    PseudoTerminal pciUart;
-    PseudoTerminal console;
-    PseudoTerminal control;
-    PseudoTerminal monitor;
-
-    PseudoTerminal *device(const QByteArray &name)
-    {
-        if (name == "adapter") {
-            return &adapter;
-        }
-        if (name == "pciuart") {
-            return &pciUart;
-        }
-        return name == "uart" ? &uart : nullptr;
-    }
-};
 
 void showConsole(PseudoTerminal &console)
 {
@@ -74,47 +51,46 @@ QByteArray askMonitor(PseudoTerminal &monitor, const QByteArray &command)
     return said;
 }
 
-// Right after an unplug QEMU may still hold the device's line, or its id until the guest has
-// ejected it: the command is tried again for a while.
-QByteArray retried(PseudoTerminal &monitor, const QByteArray &command)
+// Whether done() says so within 10 s, asked every 100 ms.
+template<typename Done> bool within10s(Done done)
 {
-    if (command.isEmpty()) {
-        return "error no such device to plug";
-    }
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray said = askMonitor(monitor, command);
-        if (!said.contains("in use") && !said.contains("Duplicate ID")) {
-            return said.contains("rror") ? "error " + said.simplified() : "ok";
+        if (done()) {
+            return true;
         }
         QThread::msleep(100);
     }
-    return "error QEMU kept the device: " + command;
+    return false;
 }
 
-// device_del only asks the guest to let go of a PCI card: the card is gone once QEMU no
-// longer knows its id.
+// QEMU's answer to a monitor command, as the control line's.
+QByteArray monitorAnswer(const QByteArray &said)
+{
+    return said.contains("rror") ? "error " + said.simplified() : "ok";
+}
+
+// Right after an unplug QEMU may still hold the device's line, or its id until the guest has
+// ejected it: device_add is tried again for a while.
+QByteArray plug(PseudoTerminal &monitor, const QByteArray &device)
+{
+    QByteArray said;
+    const bool taken = within10s([&] {
+        said = askMonitor(monitor, QByteArray("device_add ") + GuestMachine::pluggable(device));
+        return !said.contains("in use") && !said.contains("Duplicate ID");
+    });
+    return taken ? monitorAnswer(said) : "error QEMU kept the device: " + device;
+}
+
+// device_del only asks the guest to let go of a PCI card: the card is gone once QEMU no longer
+// knows its id.
 QByteArray unplug(PseudoTerminal &monitor, const QByteArray &device)
 {
-    const QByteArray command = GuestMachine::unplugCommand(device);
-    if (command.isEmpty()) {
-        return "error no such device to unplug";
-    }
-    const QByteArray said = askMonitor(monitor, command);
-    if (said.contains("rror")) {
-        return "error " + said.simplified();
-    }
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        if (!askMonitor(monitor, "info qtree").contains("id \"" + device + '"')) {
-            return "ok";
-        }
-        QThread::msleep(100);
-    }
-    return "error the guest did not let go of " + device;
-}
-
-QByteArray send(PseudoTerminal &line, const QByteArray &bytes)
-{
-    return line.write(bytes) ? "ok" : "error the host's end is closed";
+    const QByteArray said = monitorAnswer(askMonitor(monitor, "device_del " + device));
+    const bool gone
+        = said != "ok" || within10s([&] {
+              return !askMonitor(monitor, "info qtree").contains("id \"" + device + '"');
+          });
+    return gone ? said : "error the guest did not let go of " + device;
 }
 
 QByteArray settings(PseudoTerminal &line)
@@ -141,12 +117,13 @@ QByteArray settings(PseudoTerminal &line)
     return "ok " + QByteArray::number(speed) + ' ' + ((now.c_cflag & CSTOPB) ? "2" : "1");
 }
 
-QByteArray answer(HostLines &lines, const QByteArrayList &request)
+QByteArray answer(GuestMachine &guest, const QByteArrayList &request)
 {
     const QByteArray verb = request.value(0);
-    PseudoTerminal *device = lines.device(request.value(1));
+    PseudoTerminal *device = guest.device(request.value(1));
     if (verb == "send" && device && request.size() == 3) {
-        return send(*device, QByteArray::fromHex(request[2]));
+        return device->write(QByteArray::fromHex(request[2])) ? "ok"
+                                                              : "error the host's end is closed";
     }
     if (verb == "read" && device && request.size() == 4) {
         return "ok " + device->waitForBytes(request[2].toInt(), request[3].toInt()).toHex();
@@ -154,11 +131,11 @@ QByteArray answer(HostLines &lines, const QByteArrayList &request)
     if (verb == "settings" && device) {
         return settings(*device);
     }
-    if (verb == "unplug" && request.size() == 2) {
-        return unplug(lines.monitor, request[1]);
+    if (verb == "unplug" && GuestMachine::pluggable(request.value(1))) {
+        return unplug(guest.monitor, request[1]);
     }
-    if (verb == "plug" && request.size() == 2) {
-        return retried(lines.monitor, GuestMachine::plugCommand(request[1]));
+    if (verb == "plug" && GuestMachine::pluggable(request.value(1))) {
+        return plug(guest.monitor, request[1]);
     }
     return "error unknown request: " + request.join(' ');
 }
@@ -173,45 +150,33 @@ int main(int argc, char *argv[])
         std::fputs("usage: kelmi-driver-host KERNEL INITRAMFS RUN TEST\n", stderr);
         return 2;
     }
-    HostLines lines;
-    for (PseudoTerminal *line : {&lines.adapter, &lines.uart, &lines.pciUart, &lines.console,
-                                 &lines.control, &lines.monitor}) {
-        if (!line->isOpen()) {
-            std::fprintf(stderr, "kelmi-driver-host: %s\n", qPrintable(line->errorString()));
-            return 2;
-        }
-    }
     GuestMachine guest;
-    if (!guest.start({arguments[1], arguments[2], arguments[3], arguments[4]},
-                     {lines.adapter.slavePath(), lines.uart.slavePath(), lines.pciUart.slavePath(),
-                      lines.console.slavePath(), lines.control.slavePath(),
-                      lines.monitor.slavePath()})) {
-        std::fprintf(stderr, "kelmi-driver-host: QEMU did not start: %s\n",
-                     qPrintable(guest.errorString()));
+    if (!guest.start(arguments.mid(1))) {
+        std::fprintf(stderr, "kelmi-driver-host: %s\n", qPrintable(guest.errorString()));
         return 2;
     }
 
     const QDeadlineTimer deadline(guestLimitMs);
     QByteArray received;
     while (!deadline.hasExpired()) {
-        showConsole(lines.console);
-        received += lines.control.waitForBytes(1, 20);
+        showConsole(guest.console);
+        received += guest.control.waitForBytes(1, 20);
         for (qsizetype end = received.indexOf('\n'); end >= 0; end = received.indexOf('\n')) {
             const QByteArrayList request = received.left(end).trimmed().split(' ');
             received.remove(0, end + 1);
             if (request.value(0) == "exit") {
-                showConsole(lines.console);
+                showConsole(guest.console);
                 return request.value(1).toInt();
             }
-            lines.control.write(answer(lines, request) + '\n');
+            guest.control.write(answer(guest, request) + '\n');
         }
         if (!guest.isRunning()) {
-            showConsole(lines.console);
+            showConsole(guest.console);
             std::fputs("kelmi-driver-host: the guest ended without the test's status\n", stderr);
             return 2;
         }
     }
-    showConsole(lines.console);
+    showConsole(guest.console);
     std::fprintf(stderr, "kelmi-driver-host: the guest did not finish within %d s\n",
                  guestLimitMs / 1000);
     return 2;

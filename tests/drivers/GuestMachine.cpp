@@ -2,23 +2,10 @@
 
 namespace {
 
-// The devices that can be pulled out, by their QEMU ids; the adapter's serial number names it
-// below /dev/serial/by-id/ in the guest.
+// The devices that can be pulled out, by their QEMU ids; the adapter's serial number names it below
+// /dev/serial/by-id/ in the guest.
 const char adapterDevice[] = "usb-serial,id=adapter,chardev=adapterline,serial=TEST01";
 const char pciUartDevice[] = "pci-serial,id=pciuart,chardev=pciuartline";
-
-const char *pluggable(const QByteArray &device)
-{
-    if (device == "adapter") {
-        return adapterDevice;
-    }
-    return device == "pciuart" ? pciUartDevice : nullptr;
-}
-
-QStringList chardevOn(const QString &id, const QString &path)
-{
-    return {QStringLiteral("-chardev"), QStringLiteral("serial,id=%1,path=%2").arg(id, path)};
-}
 
 } // namespace
 
@@ -27,55 +14,51 @@ GuestMachine::~GuestMachine()
     stop();
 }
 
-bool GuestMachine::start(const Files &files, const Lines &lines)
+bool GuestMachine::start(const QStringList &files)
 {
-    const QString append = QStringLiteral("console=ttyS1 quiet panic=-1 kelmi_run=%1 kelmi_test=%2")
-                               .arg(files.run, files.test);
-    QStringList arguments {
-        // No KVM here: TCG, one CPU, nothing but what is named below.
-        QStringLiteral("-nodefaults"),
-        QStringLiteral("-no-user-config"),
-        QStringLiteral("-display"),
-        QStringLiteral("none"),
-        QStringLiteral("-accel"),
-        QStringLiteral("tcg"),
-        QStringLiteral("-cpu"),
-        QStringLiteral("max"),
-        QStringLiteral("-smp"),
-        QStringLiteral("1"),
-        QStringLiteral("-m"),
-        QStringLiteral("512"),
-        QStringLiteral("-no-reboot"), // a guest that panics ends QEMU
-        QStringLiteral("-kernel"),
-        files.kernel,
-        QStringLiteral("-initrd"),
-        files.initramfs,
-        QStringLiteral("-append"),
-        append,
-        QStringLiteral("-virtfs"),
-        QStringLiteral("local,path=/,mount_tag=hostroot,security_model=none,readonly=on,"
-                       "multidevs=remap,id=hostroot")};
-    arguments += chardevOn(QStringLiteral("uartline"), lines.uart);
-    arguments += {QStringLiteral("-device"), QStringLiteral("isa-serial,chardev=uartline,index=0")};
-    arguments += chardevOn(QStringLiteral("console"), lines.console);
-    arguments += {QStringLiteral("-device"), QStringLiteral("isa-serial,chardev=console,index=1")};
-    // Hot-pluggable through ACPI on the default machine's PCI bus.
-    arguments += chardevOn(QStringLiteral("pciuartline"), lines.pciUart);
-    arguments += {QStringLiteral("-device"), QString::fromLatin1(pciUartDevice)};
-    arguments += chardevOn(QStringLiteral("adapterline"), lines.adapter);
-    arguments += {QStringLiteral("-device"), QStringLiteral("qemu-xhci"), QStringLiteral("-device"),
-                  QString::fromLatin1(adapterDevice)};
-    arguments += chardevOn(QStringLiteral("control"), lines.control);
-    arguments += {QStringLiteral("-device"), QStringLiteral("virtio-serial-pci"),
-                  QStringLiteral("-device"),
-                  QStringLiteral("virtserialport,chardev=control,name=kelmi.control")};
-    arguments += chardevOn(QStringLiteral("monitor"), lines.monitor);
-    arguments += {QStringLiteral("-mon"), QStringLiteral("chardev=monitor,mode=readline")};
-
+    for (const PseudoTerminal *line : {&adapter, &uart, &pciUart, &console, &control, &monitor}) {
+        if (!line->isOpen()) {
+            m_error = line->errorString();
+            return false;
+        }
+    }
+    // No KVM here: TCG, one CPU, nothing but what is named; a guest that panics ends QEMU. The PCI
+    // card is hot-pluggable through ACPI on the default machine's PCI bus.
+    QStringList arguments
+        = QStringLiteral("-nodefaults -no-user-config -display none -accel tcg -cpu max -smp "
+                         "1 -m 512 "
+                         "-no-reboot "
+                         "-chardev serial,id=uartline,path=%1 -device "
+                         "isa-serial,chardev=uartline,index=0 "
+                         "-chardev serial,id=console,path=%2 -device "
+                         "isa-serial,chardev=console,index=1 "
+                         "-chardev serial,id=pciuartline,path=%3 -device %7 "
+                         "-chardev serial,id=adapterline,path=%4 -device qemu-xhci -device %8 "
+                         "-chardev serial,id=control,path=%5 -device virtio-serial-pci "
+                         "-device virtserialport,chardev=control,name=kelmi.control "
+                         "-chardev serial,id=monitor,path=%6 -mon "
+                         "chardev=monitor,mode=readline")
+              .arg(uart.slavePath(), console.slavePath(), pciUart.slavePath(), adapter.slavePath(),
+                   control.slavePath(), monitor.slavePath(), QString::fromLatin1(pciUartDevice),
+                   QString::fromLatin1(adapterDevice))
+              .split(u' ');
+    arguments += {QStringLiteral("-kernel"),
+                  files.value(0),
+                  QStringLiteral("-initrd"),
+                  files.value(1),
+                  QStringLiteral("-append"),
+                  QStringLiteral("console=ttyS1 quiet panic=-1 kelmi_run=%1 kelmi_test=%2")
+                      .arg(files.value(2), files.value(3)),
+                  QStringLiteral("-virtfs"),
+                  QStringLiteral("local,path=/,mount_tag=hostroot,security_model=none,readonly=on,"
+                                 "multidevs=remap,id=hostroot")};
     m_process.setProcessChannelMode(QProcess::ForwardedChannels);
     m_process.setStandardInputFile(QProcess::nullDevice());
     m_process.start(QStringLiteral("qemu-system-x86_64"), arguments);
-    return m_process.waitForStarted();
+    m_error = m_process.waitForStarted()
+        ? QString()
+        : QStringLiteral("QEMU did not start: ") + m_process.errorString();
+    return m_error.isEmpty();
 }
 
 bool GuestMachine::isRunning()
@@ -91,13 +74,15 @@ void GuestMachine::stop()
     }
 }
 
-QByteArray GuestMachine::unplugCommand(const QByteArray &device)
+PseudoTerminal *GuestMachine::device(const QByteArray &name)
 {
-    return pluggable(device) ? "device_del " + device : QByteArray();
+    return name == "adapter" ? &adapter
+        : name == "uart"     ? &uart
+        : name == "pciuart"  ? &pciUart
+                             : nullptr;
 }
 
-QByteArray GuestMachine::plugCommand(const QByteArray &device)
+const char *GuestMachine::pluggable(const QByteArray &device)
 {
-    const char *plugged = pluggable(device);
-    return plugged ? QByteArray("device_add ") + plugged : QByteArray();
+    return device == "adapter" ? adapterDevice : device == "pciuart" ? pciUartDevice : nullptr;
 }

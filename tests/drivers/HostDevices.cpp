@@ -9,26 +9,9 @@
 #include <poll.h>
 #include <unistd.h>
 
-namespace {
-
-// Longer than any request takes the host (a plug retried, an unplug waited for, up to 10 s
-// each), so that only a broken host makes it time out.
-constexpr int answerLimitMs = 20'000;
-
-QByteArray deviceWord(HostDevices::Device device)
-{
-    switch (device) {
-    case HostDevices::Device::Adapter:
-        return "adapter";
-    case HostDevices::Device::Uart:
-        return "uart";
-    case HostDevices::Device::PciUart:
-        break;
-    }
-    return "pciuart";
-}
-
-} // namespace
+// Longer than any request takes the host (a plug retried, an unplug waited for, up to 10 s each),
+// so that only a broken host makes it time out.
+static constexpr int answerLimitMs = 20'000;
 
 HostDevices::HostDevices(const QString &controlLine)
 {
@@ -45,21 +28,16 @@ HostDevices::~HostDevices()
     }
 }
 
-bool HostDevices::send(Device device, const QByteArray &bytes)
-{
-    return ask("send " + deviceWord(device) + ' ' + bytes.toHex()).has_value();
-}
-
 QByteArray HostDevices::read(Device device, int count, int timeoutMs)
 {
-    const auto hex = ask("read " + deviceWord(device) + ' ' + QByteArray::number(count) + ' '
-                         + QByteArray::number(timeoutMs));
+    const auto hex
+        = ask("read", device, QByteArray::number(count) + ' ' + QByteArray::number(timeoutMs));
     return QByteArray::fromHex(hex.value_or(QByteArray()));
 }
 
 std::optional<HostDevices::LineSettings> HostDevices::settings(Device device)
 {
-    const auto words = ask("settings " + deviceWord(device));
+    const auto words = ask("settings", device);
     if (!words) {
         return std::nullopt;
     }
@@ -67,18 +45,11 @@ std::optional<HostDevices::LineSettings> HostDevices::settings(Device device)
     return LineSettings {values.value(0).toInt(), values.value(1).toInt()};
 }
 
-bool HostDevices::unplug(Device device)
+std::optional<QByteArray> HostDevices::ask(const char *verb, Device device, const QByteArray &words)
 {
-    return ask("unplug " + deviceWord(device)).has_value();
-}
-
-bool HostDevices::plug(Device device)
-{
-    return ask("plug " + deviceWord(device)).has_value();
-}
-
-std::optional<QByteArray> HostDevices::ask(const QByteArray &request)
-{
+    const char *const devices[] = {"adapter", "uart", "pciuart"};
+    const QByteArray request
+        = (QByteArray(verb) + ' ' + devices[int(device)] + ' ' + words).trimmed();
     const QByteArray line = request + '\n';
     if (m_fd < 0 || ::write(m_fd, line.constData(), size_t(line.size())) != line.size()) {
         m_error = QStringLiteral("the control line is not open");

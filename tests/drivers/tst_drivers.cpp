@@ -39,18 +39,21 @@ const QString uartPath = QStringLiteral("/dev/ttyS0");
 const QString pciUartPath = QStringLiteral("/dev/ttyS2");
 const QByteArray transmission = "1C5ABCDEFGHIJKLMN";
 
-// The driver of the tty behind a device name, as sysfs tells it.
-QString driverOf(const QString &path)
+// The tty behind a device name ("ttyUSB0"), and its driver and UART type as sysfs tells them.
+QString ttyOf(const QString &path)
 {
-    const QString tty = QFileInfo(QFileInfo(path).canonicalFilePath()).fileName();
-    return QFileInfo(
-               QFile::symLinkTarget(QStringLiteral("/sys/class/tty/%1/device/driver").arg(tty)))
-        .fileName();
+    return QFileInfo(QFileInfo(path).canonicalFilePath()).fileName();
 }
 
-QByteArray ttyType(const QString &tty)
+QString driverOf(const QString &path)
 {
-    QFile type(QStringLiteral("/sys/class/tty/%1/type").arg(tty));
+    const QString link = QStringLiteral("/sys/class/tty/%1/device/driver").arg(ttyOf(path));
+    return QFileInfo(QFile::symLinkTarget(link)).fileName();
+}
+
+QByteArray ttyType(const QString &path)
+{
+    QFile type(QStringLiteral("/sys/class/tty/%1/type").arg(ttyOf(path)));
     return type.open(QIODevice::ReadOnly) ? type.readAll().trimmed() : QByteArray();
 }
 
@@ -101,7 +104,7 @@ qint64 cpuTimeNs()
 void addDeviceColumns()
 {
     QTest::addColumn<QString>("port"); // the name the port's variable gives
-    QTest::addColumn<int>("device");
+    QTest::addColumn<Device>("device");
 }
 
 } // namespace
@@ -149,12 +152,12 @@ void TestDrivers::initTestCase()
     m_host = std::make_unique<HostDevices>(control);
     QVERIFY2(m_host->isOpen(), qPrintable(m_host->errorString()));
     // The rows are named after these drivers: the 16550 that ACPI describes is 8250's
-    // (its PNP part, "serial").
+    // (its PNP part, "serial"), and so is the one on the PCI card (its PCI part): PORT_16550A.
     QCOMPARE(driverOf(adapterPath), QStringLiteral("ftdi_sio"));
-    QCOMPARE(driverOf(uartPath), QStringLiteral("serial"));
-    QCOMPARE(driverOf(pciUartPath), QStringLiteral("serial")); // 8250's PCI part
-    QCOMPARE(ttyType(QStringLiteral("ttyS0")), QByteArray("4")); // PORT_16550A
-    QCOMPARE(ttyType(QStringLiteral("ttyS2")), QByteArray("4"));
+    for (const QString &path : {uartPath, pciUartPath}) {
+        QCOMPARE(driverOf(path), QStringLiteral("serial"));
+        QCOMPARE(ttyType(path), QByteArray("4"));
+    }
 }
 
 void TestDrivers::init()
@@ -200,11 +203,8 @@ SerialReception::Outcome TestDrivers::receiveFirst(SerialReception &reception, c
 
 void TestDrivers::receivesAgain(SerialReception &reception, const QString &port, Device device)
 {
-    WaitDriver again([&] { reception.abort(); }, 15000);
-    again.after(0, [&] {
-        QVERIFY2(m_host->send(device, transmission), qPrintable(m_host->errorString()));
-    });
-    const SerialReception::Outcome next = receive(reception, PlayerSlot::One, port);
+    const SerialReception::Outcome next
+        = receiveFirst(reception, port, device, int(transmission.size()), [] {});
     QCOMPARE(next.kind, Kind::Received);
     QCOMPARE(next.bytes, transmission);
 }
@@ -218,20 +218,20 @@ void TestDrivers::receivesTransmission_data()
     for (const auto &[port, device, driver] : {std::tuple(adapterPath, Device::Adapter, "ftdi_sio"),
                                                std::tuple(uartPath, Device::Uart, "8250")}) {
         QTest::addRow("%s: port 1 sends nothing, 17 bytes at once", driver)
-            << port << int(device) << 1 << QByteArray() << QList<int> {17};
+            << port << device << 1 << QByteArray() << QList<int> {17};
         QTest::addRow("%s: port 2 sends AT CR, 17 bytes at once", driver)
-            << port << int(device) << 2 << QByteArray("AT\r") << QList<int> {17};
+            << port << device << 2 << QByteArray("AT\r") << QList<int> {17};
         QTest::addRow("%s: 5, 5 and 7 bytes", driver)
-            << port << int(device) << 1 << QByteArray() << QList<int> {5, 5, 7};
+            << port << device << 1 << QByteArray() << QList<int> {5, 5, 7};
     }
     QTest::addRow("ftdi_sio: 17 bytes at once, by-id name")
-        << adapterById << int(Device::Adapter) << 1 << QByteArray() << QList<int> {17};
+        << adapterById << Device::Adapter << 1 << QByteArray() << QList<int> {17};
 }
 
 void TestDrivers::receivesTransmission()
 {
     QFETCH(QString, port);
-    QFETCH(int, device);
+    QFETCH(Device, device);
     QFETCH(int, portNumber);
     QFETCH(QByteArray, greeting);
     QFETCH(QList<int>, pieces);
@@ -240,12 +240,12 @@ void TestDrivers::receivesTransmission()
     QByteArray sent;
     // The greeting goes out before the first yield; none is waited for a while.
     QList<WaitDriver::Step> steps {[&] {
-        sent = m_host->read(Device(device), 3, greeting.isEmpty() ? 500 : 5000);
+        sent = m_host->read(device, 3, greeting.isEmpty() ? 500 : 5000);
     }};
     qsizetype from = 0;
     for (const int size : pieces) {
         steps += [this, device, piece = transmission.mid(from, size)] {
-            QVERIFY2(m_host->send(Device(device), piece), qPrintable(m_host->errorString()));
+            QVERIFY2(m_host->send(device, piece), qPrintable(m_host->errorString()));
         };
         from += size;
     }
@@ -263,16 +263,14 @@ void TestDrivers::receivesTransmission()
 void TestDrivers::waitsAt9600_8N1AndAbortReleasesPort_data()
 {
     addDeviceColumns();
-    QTest::newRow("ftdi_sio: 9600 8N1, abort after 16 bytes")
-        << adapterPath << int(Device::Adapter);
-    QTest::newRow("8250: 9600 8N1, abort after 16 bytes") << uartPath << int(Device::Uart);
+    QTest::newRow("ftdi_sio: 9600 8N1, abort after 16 bytes") << adapterPath << Device::Adapter;
+    QTest::newRow("8250: 9600 8N1, abort after 16 bytes") << uartPath << Device::Uart;
 }
 
 void TestDrivers::waitsAt9600_8N1AndAbortReleasesPort()
 {
     QFETCH(QString, port);
-    QFETCH(int, device);
-    const auto hostEnd = Device(device);
+    QFETCH(Device, device);
 
     // The line as another program could have left it: 19200 baud, 7 data bits, even parity,
     // 2 stop bits.
@@ -282,7 +280,7 @@ void TestDrivers::waitsAt9600_8N1AndAbortReleasesPort()
     }));
     // The host's end shows what the driver makes of the guest's settings: speed and stop
     // bits (a pseudo-terminal keeps 8 data bits and no parity whatever it is told).
-    const auto before = m_host->settings(hostEnd);
+    const auto before = m_host->settings(device);
     QVERIFY2(before, qPrintable(m_host->errorString()));
     QCOMPARE(before->speed, 19200);
     QCOMPARE(before->stopBits, 2);
@@ -290,8 +288,8 @@ void TestDrivers::waitsAt9600_8N1AndAbortReleasesPort()
     SerialReception reception;
     std::optional<HostDevices::LineSettings> atHost;
     std::optional<termios> atDriver; // once 16 bytes have arrived
-    const SerialReception::Outcome first = receiveFirst(reception, port, hostEnd, 16, [&] {
-        atHost = m_host->settings(hostEnd);
+    const SerialReception::Outcome first = receiveFirst(reception, port, device, 16, [&] {
+        atHost = m_host->settings(device);
         atDriver = lineSettings(port);
         reception.abort();
     });
@@ -305,35 +303,31 @@ void TestDrivers::waitsAt9600_8N1AndAbortReleasesPort()
     QCOMPARE(atHost->stopBits, 1);
     QCOMPARE(lockFiles(), QStringList());
     // The port is free again, and what came before the abort is gone.
-    receivesAgain(reception, port, hostEnd);
+    receivesAgain(reception, port, device);
 }
 
 void TestDrivers::pulledDuringWait_data()
 {
     addDeviceColumns();
-    QTest::addColumn<QString>("tty");
-    const QString usb = QStringLiteral("ttyUSB0");
     QTest::newRow("ftdi_sio: adapter pulled and put back, device name")
-        << adapterPath << int(Device::Adapter) << usb;
+        << adapterPath << Device::Adapter;
     QTest::newRow("ftdi_sio: adapter pulled and put back, by-id name")
-        << adapterById << int(Device::Adapter) << usb;
+        << adapterById << Device::Adapter;
     // Its node stays, with type 0.
-    QTest::newRow("8250: PCI card pulled and put back")
-        << pciUartPath << int(Device::PciUart) << QStringLiteral("ttyS2");
+    QTest::newRow("8250: PCI card pulled and put back") << pciUartPath << Device::PciUart;
 }
 
 void TestDrivers::pulledDuringWait()
 {
     QFETCH(QString, port);
-    QFETCH(int, device);
-    QFETCH(QString, tty);
-    const auto pulled = Device(device);
+    QFETCH(Device, device);
+    const QString tty = ttyOf(port);
 
     SerialReception reception;
     // Pulled once the bytes are in, so that none is left to reach the device put back.
     bool unplugged = false;
     const SerialReception::Outcome outcome
-        = receiveFirst(reception, port, pulled, 5, [&] { unplugged = m_host->unplug(pulled); });
+        = receiveFirst(reception, port, device, 5, [&] { unplugged = m_host->unplug(device); });
     // After a wait that ended, the event loop idles: a line that keeps waking it would show.
     const qint64 cpuBefore = cpuTimeNs();
     QElapsedTimer idle;
@@ -351,7 +345,7 @@ void TestDrivers::pulledDuringWait()
         whileAway = receive(reception, PlayerSlot::One, port);
     }
     // Put back before anything is checked, so that the next rows have it.
-    const bool putBack = m_host->plug(pulled)
+    const bool putBack = m_host->plug(device)
         && QTest::qWaitFor([&] { return presentSerialPorts().contains(port); }, 15000);
 
     QVERIFY2(unplugged, qPrintable(m_host->errorString()));
@@ -375,7 +369,7 @@ void TestDrivers::pulledDuringWait()
         ConsoleProcess next;
         QCOMPARE(next.start({QStringLiteral("receive"), QStringLiteral("1")}),
                  QByteArray("started"));
-        const bool sent = m_host->send(pulled, transmission);
+        const bool sent = m_host->send(device, transmission);
         const QByteArray said = next.nextLine(10000);
         QVERIFY2(sent,
                  qPrintable(m_host->errorString() + QStringLiteral("; the console said: ")
@@ -384,7 +378,7 @@ void TestDrivers::pulledDuringWait()
         QCOMPARE(next.exitCode(), 0);
     }
     // So does this one.
-    receivesAgain(reception, port, pulled);
+    receivesAgain(reception, port, device);
 }
 
 void TestDrivers::portsAsTheMachineHasThem_data()
@@ -418,7 +412,7 @@ void TestDrivers::portsAsTheMachineHasThem()
         return;
     }
     if (node) {
-        QCOMPARE(ttyType(QFileInfo(port).fileName()), QByteArray("0"));
+        QCOMPARE(ttyType(port), QByteArray("0"));
     }
     SerialReception reception;
     WaitDriver wait([&] { reception.abort(); });

@@ -9,10 +9,8 @@
 #include <QMessageBox>
 #include <QTest>
 
-// How the messages the operator reads when something fails are put together (the port's name
-// and who named it, the ports found, the holder, the button to press again), word for word
-// and line by line as shown: the one place where a wording is asserted. The other tests
-// assert which failure was met. And every line of them fits the message box.
+// The messages the operator reads when something fails, word for word and line by line as
+// shown: the one place where a wording is asserted. And every line fits the message box.
 class tst_OperatorMessages : public QObject
 {
     Q_OBJECT
@@ -66,8 +64,7 @@ void tst_OperatorMessages::portFailures_data()
 {
     QTest::addColumn<PortFailure>("failure");
     QTest::addColumn<QStringList>("lines"); // for the status line, the fullest first
-    // The tooltip after its headline and the port's name, line by line as shown.
-    QTest::addColumn<QString>("details");
+    QTest::addColumn<QString>("details"); // the tooltip after the headline and the port's name
 
     const PlayerSlot one = PlayerSlot::One;
     const PlayerSlot two = PlayerSlot::Two;
@@ -263,9 +260,9 @@ void tst_OperatorMessages::lineBreaks_data()
     QTest::addColumn<int>("lineCount"); // at most; 0 for all
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("short lines stay")
-        << QStringLiteral("ポート１が見つかりません。\nポート名: COM1（初期設定）") << 0
-        << QStringLiteral("ポート１が見つかりません。\nポート名: COM1（初期設定）");
+    const QString shortLines
+        = QStringLiteral("ポート１が見つかりません。\nポート名: COM1（初期設定）");
+    QTest::newRow("short lines stay") << shortLines << 0 << shortLines;
     QTest::newRow("after the last 、 that fits")
         << QStringLiteral("ケーブルがコンピューターと携帯機につながっているか確かめて、"
                           "もう一度「ポート１」を押してください。")
@@ -309,8 +306,7 @@ void tst_OperatorMessages::linesFitTheBox_data()
             PortFailure failure
                 = port(PortFailure::Kind(kind), PlayerSlot::Two, device, configured);
             failure.presentPorts = QStringList {device, QStringLiteral("/dev/ttyUSB0")};
-            failure.holderProgram
-                = QStringLiteral("MMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMM");
+            failure.holderProgram = QString(46, u'M');
             failure.holderPid = 4194304;
             failure.user = QStringLiteral("tournament-operator-of-the-west-hall");
             failure.group = QStringLiteral("dialout");

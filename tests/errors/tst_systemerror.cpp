@@ -69,6 +69,7 @@ void TestSystemError::codes()
     QFETCH(Kind, kind);
 
     QCOMPARE(rowsOf(code), kind == Kind::Other ? 0 : 1); // a second row would never be reached
+    QVERIFY(kind < Kind::FolderGone); // the failures the console finds itself have no code
     const SystemError error = SystemError::fromCode(code);
     QCOMPARE(error.kind, kind);
     QCOMPARE(error.code, code);

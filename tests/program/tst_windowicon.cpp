@@ -77,11 +77,13 @@ void tst_WindowIcon::answersAsTheIconOfItsFiles()
     const QIcon direct = iconOfFiles();
     const QIcon console = windowIcon();
     QVERIFY(!direct.isNull());
+    QCOMPARE(console.isNull(), false);
     QCOMPARE(console.availableSizes(mode), direct.availableSizes(mode));
     const QSize asked(size, size);
     QCOMPARE(console.actualSize(asked, mode), direct.actualSize(asked, mode));
     const QPixmap expected = direct.pixmap(asked, ratio, mode);
     const QPixmap pixmap = console.pixmap(asked, ratio, mode);
+    QCOMPARE(pixmap.size(), expected.size());
     QCOMPARE(pixmap.devicePixelRatio(), expected.devicePixelRatio());
     QCOMPARE(pixmap.toImage().convertToFormat(QImage::Format_ARGB32),
              expected.toImage().convertToFormat(QImage::Format_ARGB32));
